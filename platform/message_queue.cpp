@@ -1,0 +1,37 @@
+#include "platform/message_queue.h"
+
+namespace platform {
+
+void MessageQueue::Post(PostedMessage message) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_messages.push_back(message);
+    }
+    m_ready.notify_one();
+}
+
+bool MessageQueue::TryTake(PostedMessage& out) {
+    std::lock_guard lock(m_mutex);
+    if (m_messages.empty()) return false;
+    out = m_messages.front();
+    m_messages.pop_front();
+    return true;
+}
+
+bool MessageQueue::WaitTake(PostedMessage& out, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_mutex);
+    if (!m_ready.wait_for(lock, timeout, [this] { return !m_messages.empty(); })) return false;
+    out = m_messages.front();
+    m_messages.pop_front();
+    return true;
+}
+
+PostedMessage MessageQueue::Take() {
+    std::unique_lock lock(m_mutex);
+    m_ready.wait(lock, [this] { return !m_messages.empty(); });
+    PostedMessage out = m_messages.front();
+    m_messages.pop_front();
+    return out;
+}
+
+}  // namespace platform

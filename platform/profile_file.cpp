@@ -1,0 +1,414 @@
+#include "platform/profile_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <functional>
+#include <optional>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kForbiddenInNames{"\r\n\0[]=", 6};
+constexpr std::string_view kTemporaryInfix = ".tmp.";
+constexpr std::string_view kTemporarySuffix = "XXXXXX";
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+// The name a "[name]" line opens; text after the last "]" is ignored, as Windows does.
+std::optional<std::string_view> SectionHeaderName(std::string_view line) {
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    const auto close = line.rfind(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return Trim(line.substr(1, close - 1));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::size_t valueStart;
+};
+
+std::optional<KeyLine> ParseKeyLine(std::string_view line) {
+    if (SectionHeaderName(line)) return std::nullopt;
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    const auto key = Trim(line.substr(0, equals));
+    if (key.empty()) return std::nullopt;
+    return KeyLine{key, equals + 1};
+}
+
+// Lines without their CR LF, LF or lone trailing CR; a last line needs no line end.
+Lines SplitLines(std::string_view bytes) {
+    Lines lines;
+    while (!bytes.empty()) {
+        const auto end = bytes.find('\n');
+        auto line = bytes.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos) break;
+        bytes.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+std::string JoinLines(const Lines& lines) {
+    std::string bytes;
+    for (const auto& line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+// A section's lines [header, end): its "[name]" line and the lines up to the next header.
+struct Section {
+    std::size_t header;
+    std::size_t end;
+};
+
+std::optional<Section> FindSection(const Lines& lines, std::string_view name) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto header = SectionHeaderName(lines[i]);
+        if (!header || !SameName(*header, name)) continue;
+        auto end = i + 1;
+        while (end < lines.size() && !SectionHeaderName(lines[end]))
+            ++end;
+        return Section{i, end};
+    }
+    return std::nullopt;
+}
+
+bool IsKeyLine(const std::string& line, std::string_view key) {
+    const auto parsed = ParseKeyLine(line);
+    return parsed && SameName(parsed->key, key);
+}
+
+std::optional<std::size_t> FindKey(const Lines& lines, Section section, std::string_view key) {
+    for (auto i = section.header + 1; i < section.end; ++i) {
+        if (IsKeyLine(lines[i], key)) return i;
+    }
+    return std::nullopt;
+}
+
+// Where a new key goes: after the section's last key line (before its trailing blank lines).
+std::size_t InsertionPoint(const Lines& lines, Section section) {
+    auto after = section.header + 1;
+    for (auto i = after; i < section.end; ++i) {
+        if (ParseKeyLine(lines[i])) after = i + 1;
+    }
+    return after;
+}
+
+// `text` holds something other than blanks.
+int LeadingInt(std::string_view text) {
+    auto i = text.find_first_not_of(kBlanks);
+    bool negative = false;
+    if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+    constexpr long long kMagnitudeLimit = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = std::min(kMagnitudeLimit, magnitude * 10 + (text[i] - '0'));
+    }
+    return static_cast<int>(negative ? -magnitude : std::min<long long>(magnitude, INT_MAX));
+}
+
+// CR and LF would end the line early; they are written as blanks.
+std::string OnOneLine(std::string_view value) {
+    std::string line(value);
+    for (const char lineBreak : {'\r', '\n'}) {
+        for (auto i = line.find(lineBreak); i != std::string::npos;
+             i = line.find(lineBreak, i + 1)) {
+            line[i] = ' ';
+        }
+    }
+    return line;
+}
+
+bool Fail(std::string* error, std::string message) {
+    if (error) *error = std::move(message);
+    return false;
+}
+
+bool Fail(std::string* error, std::string_view what, const std::string& path, int cause) {
+    return Fail(error,
+                std::string(what) + " " + path + ": " + std::generic_category().message(cause));
+}
+
+bool CheckName(std::string_view what, std::string_view name, std::string* error) {
+    if (name.find_first_of(kForbiddenInNames) == std::string_view::npos) return true;
+    return Fail(error, std::string(what) + " name holds CR, LF, NUL, \"[\", \"]\" or \"=\"");
+}
+
+bool CheckKeyName(std::string_view key, std::string* error) {
+    if (!CheckName("key", key, error)) return false;
+    return !Trim(key).empty() || Fail(error, "key name is empty");
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+
+    int Get() const { return m_fd; }
+    // Closes now, so that a failing close can be reported.
+    bool Close() { return ::close(std::exchange(m_fd, -1)) == 0; }
+
+private:
+    int m_fd;
+};
+
+// A missing file reads as empty.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+    bytes.clear();
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) return errno == ENOENT || Fail(error, "cannot open", path, errno);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
+        if (got == 0) return true;
+        if (got > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        } else if (errno != EINTR) {
+            return Fail(error, "cannot read", path, errno);
+        }
+    }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(put));
+        } else if (put == 0) {
+            errno = EIO;
+            return false;
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Called under the writers' lock, when no writer is between creating its temporary and renaming
+// it: a "<file>.tmp.XXXXXX" found now is from a writer that died, and may hold old settings.
+// Removal is best effort; a leftover that stays is never read.
+void RemoveStaleTemporaries(int directory, const std::string& path) {
+    const std::string prefix = BaseNameOf(path) + std::string(kTemporaryInfix);
+    const int listing = ::fcntl(directory, F_DUPFD_CLOEXEC, 0);
+    if (listing < 0) return;
+    DIR* dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() == prefix.size() + kTemporarySuffix.size() && name.starts_with(prefix)) {
+            ::unlinkat(directory, entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
+
+// Writes `bytes` to a temporary file beside `path`, syncs it and renames it over `path`. Until
+// the rename any failure removes the temporary and leaves `path` as it was.
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
+    const std::string directoryPath = DirectoryOf(path);
+    Descriptor directory(::open(directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.Get() < 0) return Fail(error, "cannot open directory", directoryPath, errno);
+    mode_t mode = 0600;
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return Fail(error, "cannot stat", path, errno);
+    }
+    RemoveStaleTemporaries(directory.Get(), path);
+
+    std::string temporary = path + std::string(kTemporaryInfix) + std::string(kTemporarySuffix);
+    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.Get() < 0) return Fail(error, "cannot create", temporary, errno);
+    const char* failed = nullptr;
+    if (!WriteAll(file.Get(), bytes)) {
+        failed = "cannot write";
+    } else if (::fchmod(file.Get(), mode) != 0) {
+        failed = "cannot set the mode of";
+    } else if (::fsync(file.Get()) != 0) {
+        failed = "cannot sync";
+    } else if (!file.Close()) {
+        failed = "cannot close";
+    } else if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        failed = "cannot rename";
+    }
+    if (failed) {
+        const int cause = errno;
+        ::unlink(temporary.c_str());
+        return Fail(error, failed, temporary, cause);
+    }
+    if (::fsync(directory.Get()) != 0) {
+        return Fail(error, "replaced the file, but cannot sync directory", directoryPath, errno);
+    }
+    return true;
+}
+
+// One read-modify-write under the lock file. Nothing is written when `change` leaves the lines
+// as they were, so a no-op neither creates the file nor rewrites its line ends.
+bool Modify(const std::string& path, const std::function<void(Lines&)>& change,
+            std::string* error) {
+    if (path.empty()) return Fail(error, "no settings file path is set");
+    const std::string lockPath = path + ".lock";
+    Descriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (lock.Get() < 0) return Fail(error, "cannot open lock file", lockPath, errno);
+    while (::flock(lock.Get(), LOCK_EX) != 0) {
+        if (errno != EINTR) return Fail(error, "cannot lock", lockPath, errno);
+    }
+    std::string before;
+    if (!ReadWholeFile(path, before, error)) return false;
+    const Lines original = SplitLines(before);
+    Lines lines = original;
+    change(lines);
+    return lines == original || ReplaceFile(path, JoinLines(lines), error);
+}
+
+std::optional<std::string> ReadValue(const std::string& path, std::string_view section,
+                                     std::string_view key) {
+    std::string bytes;
+    if (path.empty() || !ReadWholeFile(path, bytes, nullptr)) return std::nullopt;
+    const Lines lines = SplitLines(bytes);
+    const auto found = FindSection(lines, Trim(section));
+    if (!found) return std::nullopt;
+    const auto index = FindKey(lines, *found, Trim(key));
+    if (!index) return std::nullopt;
+    return lines[*index].substr(ParseKeyLine(lines[*index])->valueStart);
+}
+
+}  // namespace
+
+void ProfileFile::SetPath(std::string path) {
+    m_path.Set(std::move(path));
+}
+
+std::string ProfileFile::Path() const {
+    return m_path.Get();
+}
+
+std::string ProfileFile::GetString(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue) const {
+    auto value = ReadValue(m_path.Get(), section, key);
+    return value ? std::move(*value) : std::string(defaultValue);
+}
+
+int ProfileFile::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
+    const auto value = ReadValue(m_path.Get(), section, key);
+    return value && !Trim(*value).empty() ? LeadingInt(*value) : defaultValue;
+}
+
+bool ProfileFile::WriteString(std::string_view section, std::string_view key,
+                              std::string_view value, std::string* error) {
+    if (!CheckName("section", section, error) || !CheckKeyName(key, error)) return false;
+    const auto sectionName = Trim(section);
+    const auto keyName = Trim(key);
+    const std::string flatValue = OnOneLine(value);
+
+    std::lock_guard lock(m_mutex);
+    return Modify(
+        m_path.Get(),
+        [&](Lines& lines) {
+            const auto found = FindSection(lines, sectionName);
+            if (!found) {
+                if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+                lines.push_back("[" + std::string(sectionName) + "]");
+                lines.push_back(std::string(keyName) + "=" + flatValue);
+            } else if (const auto index = FindKey(lines, *found, keyName)) {
+                std::string& line = lines[*index];
+                line.replace(ParseKeyLine(line)->valueStart, std::string::npos, flatValue);
+            } else {
+                lines.insert(lines.begin() + InsertionPoint(lines, *found),
+                             std::string(keyName) + "=" + flatValue);
+            }
+        },
+        error);
+}
+
+bool ProfileFile::WriteInt(std::string_view section, std::string_view key, int value,
+                           std::string* error) {
+    return WriteString(section, key, std::to_string(value), error);
+}
+
+bool ProfileFile::DeleteKey(std::string_view section, std::string_view key, std::string* error) {
+    if (!CheckName("section", section, error) || !CheckKeyName(key, error)) return false;
+    const auto sectionName = Trim(section);
+    const auto keyName = Trim(key);
+
+    std::lock_guard lock(m_mutex);
+    return Modify(
+        m_path.Get(),
+        [&](Lines& lines) {
+            const auto found = FindSection(lines, sectionName);
+            if (!found) return;
+            const auto first = lines.begin() + found->header + 1;
+            const auto end = lines.begin() + found->end;
+            lines.erase(
+                std::remove_if(first, end,
+                               [&](const std::string& line) { return IsKeyLine(line, keyName); }),
+                end);
+        },
+        error);
+}
+
+bool ProfileFile::DeleteSection(std::string_view section, std::string* error) {
+    if (!CheckName("section", section, error)) return false;
+    const auto sectionName = Trim(section);
+
+    std::lock_guard lock(m_mutex);
+    return Modify(
+        m_path.Get(),
+        [&](Lines& lines) {
+            while (const auto found = FindSection(lines, sectionName)) {
+                lines.erase(lines.begin() + found->header, lines.begin() + found->end);
+            }
+        },
+        error);
+}
+
+}  // namespace platform

@@ -1,0 +1,62 @@
+#pragma once
+// A private-profile settings file ("[section]" lines, then "key=value" lines), read and written
+// with the semantics Windows programs expect of one:
+//  - sections and keys are matched without regard to (ASCII) case, blanks around names ignored;
+//    the first matching section, and the first matching key in it, win;
+//  - a value is everything after the first "=" up to the line end, kept byte for byte;
+//  - a missing key reads as the caller's default; nothing is cached, every read reads the file;
+//  - integers read as the leading, optionally signed, decimal digits of the value, saturated to
+//    the int range; a missing key or a value of only blanks gives the default;
+//  - writing a key creates its section and key as needed; a whole section can be dropped.
+// Lines that are neither section nor key ("; notes", blank lines) are kept as they are.
+// Writes go to a temporary file "<file>.tmp.XXXXXX" beside the target, are fsynced and renamed
+// over it, so a reader or a crash sees the old file or the new one, never a mix; a temporary left
+// by a writer that died is removed by the next write. Read-modify-write cycles hold an in-process
+// mutex and an flock() on "<file>.lock", so writers in several processes lose nothing. The file
+// is created with mode 0600 and keeps its mode. Lines end in CR LF; LF is read as well.
+// Thread-safe.
+
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "platform/guarded.h"
+
+namespace platform {
+
+class ProfileFile {
+public:
+    ProfileFile() = default;
+    explicit ProfileFile(std::string path) : m_path(std::move(path)) {}
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
+
+    void SetPath(std::string path);
+    std::string Path() const;
+
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue) const;
+    int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
+
+    // Each returns true on success. On failure nothing in the file has changed and `error`, when
+    // given, holds the reason; the one exception is a failing sync of the directory after the
+    // rename, where the new file is in place but may not survive a crash. A section or key name
+    // holding CR, LF, NUL, "[", "]" or "=" (or, for a key, an empty name) is refused; CR and LF
+    // inside a value are written as blanks. A change that leaves the file's lines as they were
+    // writes nothing.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value,
+                     std::string* error = nullptr);
+    bool WriteInt(std::string_view section, std::string_view key, int value,
+                  std::string* error = nullptr);
+    // Removes every line of the key in the section that reads see, so no duplicate shows through.
+    bool DeleteKey(std::string_view section, std::string_view key, std::string* error = nullptr);
+    // Removes every section of that name: its header and all lines up to the next section.
+    bool DeleteSection(std::string_view section, std::string* error = nullptr);
+
+private:
+    // Serialises this object's read-modify-write cycles; the lock file serialises processes.
+    std::mutex m_mutex;
+    Guarded<std::string> m_path;
+};
+
+}  // namespace platform
