@@ -1,0 +1,30 @@
+#include "quarn/services/status_mailbox.h"
+
+#include <chrono>
+
+#include "platform/utf8.h"
+
+void CStatusMailbox::Put(std::string text) {
+    platform::CutAtUtf8Boundary(text, kMaxText);
+    std::unique_lock lock(m_mutex);
+    // A Take() wakes the waiter at once; the 100 ms step only bounds how long a missed wake-up
+    // can delay it.
+    while (!m_text.empty())
+        m_emptied.wait_for(lock, std::chrono::milliseconds(100));
+    m_text = std::move(text);
+}
+
+std::string CStatusMailbox::Take() {
+    std::string text;
+    {
+        std::lock_guard lock(m_mutex);
+        text.swap(m_text);
+    }
+    m_emptied.notify_all();
+    return text;
+}
+
+bool CStatusMailbox::IsEmpty() const {
+    std::lock_guard lock(m_mutex);
+    return m_text.empty();
+}

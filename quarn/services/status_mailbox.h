@@ -1,0 +1,24 @@
+#pragma once
+// The one-slot status mailbox through which the task thread hands lines to the main window.
+
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <string>
+
+class CStatusMailbox {
+public:
+    // The slot holds at most this many bytes; a longer line is cut at a UTF-8 boundary.
+    static constexpr std::size_t kMaxText = 31999;
+
+    // Waits, in 100 ms steps and without a time-out, until the slot is empty, then fills it.
+    void Put(std::string text);
+    // The main window's side: takes the line and frees the slot. "" when empty.
+    std::string Take();
+    bool IsEmpty() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_emptied;
+    std::string m_text;
+};
