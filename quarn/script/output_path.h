@@ -1,0 +1,16 @@
+#pragma once
+// Names of output below the project's HTML root, as scripts, list files and settings give them.
+// Every built-in that writes or deletes under the root passes a name through here first, so
+// nothing it touches can lie outside the root.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// `name` is relative to the HTML root. Returns it in lexical normal form: every "\" becomes "/",
+// empty and "." components are dropped ("a\b//./c/" gives "a/b/c"), nothing else changes (case
+// and blanks are kept; the file system is not consulted, so links are not resolved).
+// Refused (nullopt): an absolute name (starting with "/" or "\"), a name holding ":", a name with
+// a ".." component anywhere, a name holding a NUL, CR or LF byte (a list line could not hold it),
+// and a name that leaves nothing ("", ".", "./"), which would be the root itself.
+std::optional<std::string> NormaliseOutputName(std::string_view name);

@@ -1,0 +1,61 @@
+#include "quarn/script/output_path.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(OutputPathTest, NormalisesRelativeNames) {
+    struct Case {
+        std::string_view name;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"page.html", "page.html"},
+        {"sub\\page.html", "sub/page.html"},
+        {"a\\b//./c/", "a/b/c"},
+        {"./page.html", "page.html"},
+        {".\\a\\.\\b", "a/b"},
+        {"my page.html", "my page.html"},
+        {"...", "..."},
+        {"..a/b..", "..a/b.."},
+        {".hidden", ".hidden"},
+        {"Mixed/CASE.HTML", "Mixed/CASE.HTML"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        const std::optional<std::string> result = NormaliseOutputName(c.name);
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(*result, c.expected);
+    }
+}
+
+TEST(OutputPathTest, RefusesNamesOutsideOrNotUnderTheRoot) {
+    const std::string_view cases[] = {
+        "",
+        ".",
+        "./",
+        ".\\.\\",
+        "/etc/passwd",
+        "\\server\\share",
+        "//double",
+        "c:page.html",
+        "C:\\web\\page.html",
+        "sub/a:b",
+        "..",
+        "../page.html",
+        "..\\page.html",
+        "a/../page.html",
+        "a/b/..",
+        "a\\..\\..\\x",
+        std::string_view("a\0b", 3),
+        "a\nb",
+        "a\rb",
+        "page.html\r",
+    };
+    for (std::string_view name : cases) {
+        SCOPED_TRACE(std::string(name));
+        EXPECT_FALSE(NormaliseOutputName(name).has_value());
+    }
+}
+
+}  // namespace

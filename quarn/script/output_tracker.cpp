@@ -1,0 +1,388 @@
+#include "quarn/script/output_tracker.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "quarn/script/output_path.h"
+#include "quarn/services/messages.h"
+#include "quarn/services/program_context.h"
+#include "quarn/services/settings.h"
+
+namespace {
+
+using NameSet = std::unordered_set<std::string>;
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kBannerRule = "+++++++++++++++++++++++++++++++++++++";
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    ~UniqueFd() { Close(); }
+
+    explicit operator bool() const { return m_fd >= 0; }
+    int Get() const { return m_fd; }
+    // False when the descriptor was open and close() reported an error.
+    bool Close() { return m_fd < 0 || ::close(std::exchange(m_fd, -1)) == 0; }
+
+private:
+    int m_fd = -1;
+};
+
+std::string_view TrimTrailingSpace(std::string_view text) {
+    const std::size_t last = text.find_last_not_of(" \t\r\n\v\f");
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+// The lines of `text` (split at LF; a last line without LF counts), each without its trailing
+// white space, so CR LF, LF and a lone trailing CR all end a line. Lines of white space are left
+// out.
+std::vector<std::string_view> TrimmedLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = TrimTrailingSpace(text.substr(0, end));
+        if (!line.empty()) lines.push_back(line);
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return lines;
+}
+
+// How a list name is compared: its normalised form, or for a refused name the name with "\" as
+// "/" (such a name is still kept once in a change list, but never deleted).
+std::string NameKey(std::string_view name) {
+    if (std::optional<std::string> normal = NormaliseOutputName(name)) return *normal;
+    std::string key(name);
+    std::replace(key.begin(), key.end(), '\\', '/');
+    return key;
+}
+
+NameSet NameKeys(std::string_view text) {
+    NameSet keys;
+    for (std::string_view line : TrimmedLines(text))
+        keys.insert(NameKey(line));
+    return keys;
+}
+
+enum class ReadResult { kRead, kMissing, kFailed };
+
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+    // Lists and listings are plain files; anything else (a directory, a device) is refused.
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return ReadResult::kFailed;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+        if (n == 0) return ReadResult::kRead;
+        if (n > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        } else if (errno != EINTR) {
+            return ReadResult::kFailed;
+        }
+    }
+}
+
+// Appends `bytes` to the file at `path`, created when missing. A failed write cuts the file back
+// to its old length; false on any failure, the close included.
+bool AppendToFile(const std::string& path, std::string_view bytes) {
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    if (!fd) return false;
+    struct stat before {};
+    if (::fstat(fd.Get(), &before) != 0) return false;
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd.Get(), bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            if (S_ISREG(before.st_mode)) (void)::ftruncate(fd.Get(), before.st_size);
+            return false;
+        }
+    }
+    return fd.Close();
+}
+
+bool RemoveIfPresent(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool RenameIfPresent(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 || errno == ENOENT;
+}
+
+// Splits a normalised name into its directory part ("" for none) and its last component.
+std::pair<std::string_view, std::string> SplitLast(std::string_view name) {
+    const std::size_t slash = name.rfind('/');
+    if (slash == std::string_view::npos) return {{}, std::string(name)};
+    return {name.substr(0, slash), std::string(name.substr(slash + 1))};
+}
+
+// Opens the directory `dir` (a normalised name, "" for `base` itself) below `base`, following no
+// link on the way: a link in the path makes it fail.
+UniqueFd OpenDirBeneath(int base, std::string_view dir) {
+    UniqueFd current(::fcntl(base, F_DUPFD_CLOEXEC, 0));
+    while (current && !dir.empty()) {
+        const std::size_t slash = std::min(dir.find('/'), dir.size());
+        const std::string component(dir.substr(0, slash));
+        current = UniqueFd(::openat(current.Get(), component.c_str(),
+                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        dir.remove_prefix(std::min(slash + 1, dir.size()));
+    }
+    return current;
+}
+
+// Removes the entry `name` (a normalised name) below `root` unless it is a directory.
+void DeleteFileBeneath(int root, std::string_view name) {
+    const auto [dir, leaf] = SplitLast(name);
+    if (const UniqueFd parent = OpenDirBeneath(root, dir))
+        ::unlinkat(parent.Get(), leaf.c_str(), 0);
+}
+
+// Deletes every entry of the open directory `dirFd` (named `dirName` below the root) that is not
+// a directory, except the files that `keep` names. Links go as entries.
+void DeleteDirFiles(int dirFd, const std::string& dirName, const NameSet& keep) {
+    const int streamFd = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    if (streamFd < 0) return;
+    DIR* stream = ::fdopendir(streamFd);
+    if (!stream) {
+        ::close(streamFd);
+        return;
+    }
+    std::vector<std::string> doomed;
+    while (const dirent* entry = ::readdir(stream)) {
+        const std::string_view entryName = entry->d_name;
+        if (entryName == "." || entryName == "..") continue;
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISDIR(info.st_mode) || keep.count(dirName + "/" + entry->d_name)) continue;
+        doomed.emplace_back(entryName);
+    }
+    ::closedir(stream);
+    for (const std::string& entryName : doomed)
+        ::unlinkat(dirFd, entryName.c_str(), 0);
+}
+
+// Removes the stale directory `name` below `root`: its plain files (but those in `keep`), then
+// the directory itself when that left it empty. A link in its place goes as an entry.
+void RemoveDirBeneath(int root, const std::string& name, const NameSet& keep) {
+    const auto [dir, leaf] = SplitLast(name);
+    const UniqueFd parent = OpenDirBeneath(root, dir);
+    if (!parent) return;
+    struct stat info {};
+    if (::fstatat(parent.Get(), leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return;
+    if (S_ISLNK(info.st_mode)) {
+        ::unlinkat(parent.Get(), leaf.c_str(), 0);
+        return;
+    }
+    if (!S_ISDIR(info.st_mode)) return;
+    if (const UniqueFd self(
+            ::openat(parent.Get(), leaf.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        self) {
+        DeleteDirFiles(self.Get(), name, keep);
+    }
+    ::unlinkat(parent.Get(), leaf.c_str(), AT_REMOVEDIR);
+}
+
+UniqueFd OpenDirectory(const std::string& path) {
+    return UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+// One kind of output (files or directories) in the current list and in the previous one.
+struct ListComparison {
+    NameSet current;           // the names of the current list
+    bool hasPrevious = false;  // a previous list exists
+    // The names of the previous list that the current one no longer holds and that may be
+    // touched under the root, in list order.
+    std::vector<std::string> stale;
+};
+
+// False when either list is there but cannot be read; a missing list is an empty one.
+bool CompareLists(const std::string& currentPath, const std::string& previousPath,
+                  ListComparison& result) {
+    std::string current;
+    std::string previous;
+    const ReadResult currentRead = ReadWholeFile(currentPath, current);
+    const ReadResult previousRead = ReadWholeFile(previousPath, previous);
+    if (currentRead == ReadResult::kFailed || previousRead == ReadResult::kFailed) return false;
+    result.current = NameKeys(current);
+    result.hasPrevious = previousRead == ReadResult::kRead;
+    for (std::string_view line : TrimmedLines(previous)) {
+        std::optional<std::string> name = NormaliseOutputName(line);
+        if (name && !result.current.count(*name)) result.stale.push_back(std::move(*name));
+    }
+    return true;
+}
+
+std::string LocalRunDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    // What "%x at %X" gives in the C locale; the process locale must not change the listing.
+    char text[32];
+    const std::size_t length = std::strftime(text, sizeof text, "%m/%d/%y at %H:%M:%S", &local);
+    return std::string(text, length);
+}
+
+}  // namespace
+
+COutputTracker::COutputTracker(std::string projectDir) : m_strProjectDir(std::move(projectDir)) {}
+
+std::string COutputTracker::ListingName(int level) {
+    return "lt" + std::to_string(level);
+}
+
+std::string COutputTracker::Resolve(std::string_view name) const {
+    std::string path(name);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (!path.empty() && path.front() == '/') return path;
+    if (path.empty()) return m_strProjectDir;
+    return m_strProjectDir + "/" + path;
+}
+
+std::string COutputTracker::HtmlRoot() const {
+    return Resolve(g_settings.Get(g_strProject.Get(), project_key::roothtml));
+}
+
+int COutputTracker::Fail(int messageNumber) {
+    m_strMessage = LoadMessage(messageNumber);
+    return 0;
+}
+
+int COutputTracker::RotateLogs() {
+    const std::pair<std::string_view, std::string_view> rotations[] = {
+        {kFilesList, kFilesPrevious},
+        {kDirsList, kDirsPrevious},
+    };
+    for (const auto& [current, previous] : rotations) {
+        if (!RemoveIfPresent(Resolve(previous)) ||
+            !RenameIfPresent(Resolve(current), Resolve(previous))) {
+            return Fail(67);
+        }
+    }
+    if (!RemoveIfPresent(Resolve(kRunListing))) return Fail(67);
+    g_settings.Set(g_strProject.Get(), project_key::htmltop, "");
+    return 1;
+}
+
+int COutputTracker::AppendListing(std::string_view scriptPath, std::string_view listingPath,
+                                  bool succeeded) {
+    const std::string listingFile = Resolve(listingPath);
+    std::string listing;
+    if (ReadWholeFile(listingFile, listing) != ReadResult::kRead) return Fail(67);
+
+    std::string section;
+    section.append(kBannerRule).append(kLineEnd);
+    section.append("+ Quarn Scripter Output Listing").append(kLineEnd);
+    section.append("+ Script file: ").append(scriptPath).append(kLineEnd);
+    section.append("+ Run date: ").append(LocalRunDate()).append(kLineEnd);
+    section.append("+ Execution terminated with")
+        .append(succeeded ? "out" : "")
+        .append(" errors.")
+        .append(kLineEnd);
+    section.append(kBannerRule).append(kLineEnd);
+    for (int i = 0; i < 3; ++i)
+        section.append(kLineEnd);
+    for (std::string_view line : TrimmedLines(listing))
+        section.append(line).append(kLineEnd);
+    for (int i = 0; i < 4; ++i)
+        section.append(kLineEnd);
+
+    if (!AppendToFile(Resolve(kRunListing), section)) return Fail(67);
+    // A listing left behind is harmless: the next run at this level recreates it empty.
+    RemoveIfPresent(listingFile);
+    return 1;
+}
+
+int COutputTracker::WriteList(std::span<const std::string> list, std::string_view path) {
+    std::string bytes;
+    for (const std::string& entry : list)
+        bytes += entry;
+    return AppendToFile(Resolve(path), bytes) ? 1 : Fail(67);
+}
+
+int COutputTracker::MergeList(std::span<const std::string> list, std::string_view path) {
+    const std::string file = Resolve(path);
+    std::string existing;
+    if (ReadWholeFile(file, existing) == ReadResult::kFailed) return Fail(67);
+    NameSet known = NameKeys(existing);
+    std::string added;
+    for (const std::string& entry : list) {
+        const std::string_view name = TrimTrailingSpace(entry);
+        if (!name.empty() && known.insert(NameKey(name)).second) added += entry;
+    }
+    if (known.empty()) {
+        RemoveIfPresent(file);
+        return 1;
+    }
+    return AppendToFile(file, added) ? 1 : Fail(67);
+}
+
+int COutputTracker::DeleteStaleOutput() {
+    ListComparison files;
+    if (!CompareLists(Resolve(kFilesList), Resolve(kFilesPrevious), files)) return Fail(89);
+    if (files.hasPrevious) {
+        const UniqueFd root = OpenDirectory(HtmlRoot());
+        if (!root) return Fail(94);
+        for (const std::string& name : files.stale)
+            DeleteFileBeneath(root.Get(), name);
+    }
+    ListComparison dirs;
+    if (!CompareLists(Resolve(kDirsList), Resolve(kDirsPrevious), dirs)) return Fail(89);
+    if (dirs.hasPrevious) {
+        const UniqueFd root = OpenDirectory(HtmlRoot());
+        if (!root) return Fail(94);
+        // Last listed first: a directory is listed before the subdirectories made in it.
+        for (auto it = dirs.stale.rbegin(); it != dirs.stale.rend(); ++it) {
+            RemoveDirBeneath(root.Get(), *it, files.current);
+        }
+    }
+    return 1;
+}
+
+int COutputTracker::FinishRun(const RunRecord& run) {
+    bool ok = true;
+    std::string firstMessage;
+    const auto note = [&](int result) {
+        if (!result && ok) {
+            ok = false;
+            firstMessage = m_strMessage;
+        }
+    };
+    if (run.listing) {
+        note(AppendListing(run.scriptPath, ListingName(run.level), run.succeeded));
+    } else {
+        RemoveIfPresent(Resolve(ListingName(run.level)));
+    }
+    note(MergeList(run.chgFiles, kFilesChanged));
+    note(MergeList(run.chgDirs, kDirsChanged));
+    if (run.level > 0 || (ok && run.succeeded)) {
+        note(WriteList(run.genFiles, kFilesList));
+        note(WriteList(run.genDirs, kDirsList));
+    }
+    if (run.level == 0 && ok && run.succeeded &&
+        g_settings.Get(g_strProject.Get(), project_key::delh) != 0) {
+        note(DeleteStaleOutput());
+    }
+    if (!ok) m_strMessage = firstMessage;
+    return ok ? 1 : 0;
+}
