@@ -1,5 +1,6 @@
-# Wraps CMake. `make` builds, `make test` installs what is missing, builds and runs every test
-# (plainly and under AddressSanitizer + UndefinedBehaviorSanitizer), `make bench` runs the benchmarks.
+# Wraps CMake. `make` builds, `make demo` installs what is missing, builds and publishes the demo
+# project, `make test` installs what is missing, builds and runs every test (plainly and under
+# AddressSanitizer + UndefinedBehaviorSanitizer), `make bench` runs the benchmarks.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-san
@@ -10,7 +11,7 @@ CMAKE_ARGS ?=
 SAN_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
            UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps build test test-plain test-san bench format clean
+.PHONY: all deps build demo test test-plain test-san bench format clean
 
 all: build
 
@@ -20,6 +21,9 @@ deps:
 build:
 	@cmake -S . -B $(BUILD) $(GENERATOR) $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
+
+demo: deps build
+	@tools/run-demo $(BUILD)/bin
 
 test: deps test-plain test-san
 

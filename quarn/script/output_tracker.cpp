@@ -9,18 +9,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "platform/clock.h"
+#include "quarn/script/name_list.h"
 #include "quarn/script/output_path.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 
 namespace {
-
-using NameSet = std::unordered_set<std::string>;
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kBannerRule = "+++++++++++++++++++++++++++++++++++++";
@@ -44,62 +43,6 @@ public:
 private:
     int m_fd = -1;
 };
-
-std::string_view TrimTrailingSpace(std::string_view text) {
-    const std::size_t last = text.find_last_not_of(" \t\r\n\v\f");
-    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-}
-
-// The lines of `text` (split at LF; a last line without LF counts), each without its trailing
-// white space, so CR LF, LF and a lone trailing CR all end a line. Lines of white space are left
-// out.
-std::vector<std::string_view> TrimmedLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        const std::string_view line = TrimTrailingSpace(text.substr(0, end));
-        if (!line.empty()) lines.push_back(line);
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
-    return lines;
-}
-
-// How a list name is compared: its normalised form, or for a refused name the name with "\" as
-// "/" (such a name is still kept once in a change list, but never deleted).
-std::string NameKey(std::string_view name) {
-    if (std::optional<std::string> normal = NormaliseOutputName(name)) return *normal;
-    std::string key(name);
-    std::replace(key.begin(), key.end(), '\\', '/');
-    return key;
-}
-
-NameSet NameKeys(std::string_view text) {
-    NameSet keys;
-    for (std::string_view line : TrimmedLines(text))
-        keys.insert(NameKey(line));
-    return keys;
-}
-
-enum class ReadResult { kRead, kMissing, kFailed };
-
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
-    // Lists and listings are plain files; anything else (a directory, a device) is refused.
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return ReadResult::kFailed;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-        if (n == 0) return ReadResult::kRead;
-        if (n > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        } else if (errno != EINTR) {
-            return ReadResult::kFailed;
-        }
-    }
-}
 
 // Appends `bytes` to the file at `path`, created when missing. A failed write cuts the file back
 // to its old length; false on any failure, the close included.
@@ -221,11 +164,11 @@ bool CompareLists(const std::string& currentPath, const std::string& previousPat
                   ListComparison& result) {
     std::string current;
     std::string previous;
-    const ReadResult currentRead = ReadWholeFile(currentPath, current);
-    const ReadResult previousRead = ReadWholeFile(previousPath, previous);
-    if (currentRead == ReadResult::kFailed || previousRead == ReadResult::kFailed) return false;
+    const ListFileRead currentRead = ReadListFile(currentPath, current);
+    const ListFileRead previousRead = ReadListFile(previousPath, previous);
+    if (currentRead == ListFileRead::kFailed || previousRead == ListFileRead::kFailed) return false;
     result.current = NameKeys(current);
-    result.hasPrevious = previousRead == ReadResult::kRead;
+    result.hasPrevious = previousRead == ListFileRead::kRead;
     for (std::string_view line : TrimmedLines(previous)) {
         std::optional<std::string> name = NormaliseOutputName(line);
         if (name && !result.current.count(*name)) result.stale.push_back(std::move(*name));
@@ -234,7 +177,7 @@ bool CompareLists(const std::string& currentPath, const std::string& previousPat
 }
 
 std::string LocalRunDate() {
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = platform::CurrentTime();
     std::tm local{};
     ::localtime_r(&now, &local);
     // What "%x at %X" gives in the C locale; the process locale must not change the listing.
@@ -288,7 +231,7 @@ int COutputTracker::AppendListing(std::string_view scriptPath, std::string_view 
                                   bool succeeded) {
     const std::string listingFile = Resolve(listingPath);
     std::string listing;
-    if (ReadWholeFile(listingFile, listing) != ReadResult::kRead) return Fail(67);
+    if (ReadListFile(listingFile, listing) != ListFileRead::kRead) return Fail(67);
 
     std::string section;
     section.append(kBannerRule).append(kLineEnd);
@@ -323,7 +266,7 @@ int COutputTracker::WriteList(std::span<const std::string> list, std::string_vie
 int COutputTracker::MergeList(std::span<const std::string> list, std::string_view path) {
     const std::string file = Resolve(path);
     std::string existing;
-    if (ReadWholeFile(file, existing) == ReadResult::kFailed) return Fail(67);
+    if (ReadListFile(file, existing) == ListFileRead::kFailed) return Fail(67);
     NameSet known = NameKeys(existing);
     std::string added;
     for (const std::string& entry : list) {

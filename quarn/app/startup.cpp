@@ -1,0 +1,105 @@
+#include "quarn/app/startup.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "quarn/app/project_name.h"
+#include "quarn/services/program_context.h"
+#include "quarn/services/settings.h"
+
+namespace {
+
+constexpr std::string_view kDefaultProject = "default";
+constexpr std::string_view kAlreadyRunning =
+    "You have tried to run the program when it is already running. To activate the program "
+    "window, double-click on the program icon in the Windows taskbar status area.";
+
+std::string CurrentDirectory() {
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectory(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && IsDirectory(path));
+}
+
+// Makes the project's directory (with "html" when the directory is new) and enters it.
+bool EnterProject(const std::string& projectsDir, const std::string& project, std::string& error) {
+    const std::string dir = projectsDir + "/" + project;
+    if (!IsDirectory(dir) && (!MakeDirectory(dir) || !MakeDirectory(dir + "/html"))) {
+        error = "Unable to create the project directory " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    if (::chdir(dir.c_str()) != 0) {
+        error = "Unable to enter the project directory " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ProgramDirectory(const std::string& startDir) {
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return startDir;
+    const std::string path(buffer, static_cast<std::size_t>(length));
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return startDir;
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+StartupResult StartQuarn(const StartupPaths& paths, platform::SingleInstanceLock& lock,
+                         std::vector<std::string>& notices) {
+    g_strProgramDir = paths.programDir;
+    g_settings.SetPath(paths.programDir + "/Quarn.ini");
+    g_strProgramTitle.Set(g_settings.GetGlobal(global_key::progtitle));
+
+    if (g_settings.GetGlobal(global_key::allowmultiinst) == 0) {
+        std::string error;
+        switch (lock.TryAcquire(paths.lockDir, kInstanceLockName, &error)) {
+            case platform::SingleInstanceLock::Result::kAcquired:
+                break;
+            case platform::SingleInstanceLock::Result::kHeldElsewhere:
+                notices.emplace_back(kAlreadyRunning);
+                return StartupResult::kAlreadyRunning;
+            case platform::SingleInstanceLock::Result::kFailed:
+                // A lock file that cannot be used must not keep the user from working.
+                notices.push_back(error);
+                break;
+        }
+    }
+
+    std::string project = g_settings.GetGlobal(global_key::defprofile);
+    if (CheckProjectName(project) != ProjectNameFault::kNone) project = kDefaultProject;
+
+    const std::string firstKey = ProjectListKey(0);
+    const StringKey firstProject{firstKey, ""};
+    if (g_settings.GetGlobal(firstProject).empty())
+        g_settings.Set(kGlobalSection, firstProject, kDefaultProject);
+
+    const std::string projectsDir = paths.programDir + "/projects";
+    MakeDirectory(projectsDir);
+    std::string error;
+    if (!EnterProject(projectsDir, project, error)) {
+        notices.push_back(error);
+        if (project == kDefaultProject) return StartupResult::kFailed;
+        project = kDefaultProject;
+        if (!EnterProject(projectsDir, project, error)) {
+            notices.push_back(error);
+            return StartupResult::kFailed;
+        }
+    }
+    g_szProjectDir.Set(CurrentDirectory());
+    g_strProject.Set(project);
+    return StartupResult::kReady;
+}

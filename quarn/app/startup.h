@@ -1,0 +1,34 @@
+#pragma once
+// quarn's start-up, from finding its program directory to entering the active project: the
+// settings file, the program title, the single-instance lock, the active project and its
+// directory. Runs on the main thread before any other thread exists.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/single_instance.h"
+
+inline constexpr std::string_view kInstanceLockName = "Quarn1RunOnlyAllowed";
+
+// The directory of the running program (of /proc/self/exe); `startDir` when it cannot be read.
+std::string ProgramDirectory(const std::string& startDir);
+
+struct StartupPaths {
+    std::string programDir;  // absolute; Quarn.ini and "projects" live in it
+    std::string lockDir;     // where the single-instance lock file lives
+};
+
+enum class StartupResult {
+    kReady,           // the project's directory is the current directory
+    kAlreadyRunning,  // another instance holds the lock; the program ends
+    kFailed,          // no project directory could be made or entered; the program ends
+};
+
+// On kReady g_strProgramDir, g_settings, g_strProgramTitle, g_strProject and g_szProjectDir are
+// set, and `lock` holds the instance lock unless the settings key allowmultiinst is set.
+// `notices` receives, in order, the texts start-up shows the user (a project directory that
+// could not be made, the reason the lock could not be taken, and on kAlreadyRunning or kFailed
+// the reason the program ends).
+StartupResult StartQuarn(const StartupPaths& paths, platform::SingleInstanceLock& lock,
+                         std::vector<std::string>& notices);

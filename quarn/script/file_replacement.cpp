@@ -1,0 +1,115 @@
+#include "quarn/script/file_replacement.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <utility>
+
+namespace {
+
+// Attempts at a free temporary name before giving up; names only collide with leftovers of a
+// process that had the same id.
+constexpr int kNameAttempts = 100;
+
+std::atomic<unsigned> g_nTemporaryCounter{0};
+
+// The directory part of `path` with its trailing "/", or "" for a name in the current directory.
+std::string_view DirectoryPrefix(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+// A name of fixed short length, so a page whose own name is near the length limit still gets
+// one; the leading dot keeps it out of ordinary listings while it exists.
+std::string TemporaryName(std::string_view path) {
+    std::string name(DirectoryPrefix(path));
+    name += ".quarn-";
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(g_nTemporaryCounter.fetch_add(1));
+    name += ".tmp";
+    return name;
+}
+
+}  // namespace
+
+CFileReplacement::CFileReplacement(std::string path) : m_strPath(std::move(path)) {}
+
+CFileReplacement::~CFileReplacement() {
+    Discard();
+}
+
+bool CFileReplacement::Open() {
+    Discard();
+    struct stat existing {};
+    const bool replacesFile =
+        ::stat(m_strPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string temporary = TemporaryName(m_strPath);
+        m_fd =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (m_fd >= 0) {
+            m_strTemporary = std::move(temporary);
+            break;
+        }
+        if (errno != EEXIST) return false;
+    }
+    if (m_fd < 0) return false;
+    if (replacesFile && ::fchmod(m_fd, existing.st_mode & 07777) != 0) {
+        const int cause = errno;
+        Discard();
+        errno = cause;
+        return false;
+    }
+    return true;
+}
+
+bool CFileReplacement::Write(std::string_view bytes) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return false;
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool CFileReplacement::Commit() {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    const bool closed = ::close(std::exchange(m_fd, -1)) == 0;
+    if (closed && ::rename(m_strTemporary.c_str(), m_strPath.c_str()) == 0) {
+        m_strTemporary.clear();
+        return true;
+    }
+    const int cause = errno;
+    Discard();
+    errno = cause;
+    return false;
+}
+
+bool CFileReplacement::ReplaceWith(const std::string& path, std::string_view bytes) {
+    CFileReplacement replacement(path);
+    return replacement.Open() && replacement.Write(bytes) && replacement.Commit();
+}
+
+void CFileReplacement::Discard() {
+    if (m_fd >= 0) ::close(std::exchange(m_fd, -1));
+    if (!m_strTemporary.empty()) {
+        ::unlink(m_strTemporary.c_str());
+        m_strTemporary.clear();
+    }
+}

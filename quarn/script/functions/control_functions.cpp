@@ -1,0 +1,575 @@
+#include "quarn/script/functions/control_functions.h"
+
+#include <charconv>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "quarn/script/script_interpreter.h"
+#include "quarn/services/messages.h"
+
+using namespace script_result;
+
+namespace {
+
+constexpr int kArgumentCount = 68;
+constexpr int kDoWithoutWhile = 69;
+constexpr int kUnknownSubroutine = 77;
+constexpr int kBlockNotClosed = 79;
+constexpr int kBreakOutsideLoop = 84;
+constexpr int kContinueOutsideLoop = 85;
+constexpr int kUnknownOperator = 86;
+constexpr int kDied = 87;
+constexpr int kElseWithoutIf = 91;
+constexpr int kOutsideHandler = 118;
+
+// m_nIfState values: the last branch ran, it was skipped, or no chain is open.
+constexpr int kBranchRan = 1;
+constexpr int kBranchSkipped = 0;
+constexpr int kNoChain = 3;
+
+ScriptResult Fail(CScriptInterpreter& interp, int number, std::string_view value = {}) {
+    interp.m_strMessage = LoadMessage(number, value);
+    return kFailed;
+}
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+// The number an evaluator result stands for; 0 for the empty result.
+double ResultNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    (void)end;
+    return error == std::errc() ? value : 0;
+}
+
+// "%.15g" in the C locale.
+std::string FormatNumber(double value) {
+    char buffer[32];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    (void)error;
+    return std::string(buffer, end);
+}
+
+// The truth of if, elseif, loop and while: the number truncated toward zero, without wrapping,
+// is not 0.
+bool IsTrue(std::string_view number) {
+    return TruncateToInt(ResultNumber(number)) != 0;
+}
+
+// RunBlock for the block of a branch: a text that ends inside the block is an error, never a
+// success.
+ScriptResult RunBranchBlock(CScriptInterpreter& interp) {
+    const ScriptResult result = interp.RunBlock();
+    return result == kDone ? Fail(interp, kBlockNotClosed) : result;
+}
+
+ScriptResult SkipRestOfBlock(CScriptInterpreter& interp) {
+    return interp.SkipBlock() ? kDone : kFailed;
+}
+
+// if and elseif once the block is open and the condition is known.
+ScriptResult RunIfBranch(CScriptInterpreter& interp, bool isElseif, bool condition) {
+    if (isElseif) {
+        if (interp.m_nIfState == kNoChain) return Fail(interp, kElseWithoutIf);
+        if (interp.m_nIfState == kBranchRan) return SkipRestOfBlock(interp);
+    }
+    if (condition) {
+        const ScriptResult result = RunBranchBlock(interp);
+        interp.m_nIfState = kBranchRan;
+        return result;
+    }
+    if (!interp.SkipBlock()) return kFailed;
+    if (!isElseif) interp.m_nIfState = kBranchSkipped;
+    return kDone;
+}
+
+// One pass of a loop body from `body`, the body's own result in `blockResult`. kNextPass when the
+// loop goes on (the body ended, or a continue skipped its rest); any other code ends the loop and
+// is its result (after a break: 1, with the read position on the block's end).
+ScriptResult RunLoopPass(CScriptInterpreter& interp, int body, ScriptResult& blockResult) {
+    interp.m_nPos = body;
+    blockResult = interp.RunBlock();
+    switch (blockResult) {
+        case kFailed:
+        case kReturn:
+        case kRetry:
+        case kIgnore:
+            return blockResult;
+        case kDone:
+            return Fail(interp, kBlockNotClosed);
+        case kBreak:
+            interp.m_nPos = body;
+            return SkipRestOfBlock(interp);
+        case kContinue:
+            interp.m_nPos = body;
+            return interp.SkipBlock() ? kNextPass : kFailed;
+        default:
+            return kNextPass;
+    }
+}
+
+ScriptResult RunLoopPass(CScriptInterpreter& interp, int body) {
+    ScriptResult blockResult = kBlockEnd;
+    return RunLoopPass(interp, body, blockResult);
+}
+
+// A loop whose condition is false before a pass: skip its block from the body, done.
+ScriptResult SkipLoopBody(CScriptInterpreter& interp, int body) {
+    interp.m_nPos = body;
+    return SkipRestOfBlock(interp);
+}
+
+}  // namespace
+
+// --- if / elseif with one condition ---
+
+CFnIf::CFnIf(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnIf::~CFnIf() = default;
+
+ScriptResult CFnIf::Execute(int mode) {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    if (!interp.EvalNumberArg(interp.m_astrArgs[0])) return kFailed;
+    return RunIfBranch(interp, mode == 1, IsTrue(interp.m_strMessage));
+}
+
+// --- strcmp, and if / elseif with comparisons ---
+
+CFnStrcmp::CFnStrcmp(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnStrcmp::~CFnStrcmp() = default;
+
+ScriptResult CFnStrcmp::Execute(int mode) {
+    CScriptInterpreter& interp = *m_pInterp;
+    const bool isStrcmp = mode == 0;
+    // strcmp takes its result variable before the triples.
+    m_nNextArg = isStrcmp ? 1 : 0;
+    const int tripleArgs = interp.m_nArgCount - m_nNextArg;
+    if (tripleArgs < 3 || (tripleArgs - 3) % 4 != 0) return Fail(interp, kArgumentCount);
+    if (!EvaluateTriples()) return kFailed;
+    if (isStrcmp) return interp.SetVariable(interp.m_astrArgs[0], m_bResult ? "1" : "0");
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    return RunIfBranch(interp, mode == 2, m_bResult);
+}
+
+int CFnStrcmp::EvaluateTriples() {
+    CScriptInterpreter& interp = *m_pInterp;
+    m_bResult = false;
+    m_strJoin = "or";
+    for (;;) {
+        bool truth = false;
+        if (!CompareTriple(truth)) return 0;
+        // No precedence: each triple joins the result so far.
+        if (m_strJoin == "or") {
+            m_bResult = m_bResult || truth;
+        } else if (m_strJoin == "and") {
+            m_bResult = m_bResult && truth;
+        } else {
+            return Fail(interp, kUnknownOperator);
+        }
+        m_nNextArg += 3;
+        if (m_nNextArg >= interp.m_nArgCount) return 1;
+        m_strJoin = Lower(interp.m_astrArgs[static_cast<std::size_t>(m_nNextArg)]);
+        ++m_nNextArg;
+    }
+}
+
+int CFnStrcmp::CompareTriple(bool& truth) {
+    CScriptInterpreter& interp = *m_pInterp;
+    const auto arg = [&](int offset) -> const std::string& {
+        return interp.m_astrArgs[static_cast<std::size_t>(m_nNextArg + offset)];
+    };
+    if (!interp.EvalStringArg(arg(0))) return 0;
+    std::string left = interp.m_strMessage;
+    if (!interp.EvalStringArg(arg(2))) return 0;
+    std::string right = interp.m_strMessage;
+    std::string op = Lower(arg(1));
+    constexpr std::string_view kNoCase = ".nc";
+    if (op.size() >= kNoCase.size() &&
+        op.compare(op.size() - kNoCase.size(), kNoCase.size(), kNoCase) == 0) {
+        op.resize(op.size() - kNoCase.size());
+        left = Lower(left);
+        right = Lower(right);
+    }
+    // std::string compares bytes as unsigned values.
+    if (op == "eq") {
+        truth = left == right;
+    } else if (op == "ne") {
+        truth = left != right;
+    } else if (op == "lt") {
+        truth = left < right;
+    } else if (op == "gt") {
+        truth = left > right;
+    } else if (op == "in") {
+        truth = right.find(left) != std::string::npos;
+    } else if (op == "ni") {
+        truth = right.find(left) == std::string::npos;
+    } else {
+        return Fail(interp, kUnknownOperator);
+    }
+    return 1;
+}
+
+// --- else ---
+
+CFnElse::CFnElse(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnElse::~CFnElse() = default;
+
+ScriptResult CFnElse::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    const int oldState = interp.m_nIfState;
+    interp.m_nIfState = kNoChain;
+    if (interp.m_nArgCount != 0) return Fail(interp, kArgumentCount);
+    if (oldState == kNoChain) return Fail(interp, kElseWithoutIf);
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    if (oldState == kBranchSkipped) return RunBranchBlock(interp);
+    return SkipRestOfBlock(interp);
+}
+
+// --- for ---
+
+CFnFor::CFnFor(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnFor::~CFnFor() = default;
+
+ScriptResult CFnFor::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (interp.m_nArgCount != 4) return Fail(interp, kArgumentCount);
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    m_nBody = interp.m_nPos;
+    // The body's calls overwrite the argument list; the texts are evaluated afresh each pass.
+    m_strVarRef = interp.m_astrArgs[0];
+    m_strCond = interp.m_astrArgs[2];
+    m_strStep = interp.m_astrArgs[3];
+    if (!interp.EvalNumberArg(interp.m_astrArgs[1])) return kFailed;
+    if (!interp.SetVariable(m_strVarRef, interp.m_strMessage)) return kFailed;
+    for (;;) {
+        interp.m_nPos = m_nBody;
+        if (!interp.EvalNumberArg(m_strCond)) return kFailed;
+        if (ResultNumber(interp.m_strMessage) == 0.0) return SkipLoopBody(interp, m_nBody);
+        const ScriptResult result = RunLoopPass(interp, m_nBody);
+        if (result != kNextPass) return result;
+        if (!ApplyStep()) return kFailed;
+    }
+}
+
+int CFnFor::ApplyStep() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (!interp.EvalNumberArg(m_strVarRef)) return 0;
+    m_dValue = ResultNumber(interp.m_strMessage);
+    if (!interp.EvalNumberArg(m_strStep)) return 0;
+    m_dValue += ResultNumber(interp.m_strMessage);
+    return interp.SetVariable(m_strVarRef, FormatNumber(m_dValue));
+}
+
+// --- do ... while ---
+
+CFnDo::CFnDo(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnDo::~CFnDo() = default;
+
+ScriptResult CFnDo::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (interp.m_nArgCount != 0) return Fail(interp, kArgumentCount);
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    m_nBody = interp.m_nPos;
+    for (;;) {
+        const ScriptResult result = RunLoopPass(interp, m_nBody, m_nLast);
+        if (m_nLast == kBreak && result == kDone) {
+            m_bCondition = false;
+            return ReadWhile(false) ? kDone : kFailed;
+        }
+        if (result != kNextPass) return result;
+        if (!ReadWhile(true)) return kFailed;
+        if (!m_bCondition) return kDone;
+    }
+}
+
+int CFnDo::ReadWhile(bool evaluate) {
+    CScriptInterpreter& interp = *m_pInterp;
+    const auto size = static_cast<int>(interp.m_strText.size());
+    const auto at = [&](int pos) {
+        return pos < size ? interp.m_strText[static_cast<std::size_t>(pos)] : '\0';
+    };
+    // Past the block's last character and the white space after it.
+    ++interp.m_nPos;
+    while (interp.m_nPos < size && static_cast<unsigned char>(at(interp.m_nPos)) <= ' ')
+        ++interp.m_nPos;
+    const int start = interp.m_nPos;
+    const char first = at(start);
+    const bool isTag = first == '<' && (at(start + 1) == 'f' || at(start + 1) == 'F');
+    if (first != '&' && !isTag) return Fail(interp, kDoWithoutWhile);
+    interp.m_nErrorPos = start;
+    interp.m_bTagForm = isTag ? 1 : 0;
+    interp.m_nPos = start + (isTag ? 2 : 1);
+    if (!interp.ReadFunctionName()) return 0;
+    m_strName = Lower(interp.m_strFuncName);
+    if (m_strName != "while") return Fail(interp, kDoWithoutWhile);
+    if (!interp.ParseArgs()) return 0;
+    if (!evaluate) return 1;
+    if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
+    if (!interp.EvalNumberArg(interp.m_astrArgs[0])) return 0;
+    m_bCondition = IsTrue(interp.m_strMessage);
+    return 1;
+}
+
+// --- loop ---
+
+CFnLoop::CFnLoop(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnLoop::~CFnLoop() = default;
+
+ScriptResult CFnLoop::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    m_nBody = interp.m_nPos;
+    m_strCond = interp.m_astrArgs[0];
+    for (;;) {
+        if (!interp.EvalNumberArg(m_strCond)) return kFailed;
+        if (!IsTrue(interp.m_strMessage)) return SkipLoopBody(interp, m_nBody);
+        const ScriptResult result = RunLoopPass(interp, m_nBody);
+        if (result != kNextPass) return result;
+    }
+}
+
+// --- repeat ---
+
+CFnRepeat::CFnRepeat(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnRepeat::~CFnRepeat() = default;
+
+ScriptResult CFnRepeat::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    const int argCount = interp.m_nArgCount;
+    if (argCount != 1 && argCount != 2) return Fail(interp, kArgumentCount);
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    m_nBody = interp.m_nPos;
+    if (argCount == 2) m_strVarRef = interp.m_astrArgs[0];
+    if (!interp.EvalNumberArg(interp.m_astrArgs[static_cast<std::size_t>(argCount - 1)]))
+        return kFailed;
+    const int count = TruncateToInt(ResultNumber(interp.m_strMessage));
+    if (count <= 0) return SkipLoopBody(interp, m_nBody);
+    for (int i = 1; i <= count; ++i) {
+        if (argCount == 2 && !interp.SetVariable(m_strVarRef, std::to_string(i))) return kFailed;
+        const ScriptResult result = RunLoopPass(interp, m_nBody);
+        if (result != kNextPass) return result;
+    }
+    return kDone;
+}
+
+// --- break, continue, return ---
+
+CFnBreak::CFnBreak(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnBreak::~CFnBreak() = default;
+
+ScriptResult CFnBreak::Execute() {
+    return m_pInterp->m_nArgCount == 0 ? kBreak : Fail(*m_pInterp, kArgumentCount);
+}
+
+CFnContinue::CFnContinue(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnContinue::~CFnContinue() = default;
+
+ScriptResult CFnContinue::Execute() {
+    return m_pInterp->m_nArgCount == 0 ? kContinue : Fail(*m_pInterp, kArgumentCount);
+}
+
+CFnReturn::CFnReturn(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnReturn::~CFnReturn() = default;
+
+ScriptResult CFnReturn::Execute() {
+    return m_pInterp->m_nArgCount == 0 ? kReturn : Fail(*m_pInterp, kArgumentCount);
+}
+
+// --- defsub ---
+
+CFnDefsub::CFnDefsub(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnDefsub::~CFnDefsub() = default;
+
+ScriptResult CFnDefsub::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
+    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return kFailed;
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    return SkipRestOfBlock(interp);
+}
+
+// --- gosub and calls of user subroutines ---
+
+CFnGosub::CFnGosub(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnGosub::~CFnGosub() = default;
+
+ScriptResult CFnGosub::Execute(std::string_view name) {
+    CScriptInterpreter& interp = *m_pInterp;
+    m_strName = name;
+    m_nSavedErrorPos = interp.m_nErrorPos;
+    m_bSavedTagForm = interp.m_bTagForm;
+    m_nAfterName = interp.m_nPos;
+    const bool isCallByName = !m_strName.empty();
+    // The error handler's call reads no argument list and binds no argv: the position where
+    // the failed call stopped holds the rest of the text, not arguments of on_error.
+    const bool isHandlerCall =
+        isCallByName && interp.m_bInErrorHandler && Lower(m_strName) == "on_error";
+    if (isCallByName) {
+        m_strWanted = Lower(m_strName);
+    } else {
+        if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
+        if (!interp.EvalStringArg(interp.m_astrArgs[0])) return kFailed;
+        m_strWanted = Lower(interp.m_strMessage);
+    }
+
+    const ScriptResult found = FindDefinition();
+    if (found != kDone) {
+        interp.m_bTagForm = m_bSavedTagForm;
+        if (found == kFailed) return kFailed;
+        interp.m_nErrorPos = m_nSavedErrorPos;
+        interp.m_nPos = m_nAfterName;
+        interp.m_strMessage = LoadMessage(kUnknownSubroutine, m_strWanted);
+        return kBlockEnd;
+    }
+    const int definition = interp.m_nPos;
+    const int definitionTagForm = interp.m_bTagForm;
+
+    int afterCall = m_nAfterName;
+    int bound = 0;
+    if (isCallByName && !isHandlerCall) {
+        // A failure in the call's own arguments is reported at the call, not at the definition.
+        const int definitionErrorPos = interp.m_nErrorPos;
+        interp.m_nErrorPos = m_nSavedErrorPos;
+        interp.m_nPos = m_nAfterName;
+        interp.m_bTagForm = m_bSavedTagForm;
+        if (!interp.ParseArgs()) return kFailed;
+        afterCall = interp.m_nPos;
+        if (!BindArguments(bound)) return kFailed;
+        interp.m_nErrorPos = definitionErrorPos;
+    }
+
+    interp.m_nPos = definition;
+    interp.m_bTagForm = definitionTagForm;
+    if (!interp.ExpectBlockOpen()) return kFailed;
+    const ScriptResult result = interp.RunBlock();
+    switch (result) {
+        case kFailed:
+            return kFailed;
+        case kDone:
+            return Fail(interp, kBlockNotClosed);
+        case kBreak:
+            return Fail(interp, kBreakOutsideLoop);
+        case kContinue:
+            return Fail(interp, kContinueOutsideLoop);
+        default:
+            break;
+    }
+    interp.m_nPos = afterCall;
+    interp.m_bTagForm = m_bSavedTagForm;
+    if (!UnbindArguments(bound)) return kFailed;
+    return result == kRetry || result == kIgnore ? result : kDone;
+}
+
+ScriptResult CFnGosub::FindDefinition() {
+    CScriptInterpreter& interp = *m_pInterp;
+    const std::string& text = interp.m_strText;
+    const auto size = static_cast<int>(text.size());
+    int pos = 0;
+    while (pos < size) {
+        const char c = text[static_cast<std::size_t>(pos)];
+        if (c == '\\') {
+            pos += 2;
+            continue;
+        }
+        const char next = pos + 1 < size ? text[static_cast<std::size_t>(pos + 1)] : '\0';
+        const bool isTag = c == '<' && (next == 'f' || next == 'F');
+        if (c != '&' && !isTag) {
+            ++pos;
+            continue;
+        }
+        interp.m_nErrorPos = pos;
+        interp.m_bTagForm = isTag ? 1 : 0;
+        interp.m_nPos = pos + (isTag ? 2 : 1);
+        if (!interp.ReadFunctionName()) return kFailed;
+        const int afterName = interp.m_nPos;
+        const bool isDefsub = Lower(interp.m_strFuncName) == "defsub";
+        if (!interp.ParseArgs()) {
+            if (isDefsub) return kFailed;
+            pos = afterName;
+            continue;
+        }
+        if (isDefsub) {
+            if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
+            if (!interp.EvalStringArg(interp.m_astrArgs[0])) return kFailed;
+            if (Lower(interp.m_strMessage) == m_strWanted) return kDone;
+        }
+        // ParseArgs leaves the position one before the first character after the call.
+        pos = interp.m_nPos + 1;
+    }
+    return kBlockEnd;
+}
+
+int CFnGosub::BindArguments(int& bound) {
+    CScriptInterpreter& interp = *m_pInterp;
+    // Every value is taken before the first is bound, so an argument that reads ?argv? sees the
+    // caller's arguments, not this call's.
+    std::vector<std::string> values;
+    values.reserve(interp.m_astrArgs.size());
+    for (const std::string& raw : interp.m_astrArgs) {
+        if (!interp.EvalArg(raw)) return 0;
+        values.push_back(interp.m_strMessage);
+    }
+    for (const std::string& value : values) {
+        const bool defined = interp.DefineVariable("argv");
+        if (defined) ++bound;
+        if (!defined || !interp.SetVariable("?argv?", value)) {
+            const std::string message = interp.m_strMessage;
+            UnbindArguments(bound);
+            bound = 0;
+            interp.m_strMessage = message;
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int CFnGosub::UnbindArguments(int bound) {
+    CScriptInterpreter& interp = *m_pInterp;
+    for (int i = 0; i < bound; ++i)
+        if (!interp.DeleteVariable("?argv?")) return 0;
+    return 1;
+}
+
+// --- retry, ignore ---
+
+CFnRetry::CFnRetry(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnRetry::~CFnRetry() = default;
+
+ScriptResult CFnRetry::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (interp.m_nArgCount != 0) return Fail(interp, kArgumentCount);
+    return interp.m_bInErrorHandler ? kRetry : Fail(interp, kOutsideHandler);
+}
+
+CFnIgnore::CFnIgnore(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnIgnore::~CFnIgnore() = default;
+
+ScriptResult CFnIgnore::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (interp.m_nArgCount != 0) return Fail(interp, kArgumentCount);
+    return interp.m_bInErrorHandler ? kIgnore : Fail(interp, kOutsideHandler);
+}
+
+// --- die ---
+
+CFnDie::CFnDie(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+CFnDie::~CFnDie() = default;
+
+ScriptResult CFnDie::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (interp.m_nArgCount > 1) return Fail(interp, kArgumentCount);
+    if (interp.m_nArgCount == 0) return Fail(interp, kDied);
+    // The given text, or the failure of evaluating it, is the message.
+    interp.EvalStringArg(interp.m_astrArgs[0]);
+    return kFailed;
+}

@@ -1,0 +1,419 @@
+#include "quarn/script/functions/output_functions.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <ctime>
+#include <optional>
+#include <string_view>
+
+#include "quarn/script/file_replacement.h"
+#include "quarn/script/output_path.h"
+#include "quarn/services/messages.h"
+#include "quarn/services/program_context.h"
+#include "quarn/services/settings.h"
+#include "shared/output_buffer.h"
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::size_t kCompareChunk = 2048;
+constexpr std::size_t kCopyChunk = 65536;
+
+ScriptResult FailWith(CScriptInterpreter& interp, int message) {
+    interp.m_strMessage = LoadMessage(message);
+    return script_result::kFailed;
+}
+
+bool ArgCountIn(const CScriptInterpreter& interp, int least, int most) {
+    return interp.m_nArgCount >= least && interp.m_nArgCount <= most;
+}
+
+// The argument evaluated as a number and converted to an int; 0 with the evaluator's message.
+int EvalIntArg(CScriptInterpreter& interp, std::string_view raw, int& value) {
+    if (!interp.EvalNumberArg(raw)) return 0;
+    const std::string& text = interp.m_strMessage;
+    double number = 0;
+    std::from_chars(text.data(), text.data() + text.size(), number);  // "" leaves 0
+    value = TruncateToInt(number);
+    return 1;
+}
+
+bool ResetUpload() {
+    return g_settings.Get(g_strProject.Get(), project_key::resetupload) != 0;
+}
+
+// A page or directory name as html, directory and the filelink target take it: refused when it
+// starts with "./" or ".\", and whenever NormaliseOutputName refuses it.
+std::optional<std::string> CheckedOutputName(std::string_view name) {
+    if (name.starts_with("./") || name.starts_with(".\\")) return std::nullopt;
+    return NormaliseOutputName(name);
+}
+
+// mkldir's names: no leading '.' at all.
+std::optional<std::string> CheckedLocalDirName(std::string_view name) {
+    if (name.starts_with('.')) return std::nullopt;
+    return NormaliseOutputName(name);
+}
+
+std::string ListEntry(std::string_view name) {
+    std::string entry(name);
+    entry += kLineEnd;
+    return entry;
+}
+
+std::string Quoted(std::string_view text) {
+    std::string quoted = "\"";
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
+// The HTML root, when it is a directory the process can enter; else 0 with ERROR 94.
+int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root) {
+    root = interp.HtmlRootDir();
+    struct stat info {};
+    if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        ::access(root.c_str(), X_OK) != 0) {
+        return FailWith(interp, 94);
+    }
+    return 1;
+}
+
+// A file name from a script taken relative to the root unless it is absolute; "\" separates.
+std::string PathBelowRoot(const std::string& root, std::string_view name) {
+    std::string path(name);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.starts_with('/')) return path;
+    return root + "/" + path;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Restores the output modes of the enclosing code on every way out of an html call.
+class OutputModesGuard {
+public:
+    explicit OutputModesGuard(CScriptInterpreter& interp)
+        : m_interp(interp),
+          m_nLineMode(interp.m_nLineMode),
+          m_bTagForm(interp.m_bTagForm),
+          m_bEntities(interp.m_bEntities) {}
+    ~OutputModesGuard() {
+        m_interp.m_nLineMode = m_nLineMode;
+        m_interp.m_bTagForm = m_bTagForm;
+        m_interp.m_bEntities = m_bEntities;
+    }
+    OutputModesGuard(const OutputModesGuard&) = delete;
+    OutputModesGuard& operator=(const OutputModesGuard&) = delete;
+
+private:
+    CScriptInterpreter& m_interp;
+    int m_nLineMode;
+    int m_bTagForm;
+    int m_bEntities;
+};
+
+// Makes `buffer` the open output; the enclosing output is open again when this goes.
+class OpenOutputGuard {
+public:
+    OpenOutputGuard(CScriptInterpreter& interp, COutputBuffer& buffer)
+        : m_interp(interp), m_pPrevious(interp.m_pOutput) {
+        interp.m_pOutput = &buffer;
+    }
+    ~OpenOutputGuard() { m_interp.m_pOutput = m_pPrevious; }
+    OpenOutputGuard(const OpenOutputGuard&) = delete;
+    OpenOutputGuard& operator=(const OpenOutputGuard&) = delete;
+
+private:
+    CScriptInterpreter& m_interp;
+    COutputBuffer* m_pPrevious;
+};
+
+void ApplyHtmlFlags(CScriptInterpreter& interp, int flags) {
+    if (flags & CFnHtml::kCr2BrStrip) {
+        interp.m_nLineMode = 2;
+    } else if (flags & CFnHtml::kCr2Br) {
+        interp.m_nLineMode = 1;
+    }
+    interp.m_bEntities = (flags & CFnHtml::kHiAscii) ? 1 : 0;
+}
+
+void Compact(COutputBuffer& buffer, int flags) {
+    if (flags & CFnHtml::kFormatNone) return;
+    if (flags & CFnHtml::kFormatCr) {
+        buffer.CompactLinesKeepTabs();
+    } else {
+        buffer.CompactLines();
+    }
+}
+
+class ReadFile {
+public:
+    explicit ReadFile(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~ReadFile() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    ReadFile(const ReadFile&) = delete;
+    ReadFile& operator=(const ReadFile&) = delete;
+
+    int Fd() const { return m_fd; }
+    // A regular file, opened; its status in `info`.
+    bool IsRegularFile(struct stat& info) const {
+        return m_fd >= 0 && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode);
+    }
+    // Up to `size` bytes, retrying short and interrupted reads; -1 on a read error.
+    ssize_t Read(char* data, std::size_t size) const {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t got = ::read(m_fd, data + done, size - done);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return -1;
+            if (got == 0) break;
+            done += static_cast<std::size_t>(got);
+        }
+        return static_cast<ssize_t>(done);
+    }
+
+private:
+    int m_fd;
+};
+
+bool CopyFile(const ReadFile& source, const std::string& target) {
+    CFileReplacement replacement(target);
+    if (!replacement.Open()) return false;
+    char chunk[kCopyChunk];
+    for (;;) {
+        const ssize_t got = source.Read(chunk, sizeof chunk);
+        if (got < 0) return false;
+        if (got == 0) break;
+        if (!replacement.Write(std::string_view(chunk, static_cast<std::size_t>(got))))
+            return false;
+    }
+    return replacement.Commit();
+}
+
+std::string FormatLocalTime(const struct timespec& time) {
+    std::tm local{};
+    char text[64];
+    std::size_t length = 0;
+    if (localtime_r(&time.tv_sec, &local) != nullptr) {
+        length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    }
+    return std::string(text, length);
+}
+
+// The creation time where the file system records one, else the last modification, which is
+// the nearest moment known not to come before it.
+struct timespec CreationTime(const std::string& path, const struct stat& info) {
+    struct statx extended {};
+    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &extended) == 0 &&
+        (extended.stx_mask & STATX_BTIME)) {
+        return {static_cast<time_t>(extended.stx_btime.tv_sec),
+                static_cast<long>(extended.stx_btime.tv_nsec)};
+    }
+    return info.st_mtim;
+}
+
+// The attribute byte: 1 read-only (no write permission for the owner), 2 hidden (a name that
+// starts with '.'), 16 directory, 32 archive (every other file).
+int AttributeByte(std::string_view path, const struct stat& info) {
+    int attributes = S_ISDIR(info.st_mode) ? 16 : 32;
+    if (!(info.st_mode & S_IWUSR)) attributes |= 1;
+    const std::size_t slash = path.rfind('/');
+    const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (base.starts_with('.') && base != "." && base != "..") attributes |= 2;
+    return attributes;
+}
+
+}  // namespace
+
+ScriptResult CFnHtml::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (!ArgCountIn(interp, 1, 2)) return FailWith(interp, 68);
+    const OutputModesGuard modes(interp);
+    interp.m_nLineMode = 0;
+    interp.m_bEntities = 0;
+    int flags = 0;
+    if (interp.m_nArgCount == 2) {
+        if (!EvalIntArg(interp, interp.m_astrArgs[1], flags)) return script_result::kFailed;
+        ApplyHtmlFlags(interp, flags);
+    }
+    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    const std::string_view expanded = interp.m_strMessage;
+    const std::string name(
+        expanded.substr(std::min(expanded.find_first_not_of(" \t\r\n\v\f"), expanded.size())));
+    const std::optional<std::string> normal = CheckedOutputName(name);
+    if (!normal) return FailWith(interp, 95);
+
+    const std::string project = g_strProject.Get();
+    if (g_settings.Get(project, project_key::htmltop).empty()) {
+        g_settings.Set(project, project_key::htmltop, *normal);
+    }
+    interp.m_astrGenFiles.push_back(ListEntry(*normal));
+    interp.WriteList("Generating " + Quoted(name) + " HTML file.\r\n");
+
+    COutputBuffer buffer;
+    ScriptResult result;
+    {
+        const OpenOutputGuard output(interp, buffer);
+        if (!interp.ExpectBlockOpen()) return script_result::kFailed;
+        result = interp.RunBlock();
+    }
+    if (result == script_result::kFailed) return script_result::kFailed;
+    if (result == script_result::kDone) return FailWith(interp, 79);
+    Compact(buffer, flags);
+
+    std::string root;
+    if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
+    const std::string path = root + "/" + *normal;
+    if (ResetUpload() || !buffer.SameAsFile(path)) {
+        if (!CFileReplacement::ReplaceWith(path, buffer.GetWrittenText())) {
+            return FailWith(interp, 81);
+        }
+        interp.m_astrChgFiles.push_back(ListEntry(*normal));
+    }
+    interp.WriteList("HTML file " + Quoted(name) + " closed\r\n");
+    return result;
+}
+
+ScriptResult CFnDirectory::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (!ArgCountIn(interp, 1, 1)) return FailWith(interp, 68);
+    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    const std::string name = interp.m_strMessage;
+    const std::optional<std::string> normal = CheckedOutputName(name);
+    if (!normal) return FailWith(interp, 95);
+    interp.m_astrGenDirs.push_back(ListEntry(*normal));
+    interp.WriteList("Creating " + Quoted(name) + "  directory.\r\n");
+
+    std::string root;
+    if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
+    const std::string path = root + "/" + *normal;
+    if (IsDirectory(path) && !ResetUpload()) return script_result::kDone;
+    ::mkdir(path.c_str(), 0777);
+    if (!IsDirectory(path)) return FailWith(interp, 122);
+    interp.m_astrChgDirs.push_back(ListEntry(*normal));
+    return script_result::kDone;
+}
+
+ScriptResult CFnMkldir::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (!ArgCountIn(interp, 1, 1)) return FailWith(interp, 68);
+    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    const std::optional<std::string> normal = CheckedLocalDirName(interp.m_strMessage);
+    if (!normal) return FailWith(interp, 95);
+    std::string root;
+    if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
+    const std::string path = root + "/" + *normal;
+    ::mkdir(path.c_str(), 0777);
+    if (!IsDirectory(path)) return FailWith(interp, 122);
+    return script_result::kDone;
+}
+
+bool CFnFilelink::FilesEqual(const std::string& first, const std::string& second) {
+    const ReadFile a(first);
+    const ReadFile b(second);
+    struct stat infoA {};
+    struct stat infoB {};
+    if (!a.IsRegularFile(infoA) || !b.IsRegularFile(infoB)) return false;
+    if (infoA.st_size != infoB.st_size) return false;
+    char chunkA[kCompareChunk];
+    char chunkB[kCompareChunk];
+    for (;;) {
+        const ssize_t gotA = a.Read(chunkA, sizeof chunkA);
+        const ssize_t gotB = b.Read(chunkB, sizeof chunkB);
+        if (gotA < 0 || gotB < 0 || gotA != gotB) return false;
+        if (gotA == 0) return true;
+        if (std::memcmp(chunkA, chunkB, static_cast<std::size_t>(gotA)) != 0) return false;
+    }
+}
+
+ScriptResult CFnFilelink::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (!ArgCountIn(interp, 2, 2)) return FailWith(interp, 68);
+    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    const std::string sourceName = interp.m_strMessage;
+    if (!interp.EvalStringArg(interp.m_astrArgs[1])) return script_result::kFailed;
+    const std::string targetName = interp.m_strMessage;
+    const std::optional<std::string> normal = CheckedOutputName(targetName);
+    if (!normal) return FailWith(interp, 95);
+    interp.m_astrGenFiles.push_back(ListEntry(*normal));
+
+    std::string root;
+    if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
+    const std::string sourcePath = PathBelowRoot(root, sourceName);
+    const std::string targetPath = root + "/" + *normal;
+    const ReadFile source(sourcePath);
+    struct stat sourceInfo {};
+    if (!source.IsRegularFile(sourceInfo)) return FailWith(interp, 11);
+
+    // Copying a file onto itself would truncate it before reading it.
+    struct stat targetInfo {};
+    const bool sameFile = ::stat(targetPath.c_str(), &targetInfo) == 0 &&
+                          targetInfo.st_dev == sourceInfo.st_dev &&
+                          targetInfo.st_ino == sourceInfo.st_ino;
+    const bool changed = !sameFile && !FilesEqual(sourcePath, targetPath);
+    if (changed || ResetUpload()) {
+        if (changed && !CopyFile(source, targetPath)) return FailWith(interp, 12);
+        interp.m_astrChgFiles.push_back(ListEntry(*normal));
+    }
+    interp.WriteList(targetName + " linked.");
+    return script_result::kDone;
+}
+
+ScriptResult CFnFiletest::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (!ArgCountIn(interp, 2, 3)) return FailWith(interp, 68);
+    if (!interp.EvalStringArg(interp.m_astrArgs[1])) return script_result::kFailed;
+    const std::string fileName = interp.m_strMessage;
+    int code = kExist;
+    if (interp.m_nArgCount == 3 && !EvalIntArg(interp, interp.m_astrArgs[2], code)) {
+        return script_result::kFailed;
+    }
+    std::string root;
+    if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
+    const std::string path = PathBelowRoot(root, fileName);
+
+    struct stat info {};
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    std::string value;
+    if (code == kExist) {
+        value = exists ? "1" : "0";
+    } else if (!exists) {
+        return FailWith(interp, 89);
+    } else if (code == kCtime) {
+        value = FormatLocalTime(CreationTime(path, info));
+    } else if (code == kMtime) {
+        value = FormatLocalTime(info.st_mtim);
+    } else if (code == kAtime) {
+        value = FormatLocalTime(info.st_atim);
+    } else if (code == kFsize) {
+        value = std::to_string(static_cast<long long>(info.st_size));
+    } else if (code == kFattr) {
+        value = std::to_string(AttributeByte(path, info));
+    } else {
+        return FailWith(interp, 123);
+    }
+    return interp.SetVariable(interp.m_astrArgs[0], value);
+}
+
+ScriptResult CFnHtmlrootdir::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (!ArgCountIn(interp, 1, 1)) return FailWith(interp, 68);
+    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    const std::string path = interp.m_strMessage;
+    interp.WriteList("Root HTML directory set to: " + Quoted(path) + "\r\n");
+    // Later calls would write below the old root while the run reports success.
+    if (!g_settings.Set(g_strProject.Get(), project_key::roothtml, path)) {
+        return FailWith(interp, 67);
+    }
+    return script_result::kDone;
+}

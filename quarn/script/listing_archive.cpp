@@ -1,0 +1,57 @@
+#include "quarn/script/listing_archive.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+CListingArchive::~CListingArchive() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+int CListingArchive::Open(const std::string& path) {
+    if (m_fd >= 0) ::close(m_fd);
+    m_nUsed = 0;
+    m_bFailed = false;
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return m_fd >= 0 ? 1 : 0;
+}
+
+void CListingArchive::WriteAll(const char* data, std::size_t size) {
+    if (m_fd < 0) {
+        m_bFailed = true;
+        return;
+    }
+    while (size > 0 && !m_bFailed) {
+        const ssize_t n = ::write(m_fd, data, size);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        } else if (!(n < 0 && errno == EINTR)) {
+            m_bFailed = true;
+        }
+    }
+}
+
+void CListingArchive::Flush() {
+    WriteAll(m_buffer, m_nUsed);
+    m_nUsed = 0;
+}
+
+void CListingArchive::WriteThrough(std::string_view bytes) {
+    Flush();
+    if (bytes.size() < kBufferSize) {
+        std::memcpy(m_buffer, bytes.data(), bytes.size());
+        m_nUsed = bytes.size();
+        return;
+    }
+    WriteAll(bytes.data(), bytes.size());
+}
+
+int CListingArchive::Close() {
+    if (m_fd < 0) return 0;
+    Flush();
+    if (::close(std::exchange(m_fd, -1)) != 0) m_bFailed = true;
+    return m_bFailed ? 0 : 1;
+}

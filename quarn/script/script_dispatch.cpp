@@ -1,0 +1,388 @@
+// The keyword table and the dispatcher: one row per built-in, in dispatch order.
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <utility>
+
+#include "quarn/script/functions/control_functions.h"
+#include "quarn/script/functions/data_functions.h"
+#include "quarn/script/functions/output_functions.h"
+#include "quarn/script/script_interpreter.h"
+
+namespace {
+
+// The dispatch index of each keyword.
+enum Keyword : int {
+    kSql,
+    kHtml,
+    kNextrow,
+    kDatasource,
+    kForeachrow,
+    kIf,
+    kGetrow,
+    kElse,
+    kDefvar,
+    kAssign,
+    kDefsub,
+    kGosub,
+    kInc,
+    kDec,
+    kLoop,
+    kGetdata,
+    kDatawrite,
+    kDataread,
+    kBreak,
+    kContinue,
+    kToupper,
+    kTolower,
+    kStrcmp,
+    kStrin,
+    kMidstr,
+    kStrlen,
+    kStrtrim,
+    kReturn,
+    kDie,
+    kFtoint,
+    kAscii,
+    kFor,
+    kDo,
+    kDelete,
+    kWhile,
+    kArraydelete,
+    kArraysize,
+    kMsgbox,
+    kInput,
+    kPrint,
+    kLog,
+    kCls,
+    kRepeat,
+    kChr,
+    kDec2hex,
+    kHex2dec,
+    kExec,
+    kSleep,
+    kJoin,
+    kSplit,
+    kRunscript,
+    kHtmlrootdir,
+    kGetcol,
+    kExport,
+    kReplace,
+    kMkldir,
+    kFilelink,
+    kFiletest,
+    kFormat,
+    kDialup,
+    kGetmsg,
+    kPop3session,
+    kMsgno,
+    kGetmails,
+    kUnpack,
+    kHttp,
+    kMailtxt,
+    kSendmail,
+    kPack,
+    kFtpsession,
+    kFtpput,
+    kFtpget,
+    kFtpdel,
+    kMailheader,
+    kElseif,
+    kSqlnr,
+    kGeterror,
+    kDeletemail,
+    kRetry,
+    kIgnore,
+    kStriphtml,
+    kFtpcommand,
+    kDirectory,
+    kFtpmkdir,
+    kFtprmdir,
+    kDatecomp,
+    kDateformat,
+    kVoidfunction,
+};
+
+constexpr std::array<std::string_view, CScriptInterpreter::kKeywordCount> kKeywords = {
+    "sql",       "html",        "nextrow",    "datasource",   "foreachrow", "if",
+    "getrow",    "else",        "defvar",     "assign",       "defsub",     "gosub",
+    "inc",       "dec",         "loop",       "getdata",      "datawrite",  "dataread",
+    "break",     "continue",    "toupper",    "tolower",      "strcmp",     "strin",
+    "midstr",    "strlen",      "strtrim",    "return",       "die",        "ftoint",
+    "ascii",     "for",         "do",         "delete",       "while",      "arraydelete",
+    "arraysize", "msgbox",      "input",      "print",        "log",        "cls",
+    "repeat",    "chr",         "dec2hex",    "hex2dec",      "exec",       "sleep",
+    "join",      "split",       "runscript",  "htmlrootdir",  "getcol",     "export",
+    "replace",   "mkldir",      "filelink",   "filetest",     "format",     "dialup",
+    "getmsg",    "pop3session", "msgno",      "getmails",     "unpack",     "http",
+    "mailtxt",   "sendmail",    "pack",       "ftpsession",   "ftpput",     "ftpget",
+    "ftpdel",    "mailheader",  "elseif",     "sqlnr",        "geterror",   "deletemail",
+    "retry",     "ignore",      "striphtml",  "ftpcommand",   "directory",  "ftpmkdir",
+    "ftprmdir",  "datecomp",    "dateformat", "voidfunction",
+};
+static_assert(kKeywords[kForeachrow] == "foreachrow" && kKeywords[kDataread] == "dataread" &&
+              kKeywords[kWhile] == "while" && kKeywords[kRunscript] == "runscript" &&
+              kKeywords[kFtpsession] == "ftpsession" && kKeywords[kElseif] == "elseif" &&
+              kKeywords[kRetry] == "retry" && kKeywords[kVoidfunction] == "voidfunction");
+
+constexpr std::string_view kBlockFuncs =
+    " fsql fhtml fforeachrow fif felse fdefsub floop fgetdata ffor fdo frepeat fdialup "
+    "fpop3session fgetmails fsendmail fftpsession felseif ";
+constexpr std::string_view kFTagExclusions = " ont orm rame rameset n ieldset ";
+
+// The keywords sorted by name, for a binary search that finds what the linear one would: the
+// names are distinct.
+using IndexedName = std::pair<std::string_view, int>;
+const std::array<IndexedName, CScriptInterpreter::kKeywordCount>& SortedKeywords() {
+    static const auto sorted = [] {
+        std::array<IndexedName, CScriptInterpreter::kKeywordCount> names{};
+        for (int i = 0; i < CScriptInterpreter::kKeywordCount; ++i)
+            names[static_cast<std::size_t>(i)] = {kKeywords[static_cast<std::size_t>(i)], i};
+        std::sort(names.begin(), names.end());
+        return names;
+    }();
+    return sorted;
+}
+
+// Built-ins run in a frame of their own, so that Dispatch's frame, which every nested block level
+// keeps on the stack, holds none of them.
+template <typename Function, typename... Args>
+[[gnu::noinline]] ScriptResult RunFunction(CScriptInterpreter& interp, Args... args) {
+    Function function(interp);
+    return function.Execute(args...);
+}
+
+// True when the blank-separated `list` holds `prefix` + `name` as a whole entry, so no name is
+// ever found inside a longer one.
+bool ListHolds(std::string_view list, std::string_view prefix, std::string_view name) {
+    while (!list.empty()) {
+        const std::size_t start = list.find_first_not_of(' ');
+        if (start == std::string_view::npos) return false;
+        list.remove_prefix(start);
+        const std::size_t end = std::min(list.find(' '), list.size());
+        const std::string_view entry = list.substr(0, end);
+        if (entry.size() == prefix.size() + name.size() && entry.starts_with(prefix) &&
+            entry.substr(prefix.size()) == name) {
+            return true;
+        }
+        list.remove_prefix(end);
+    }
+    return false;
+}
+
+}  // namespace
+
+void CScriptInterpreter::InitKeywordTables() {
+    m_astrKeywords.assign(kKeywords.begin(), kKeywords.end());
+    m_strBlockFuncs = kBlockFuncs;
+    m_strFTagExclusions = kFTagExclusions;
+}
+
+int CScriptInterpreter::KeywordIndex(std::string_view lowerName) const {
+    const auto& sorted = SortedKeywords();
+    const auto it = std::lower_bound(
+        sorted.begin(), sorted.end(), lowerName,
+        [](const IndexedName& entry, std::string_view name) { return entry.first < name; });
+    return it != sorted.end() && it->first == lowerName ? it->second : -1;
+}
+
+bool CScriptInterpreter::IsBlockFunction(std::string_view lowerName) const {
+    return !lowerName.empty() && ListHolds(m_strBlockFuncs, "f", lowerName);
+}
+
+bool CScriptInterpreter::IsFTagExclusion(std::string_view lowerName) const {
+    return !lowerName.empty() && ListHolds(m_strFTagExclusions, "", lowerName);
+}
+
+ScriptResult CScriptInterpreter::CallSubroutine(std::string_view name) {
+    return RunFunction<CFnGosub>(*this, name);
+}
+
+ScriptResult CScriptInterpreter::Dispatch(int index) {
+    switch (index) {
+        case kSql:
+            return RunFunction<CFnSql>(*this, 1);
+        case kHtml:
+            return RunFunction<CFnHtml>(*this);
+        case kNextrow:
+            return RunFunction<CFnNextrow>(*this);
+        case kDatasource:
+            return RunFunction<CFnDatasource>(*this);
+        case kForeachrow:
+            return RunFunction<CFnForeachrow>(*this);
+        case kIf:
+            return m_nArgCount < 2 ? RunFunction<CFnIf>(*this, 0)
+                                   : RunFunction<CFnStrcmp>(*this, 1);
+        case kGetrow:
+            return RunFunction<CFnGetrow>(*this);
+        case kElse:
+            return RunFunction<CFnElse>(*this);
+        case kDefvar:
+            return Fail(76);
+        case kAssign:
+            return Fail(76);
+        case kDefsub:
+            return RunFunction<CFnDefsub>(*this);
+        case kGosub: {
+            // No such subroutine is a failure of gosub itself.
+            const ScriptResult result = RunFunction<CFnGosub>(*this, std::string_view{});
+            return result == script_result::kBlockEnd ? script_result::kFailed : result;
+        }
+        case kInc:
+            return Fail(76);
+        case kDec:
+            return Fail(76);
+        case kLoop:
+            return RunFunction<CFnLoop>(*this);
+        case kGetdata:
+            return RunFunction<CFnGetdata>(*this);
+        case kDatawrite:
+            return RunFunction<CFnDatawrite>(*this);
+        case kDataread:
+            return RunFunction<CFnDataread>(*this);
+        case kBreak:
+            return RunFunction<CFnBreak>(*this);
+        case kContinue:
+            return RunFunction<CFnContinue>(*this);
+        case kToupper:
+            return Fail(76);
+        case kTolower:
+            return Fail(76);
+        case kStrcmp:
+            return RunFunction<CFnStrcmp>(*this, 0);
+        case kStrin:
+            return Fail(76);
+        case kMidstr:
+            return Fail(76);
+        case kStrlen:
+            return Fail(76);
+        case kStrtrim:
+            return Fail(76);
+        case kReturn:
+            return RunFunction<CFnReturn>(*this);
+        case kDie:
+            return RunFunction<CFnDie>(*this);
+        case kFtoint:
+            return Fail(76);
+        case kAscii:
+            return Fail(76);
+        case kFor:
+            return RunFunction<CFnFor>(*this);
+        case kDo:
+            return RunFunction<CFnDo>(*this);
+        case kDelete:
+            return Fail(76);
+        // A while that belongs to a do block is read by do itself.
+        case kWhile:
+            return Fail(101);
+        case kArraydelete:
+            return Fail(76);
+        case kArraysize:
+            return Fail(76);
+        case kMsgbox:
+            return Fail(76);
+        case kInput:
+            return Fail(76);
+        case kPrint:
+            return Fail(76);
+        case kLog:
+            return Fail(76);
+        case kCls:
+            return Fail(76);
+        case kRepeat:
+            return RunFunction<CFnRepeat>(*this);
+        case kChr:
+            return Fail(76);
+        case kDec2hex:
+            return Fail(76);
+        case kHex2dec:
+            return Fail(76);
+        case kExec:
+            return Fail(76);
+        case kSleep:
+            return Fail(76);
+        case kJoin:
+            return Fail(76);
+        case kSplit:
+            return Fail(76);
+        case kRunscript:
+            return Fail(76);
+        case kHtmlrootdir:
+            return RunFunction<CFnHtmlrootdir>(*this);
+        case kGetcol:
+            return RunFunction<CFnGetcol>(*this);
+        case kExport:
+            return RunFunction<CFnExport>(*this);
+        case kReplace:
+            return Fail(76);
+        case kMkldir:
+            return RunFunction<CFnMkldir>(*this);
+        case kFilelink:
+            return RunFunction<CFnFilelink>(*this);
+        case kFiletest:
+            return RunFunction<CFnFiletest>(*this);
+        case kFormat:
+            return Fail(76);
+        case kDialup:
+            return Fail(76);
+        case kGetmsg:
+            return Fail(76);
+        case kPop3session:
+            return Fail(76);
+        case kMsgno:
+            return Fail(76);
+        case kGetmails:
+            return Fail(76);
+        case kUnpack:
+            return Fail(76);
+        case kHttp:
+            return Fail(76);
+        case kMailtxt:
+            return Fail(76);
+        case kSendmail:
+            return Fail(76);
+        case kPack:
+            return Fail(76);
+        case kFtpsession:
+            return Fail(76);
+        case kFtpput:
+            return Fail(76);
+        case kFtpget:
+            return Fail(76);
+        case kFtpdel:
+            return Fail(76);
+        case kMailheader:
+            return Fail(76);
+        case kElseif:
+            return m_nArgCount < 2 ? RunFunction<CFnIf>(*this, 1)
+                                   : RunFunction<CFnStrcmp>(*this, 2);
+        case kSqlnr:
+            return RunFunction<CFnSql>(*this, 0);
+        case kGeterror:
+            return Fail(76);
+        case kDeletemail:
+            return Fail(76);
+        case kRetry:
+            return RunFunction<CFnRetry>(*this);
+        case kIgnore:
+            return RunFunction<CFnIgnore>(*this);
+        case kStriphtml:
+            return Fail(76);
+        case kFtpcommand:
+            return Fail(76);
+        case kDirectory:
+            return RunFunction<CFnDirectory>(*this);
+        case kFtpmkdir:
+            return Fail(76);
+        case kFtprmdir:
+            return Fail(76);
+        case kDatecomp:
+            return Fail(76);
+        case kDateformat:
+            return Fail(76);
+        case kVoidfunction:
+            return Fail(76);
+    }
+    return Fail(76);
+}

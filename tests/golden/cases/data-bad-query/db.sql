@@ -1,0 +1,2 @@
+CREATE TABLE category (id INTEGER, name VARCHAR(20));
+INSERT INTO category VALUES (1, 'Fruit');

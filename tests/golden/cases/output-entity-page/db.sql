@@ -1,0 +1,2 @@
+CREATE TABLE item (id INTEGER, name TEXT);
+INSERT INTO item VALUES (1, 'Tom & Jerry <"best"> café €5');
