@@ -1,0 +1,19 @@
+#pragma once
+// Where the active project's files are, as full paths, so that no job needs to change the
+// current directory.
+
+#include <string>
+#include <string_view>
+
+// g_szProjectDir, or "." while it is not set.
+std::string ProjectDirectory();
+
+// ProjectDirectory() + "/" + name.
+std::string ProjectFile(std::string_view name);
+
+// The HTML root: the active project's key roothtml ("\" read as "/"), relative to
+// ProjectDirectory() unless absolute.
+std::string HtmlRootDirectory();
+
+// True when `path` is a directory this process can open.
+bool IsOpenableDirectory(const std::string& path);

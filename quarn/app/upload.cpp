@@ -1,0 +1,345 @@
+#include "quarn/app/upload.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
+#include "platform/utf8.h"
+#include "quarn/app/project_paths.h"
+#include "quarn/script/file_replacement.h"
+#include "quarn/script/output_path.h"
+#include "quarn/script/output_tracker.h"
+#include "quarn/services/ftp_client.h"
+#include "quarn/services/messages.h"
+#include "quarn/services/notifications.h"
+#include "quarn/services/program_context.h"
+#include "quarn/services/settings.h"
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kSuccess = "Files successfully transferred to web server.";
+constexpr std::string_view kNothingToUpload = "Upload cancelled- no files require update.";
+
+struct UploadLists {
+    std::string_view files;
+    std::string_view dirs;  // "" for none
+};
+
+constexpr UploadLists kListsByType[] = {
+    {COutputTracker::kFilesChanged, COutputTracker::kDirsChanged},
+    {COutputTracker::kFilesList, COutputTracker::kDirsList},
+    {CUploadJob::kDirectoryList, {}},
+};
+
+bool IsPlainFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool RemoveIfPresent(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+std::string Quoted(std::string_view prefix, std::string_view name) {
+    std::string text(prefix);
+    text.append("\"").append(name).append("\"");
+    return text;
+}
+
+// The list lines of `text` that name something under the HTML root, normalised, in order.
+std::vector<std::string> NamesUnderRoot(std::string_view text) {
+    std::vector<std::string> names;
+    for (std::string_view line : TrimmedLines(text)) {
+        if (std::optional<std::string> name = NormaliseOutputName(line))
+            names.push_back(std::move(*name));
+    }
+    return names;
+}
+
+// Every plain file directly in `root` whose name reads back from a list as itself, sorted, each
+// followed by CR LF. False when the directory cannot be read.
+bool ListRootFiles(const std::string& root, std::string& list) {
+    DIR* dir = ::opendir(root.c_str());
+    if (!dir) return false;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (NormaliseOutputName(name) == name && IsPlainFile(root + "/" + name))
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names)
+        list.append(name).append(kLineEnd);
+    return true;
+}
+
+}  // namespace
+
+CUploadJob::CUploadJob(platform::MessageQueue* hNotifyWnd) : m_hNotifyWnd(hNotifyWnd) {}
+
+int CUploadJob::Run(int type) {
+    g_bCancelRequested = false;
+    m_nType = type;
+    m_strProject = g_strProject.Get();
+    m_strHtmlRoot = HtmlRootDirectory();
+    m_strMessage.clear();
+
+    int ok = Upload();
+    Post(FRAME_PROGRESS_CLOSE);
+    if (ok) {
+        m_strMessage = kSuccess;
+        ApplyProgramTitle(m_strMessage);
+    }
+    if (g_bCancelRequested) {
+        m_strMessage = LoadMessage(31);
+        ok = 0;
+    }
+    return ok;
+}
+
+void CUploadJob::SetStatusText(std::string text) {
+    if (m_hNotifyWnd) PostStatusText(*m_hNotifyWnd, std::move(text));
+}
+
+void CUploadJob::Post(unsigned code) {
+    if (m_hNotifyWnd) m_hNotifyWnd->Post(WM_FRAMENOTIFY, code, 0);
+}
+
+int CUploadJob::Fail(int messageNumber, std::string_view detail) {
+    m_strMessage = LoadMessage(messageNumber, detail);
+    return 0;
+}
+
+std::string CUploadJob::RootPath(std::string_view name) const {
+    return m_strHtmlRoot + "/" + std::string(name);
+}
+
+int CUploadJob::Upload() {
+    if (m_nType < UPLOAD_CHANGED_ONLY || m_nType > UPLOAD_ALL_IN_DIRECTORY) return Fail(28);
+    const std::string& project = m_strProject;
+    CFtpClient ftp;
+    if (!ftp.LogOn(g_settings.Get(project, project_key::wsname),
+                   g_settings.Get(project, project_key::ftpport),
+                   g_settings.Get(project, project_key::wslogon),
+                   g_settings.Get(project, project_key::wspasswd),
+                   g_settings.Get(project, project_key::wsaccount),
+                   g_settings.Get(project, project_key::proxyname),
+                   g_settings.Get(project, project_key::proxylogon),
+                   g_settings.Get(project, project_key::proxypass),
+                   g_settings.Get(project, project_key::proxyport),
+                   g_settings.Get(project, project_key::useproxy))) {
+        return Fail(26, ftp.GetMessage());
+    }
+    SetStatusText("Moving HTML files to web server.");
+    const std::string uploadDir = g_settings.Get(project, project_key::wsfilepath);
+    if (!uploadDir.empty() && !ftp.FtpCommand("CWD " + uploadDir)) return Fail(27);
+
+    if (!MakeDirectories(ftp)) return 0;
+    std::vector<std::string> files;
+    if (!CollectFiles(files) || !TransferFiles(ftp, files)) return 0;
+    if (m_nType == UPLOAD_ALL_IN_DIRECTORY) return 1;
+    if (!MarkFilesUploaded(ftp) || !MarkDirsUploaded(ftp)) return 0;
+    // A failed write only makes the next run count every output file as changed.
+    g_settings.Set(project, project_key::resetupload, 0);
+    return 1;
+}
+
+int CUploadJob::MakeDirectories(CFtpClient& ftp) {
+    const std::string_view list = kListsByType[m_nType].dirs;
+    if (list.empty()) return 1;
+    std::string text;
+    switch (ReadListFile(ProjectFile(list), text)) {
+        case ListFileRead::kMissing:
+            return 1;
+        case ListFileRead::kFailed:
+            return Fail(28);
+        case ListFileRead::kRead:
+            break;
+    }
+    if (!IsOpenableDirectory(m_strHtmlRoot)) return Fail(94);
+    // An existing directory refuses MKD, which does no harm.
+    for (const std::string& name : NamesUnderRoot(text)) {
+        ftp.FtpCommand("MKD " + name);
+        SetStatusText(Quoted("Creating directory ", name));
+    }
+    return 1;
+}
+
+int CUploadJob::CollectFiles(std::vector<std::string>& files) {
+    std::string text;
+    switch (ReadListFile(ProjectFile(kListsByType[m_nType].files), text)) {
+        case ListFileRead::kMissing:
+            return 1;
+        case ListFileRead::kFailed:
+            return Fail(28);
+        case ListFileRead::kRead:
+            break;
+    }
+    if (!IsOpenableDirectory(m_strHtmlRoot)) return Fail(94);
+    const bool missingIsError = g_settings.Get(m_strProject, project_key::lfnferror) != 0;
+    for (std::string& name : NamesUnderRoot(text)) {
+        if (IsPlainFile(RootPath(name))) {
+            files.push_back(std::move(name));
+        } else if (missingIsError) {
+            return Fail(30);
+        }
+    }
+    return 1;
+}
+
+int CUploadJob::TransferFiles(CFtpClient& ftp, const std::vector<std::string>& files) {
+    const int passive = g_settings.Get(m_strProject, project_key::ftppasv);
+    const bool resume = g_settings.Get(m_strProject, project_key::resumefailedupload) != 0;
+    Post(FRAME_PROGRESS_OPEN);
+    NameSet uploaded;
+    const std::size_t count = files.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& name = files[i];
+        g_nProgressPos = static_cast<int>(100 * i / count);
+        std::string caption = "Uploading file " + std::to_string(i + 1) + " of " +
+                              std::to_string(count) + "  (" + name + ")";
+        platform::CutAtUtf8Boundary(caption, kMaxProgressText);
+        g_szProgressText.Set(std::move(caption));
+        Post(FRAME_PROGRESS_UPDATE);
+
+        const int sent = ftp.TransferFile(name, RootPath(name), passive, 0);
+        if (sent) uploaded.insert(name);
+        if (!sent || g_bCancelRequested) {
+            if (resume && !WriteResumeList(files, uploaded)) return 0;
+            return Fail(29, ftp.GetMessage());
+        }
+    }
+    return 1;
+}
+
+int CUploadJob::WriteResumeList(const std::vector<std::string>& files, const NameSet& uploaded) {
+    const std::string path = ProjectFile(COutputTracker::kFilesChanged);
+    // A changed-only upload lists only what htmlgen.chg named; a full upload must not drop the
+    // changes it did not get to, so the old entries come first.
+    std::string old;
+    if (m_nType != UPLOAD_CHANGED_ONLY && ReadListFile(path, old) == ListFileRead::kFailed)
+        return Fail(28);
+    std::vector<std::string_view> names;
+    NameSet listed;
+    for (std::string_view line : TrimmedLines(old)) {
+        if (listed.insert(NameKey(line)).second) names.push_back(line);
+    }
+    for (const std::string& name : files) {
+        if (listed.insert(name).second) names.push_back(name);
+    }
+    std::string bytes;
+    for (std::string_view name : names) {
+        if (!uploaded.count(NameKey(name))) bytes.append(name).append(kLineEnd);
+    }
+    return CFileReplacement::ReplaceWith(path, bytes) ? 1 : Fail(28);
+}
+
+int CUploadJob::MarkFilesUploaded(CFtpClient& ftp) {
+    std::string current;
+    switch (ReadListFile(ProjectFile(COutputTracker::kFilesList), current)) {
+        case ListFileRead::kMissing:
+            return 1;  // a failed run: the server's record stays
+        case ListFileRead::kFailed:
+            return Fail(28);
+        case ListFileRead::kRead:
+            break;
+    }
+    if (g_settings.Get(m_strProject, project_key::wsclean) != 0) {
+        SetStatusText("Deleting old files from web server.");
+        std::string previous;
+        if (ReadListFile(ProjectFile(kFilesUploaded), previous) == ListFileRead::kFailed)
+            return Fail(28);
+        const NameSet keep = NameKeys(current);
+        for (const std::string& name : NamesUnderRoot(previous)) {
+            if (g_bCancelRequested) return 0;
+            if (keep.count(name)) continue;
+            ftp.FtpCommand("DELE " + name);
+            SetStatusText(Quoted("Deleting ", name));
+        }
+    }
+    if (!CFileReplacement::ReplaceWith(ProjectFile(kFilesUploaded), current) ||
+        !RemoveIfPresent(ProjectFile(COutputTracker::kFilesChanged))) {
+        return Fail(28);
+    }
+    return 1;
+}
+
+int CUploadJob::MarkDirsUploaded(CFtpClient& ftp) {
+    std::string current;
+    switch (ReadListFile(ProjectFile(COutputTracker::kDirsList), current)) {
+        case ListFileRead::kMissing:
+            return 1;
+        case ListFileRead::kFailed:
+            return Fail(28);
+        case ListFileRead::kRead:
+            break;
+    }
+    if (g_settings.Get(m_strProject, project_key::wsclean) != 0) {
+        std::string previous;
+        if (ReadListFile(ProjectFile(kDirsUploaded), previous) == ListFileRead::kFailed)
+            return Fail(28);
+        const NameSet keep = NameKeys(current);
+        std::vector<std::string> stale;
+        for (std::string& name : NamesUnderRoot(previous)) {
+            if (g_bCancelRequested) return 0;
+            if (!keep.count(name)) stale.push_back(std::move(name));
+        }
+        // Last listed first: a directory is listed before the ones made inside it.
+        for (auto it = stale.rbegin(); it != stale.rend(); ++it) {
+            ftp.FtpCommand("RMD " + *it);
+            SetStatusText(Quoted("Removing directory ", *it));
+        }
+    }
+    if (!CFileReplacement::ReplaceWith(ProjectFile(kDirsUploaded), current) ||
+        !RemoveIfPresent(ProjectFile(COutputTracker::kDirsChanged))) {
+        return Fail(28);
+    }
+    return 1;
+}
+
+int RunUploadAttempt(platform::MessageQueue* hNotifyWnd, int type, std::string& result) {
+    if (type == UPLOAD_CHANGED_ONLY && !Exists(ProjectFile(COutputTracker::kFilesChanged)) &&
+        !Exists(ProjectFile(COutputTracker::kDirsChanged))) {
+        result = kNothingToUpload;
+        return 1;
+    }
+    if (type != UPLOAD_ALL_IN_DIRECTORY) {
+        CUploadJob job(hNotifyWnd);
+        const int ok = job.Run(type);
+        result = job.m_strMessage;
+        return ok;
+    }
+
+    const std::string listPath = ProjectFile(CUploadJob::kDirectoryList);
+    CFileReplacement list(listPath);
+    if (!list.Open()) {
+        result = LoadMessage(28);
+        return 0;
+    }
+    std::string names;
+    if (!ListRootFiles(HtmlRootDirectory(), names)) {
+        RemoveIfPresent(listPath);
+        result = LoadMessage(94);
+        return 0;
+    }
+    if (!list.Write(names) || !list.Commit()) {
+        result = LoadMessage(28);
+        return 0;
+    }
+    CUploadJob job(hNotifyWnd);
+    const int ok = job.Run(type);
+    result = job.m_strMessage;
+    RemoveIfPresent(listPath);
+    return ok;
+}
