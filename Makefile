@@ -41,7 +41,9 @@ test-san:
 bench: deps
 	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
-	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && echo "== $$b" && "$$b" || exit 1; done
+	@for b in $(BUILD)/bench/*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b" && "$$b" || exit 1; fi; \
+	done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace platform {
 namespace {
 
@@ -29,15 +31,6 @@ std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(kBlanks);
     if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 // The name a "[name]" line opens; text after the last "]" is ignored, as Windows does.
@@ -95,7 +88,7 @@ struct Section {
 std::optional<Section> FindSection(const Lines& lines, std::string_view name) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto header = SectionHeaderName(lines[i]);
-        if (!header || !SameName(*header, name)) continue;
+        if (!header || !EqualsIgnoringAsciiCase(*header, name)) continue;
         auto end = i + 1;
         while (end < lines.size() && !SectionHeaderName(lines[end]))
             ++end;
@@ -106,7 +99,7 @@ std::optional<Section> FindSection(const Lines& lines, std::string_view name) {
 
 bool IsKeyLine(const std::string& line, std::string_view key) {
     const auto parsed = ParseKeyLine(line);
-    return parsed && SameName(parsed->key, key);
+    return parsed && EqualsIgnoringAsciiCase(parsed->key, key);
 }
 
 std::optional<std::size_t> FindKey(const Lines& lines, Section section, std::string_view key) {

@@ -1,12 +1,9 @@
 #include "shared/output_buffer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "shared/read_only_file.h"
 
 COutputBuffer::COutputBuffer() {
     Reallocate(kInitialCapacity);
@@ -96,43 +93,11 @@ std::string_view COutputBuffer::GetWrittenText() const {
     return std::string_view(text, static_cast<std::size_t>(length));
 }
 
-namespace {
-
-// Owns a descriptor for the length of one comparison.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const char* path) : m_fd(::open(path, O_RDONLY | O_CLOEXEC)) {}
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-    ~ReadOnlyFile() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// Reads up to `size` bytes, retrying interrupted and short reads; -1 on a read error.
-ssize_t ReadFully(int fd, char* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(fd, data + done, size - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<ssize_t>(done);
-}
-
-}  // namespace
-
 bool COutputBuffer::SameAsFile(const std::string& path) const {
     const std::string_view text = GetWrittenText();
-    ReadOnlyFile file(path.c_str());
-    struct stat info;
-    if (file.fd() < 0 || ::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    const CReadOnlyFile file(path);
+    struct stat info {};
+    if (!file.IsRegularFile(info)) return false;
     if (static_cast<std::uint64_t>(info.st_size) != text.size()) return false;
 
     // The file is compared against the text chunk by chunk; a file that changed size since the
@@ -142,10 +107,10 @@ bool COutputBuffer::SameAsFile(const std::string& path) const {
     std::size_t offset = 0;
     while (offset < text.size()) {
         const std::size_t want = std::min(kChunk, text.size() - offset);
-        if (ReadFully(file.fd(), chunk, want) != static_cast<ssize_t>(want)) return false;
+        if (file.Read(chunk, want) != static_cast<ssize_t>(want)) return false;
         if (std::memcmp(chunk, text.data() + offset, want) != 0) return false;
         offset += want;
     }
     char extra;
-    return ReadFully(file.fd(), &extra, 1) == 0;
+    return file.Read(&extra, 1) == 0;
 }

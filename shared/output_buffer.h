@@ -50,7 +50,8 @@ public:
     void CompactLinesKeepTabs();
 
     // True when `path` is a file whose bytes equal GetWrittenText(). A missing or unreadable file
-    // counts as different, so it gets rewritten.
+    // counts as different, so it gets rewritten; so does anything but a plain file (a directory,
+    // a pipe, a device), which is never read from.
     bool SameAsFile(const std::string& path) const;
 
     // The byte at `index`; the zero byte for index == GetLength(), and also for any index

@@ -5,6 +5,7 @@
 #include "quarn/app/job_thread.h"
 #include "quarn/services/notifications.h"
 #include "quarn/services/program_context.h"
+#include "quarn/services/prompt.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ bool Handle(const platform::PostedMessage& message, std::FILE* out) {
 
 int RunHeadless(const HeadlessJob& job, std::FILE* out) {
     platform::MessageQueue window;
+    // No one can answer a window here, whichever prompter the program installed: questions get
+    // their default answers, told as status lines.
+    CHeadlessPrompter headless;
+    const CScopedPrompter answerHeadless(headless);
     int ok = 0;
     // The task thread's order: idle is announced before the final line is posted, and the busy
     // flag drops only after that line is in the mailbox.

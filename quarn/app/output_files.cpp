@@ -4,6 +4,7 @@
 #include "quarn/script/file_replacement.h"
 #include "quarn/script/name_list.h"
 #include "quarn/script/output_tracker.h"
+#include "quarn/services/html_root.h"
 #include "quarn/services/messages.h"
 
 std::vector<std::string> OutputFileNames(bool changedOnly) {
@@ -39,7 +40,7 @@ int AddToChangeList(std::string_view name, std::string& message) {
 }
 
 int OutputFilePath(std::string_view name, std::string& path, std::string& message) {
-    const std::string root = HtmlRootDirectory();
+    const std::string root = HtmlRootDirectory(ProjectDirectory());
     if (!IsOpenableDirectory(root)) {
         message = LoadMessage(94);
         return 0;

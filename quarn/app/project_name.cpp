@@ -2,16 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
+
+#include "platform/ascii.h"
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 bool IsIllegal(char c) {
     static constexpr std::string_view kIllegal = "\\/:*?\"<>|[]";
@@ -27,8 +21,9 @@ ProjectNameFault CheckProjectName(std::string_view name) {
         return ProjectNameFault::kIllegalCharacter;
     static constexpr std::array<std::string_view, 2> kSections = {"global", "tolvane"};
     if (name == "." || name == ".." ||
-        std::any_of(kSections.begin(), kSections.end(),
-                    [&](std::string_view section) { return EqualsIgnoringCase(name, section); }))
+        std::any_of(kSections.begin(), kSections.end(), [&](std::string_view section) {
+            return platform::EqualsIgnoringAsciiCase(name, section);
+        }))
         return ProjectNameFault::kReserved;
     if (name.back() == ' ') return ProjectNameFault::kEndsInBlank;
     return ProjectNameFault::kNone;

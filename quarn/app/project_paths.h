@@ -11,9 +11,5 @@ std::string ProjectDirectory();
 // ProjectDirectory() + "/" + name.
 std::string ProjectFile(std::string_view name);
 
-// The HTML root: the active project's key roothtml ("\" read as "/"), relative to
-// ProjectDirectory() unless absolute.
-std::string HtmlRootDirectory();
-
 // True when `path` is a directory this process can open.
 bool IsOpenableDirectory(const std::string& path);

@@ -14,6 +14,7 @@
 #include "quarn/script/output_path.h"
 #include "quarn/script/output_tracker.h"
 #include "quarn/services/ftp_client.h"
+#include "quarn/services/html_root.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/notifications.h"
 #include "quarn/services/program_context.h"
@@ -92,7 +93,7 @@ int CUploadJob::Run(int type) {
     g_bCancelRequested = false;
     m_nType = type;
     m_strProject = g_strProject.Get();
-    m_strHtmlRoot = HtmlRootDirectory();
+    m_strHtmlRoot = HtmlRootDirectory(ProjectDirectory());
     m_strMessage.clear();
 
     int ok = Upload();
@@ -328,7 +329,7 @@ int RunUploadAttempt(platform::MessageQueue* hNotifyWnd, int type, std::string& 
         return 0;
     }
     std::string names;
-    if (!ListRootFiles(HtmlRootDirectory(), names)) {
+    if (!ListRootFiles(HtmlRootDirectory(ProjectDirectory()), names)) {
         RemoveIfPresent(listPath);
         result = LoadMessage(94);
         return 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "quarn/script/functions/function_support.h"
 #include "quarn/script/listing_archive.h"
 #include "quarn/script/script_interpreter.h"
 #include "quarn/services/messages.h"
@@ -44,10 +45,6 @@ bool IsSpecial(char c) {
 
 bool IsVisible(char c) {
     return static_cast<unsigned char>(c) > ' ';
-}
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // True when `message` ("ERROR " + number ...) carries a handled number. A message of six characters
@@ -284,8 +281,7 @@ ScriptResult CScriptInterpreter::CallFunction() {
         ++m_nPos;
     }
     if (!ReadFunctionName()) return script_result::kFailed;
-    std::string lower(m_strFuncName);
-    std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
+    const std::string lower = script_functions::Lower(m_strFuncName);
 
     if (tagForm && IsFTagExclusion(lower)) return EmitCallStartAsText(start);
     const int index = KeywordIndex(lower);
@@ -433,8 +429,7 @@ int CScriptInterpreter::SkipBlock() {
                 m_bTagForm = savedTagForm;
                 return 0;
             }
-            std::string name(m_strFuncName);
-            std::transform(name.begin(), name.end(), name.begin(), LowerAscii);
+            const std::string name = script_functions::Lower(m_strFuncName);
             if (name.size() > 1 && name.front() == 'f' &&
                 IsBlockFunction(std::string_view(name).substr(1))) {
                 ++m_nPos;

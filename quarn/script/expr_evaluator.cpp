@@ -1,6 +1,5 @@
 #include "quarn/script/expr_evaluator.h"
 
-#include <locale.h>
 #include <stdlib.h>
 
 #include <array>
@@ -9,9 +8,12 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <new>
 #include <system_error>
 
+#include "platform/ascii.h"
+#include "platform/c_locale.h"
+#include "quarn/script/memory_guard.h"
+#include "quarn/script/number_text.h"
 #include "quarn/services/messages.h"
 
 namespace {
@@ -19,7 +21,6 @@ namespace {
 constexpr int kSyntaxError = 32;
 constexpr int kIllegalCharacter = 33;
 constexpr int kDivideByZero = 34;
-constexpr int kOutOfMemory = 120;
 
 // Parentheses a script may nest; the expression's own wrapping pair comes on top.
 constexpr int kMaxNesting = 1000;
@@ -253,26 +254,6 @@ double Truth(bool condition) {
     return condition ? 1.0 : 0.0;
 }
 
-// glibc hands out its static C locale object here, so this neither allocates nor fails.
-locale_t CLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return locale;
-}
-
-// "%.15g" in the C locale: to_chars with precision 15 writes exactly what printf does, exponent
-// of at least two digits included. Values that are not finite read "inf", "-inf" and "nan" (NaN
-// without its sign, which means nothing).
-void FormatNumber(double value, std::string& text) {
-    if (std::isnan(value)) {
-        text = "nan";
-        return;
-    }
-    char digits[32];
-    const auto written =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 15);
-    text.assign(digits, written.ptr);
-}
-
 }  // namespace
 
 CExprEvaluator::~CExprEvaluator() = default;
@@ -296,11 +277,12 @@ int CExprEvaluator::Evaluate(std::string_view strExpression) {
         m_strResult = LoadMessage(kOutOfMemory);
         return 0;
     }
-    try {
-        if (EvaluateTrimmed(strExpression.substr(nStart))) return 1;
-    } catch (const std::bad_alloc&) {
+    const auto evaluate = [&] { return EvaluateTrimmed(strExpression.substr(nStart)); };
+    const auto outOfMemory = [this] {
         m_nError = kOutOfMemory;
-    }
+        return 0;
+    };
+    if (CatchOutOfMemory(evaluate, outOfMemory)) return 1;
     m_strResult = LoadMessage(m_nError);
     return 0;
 }
@@ -330,7 +312,7 @@ void CExprEvaluator::PrepareText(std::string_view strExpression) {
     m_strText.push_back('(');
     CharacterSet held{};
     for (char c : strExpression) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        c = platform::AsciiLower(c);
         held[static_cast<unsigned char>(c)] = true;
         m_strText.push_back(c);
     }
@@ -654,7 +636,7 @@ double CExprEvaluator::ReadNumber(std::string_view strNumber) {
     if (error == std::errc::result_out_of_range) {
         // from_chars leaves the value alone; strtod gives infinity or the underflowed value.
         const std::string strMatched(pBegin, pEnd);
-        return strtod_l(strMatched.c_str(), nullptr, CLocale());
+        return strtod_l(strMatched.c_str(), nullptr, platform::CLocale());
     }
     return dValue;
 }

@@ -1,7 +1,6 @@
 #include "quarn/script/expr_evaluator.h"
 
 #include <gtest/gtest.h>
-#include <locale.h>
 
 #include <charconv>
 #include <clocale>
@@ -13,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/c_locale.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 
@@ -414,8 +414,7 @@ TEST_F(ExprEvaluatorTest, FormatsLikePrintfInTheCLocale) {
     for (int i = 0; i < 5000; ++i) {
         values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
     }
-    const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    const locale_t previous = uselocale(cLocale);
+    const platform::ThreadLocale cLocale(platform::CLocale());
     for (double value : values) {
         for (double signed_value : {value, -value}) {
             if (!std::isfinite(signed_value)) continue;
@@ -429,8 +428,6 @@ TEST_F(ExprEvaluatorTest, FormatsLikePrintfInTheCLocale) {
             EXPECT_EQ(m_evaluator.m_strResult, expected);
         }
     }
-    uselocale(previous);
-    freelocale(cLocale);
 }
 
 }  // namespace

@@ -2,19 +2,20 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "quarn/script/testing/script_test_support.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
+
+using script_testing::FileSizeLimit;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -38,27 +39,6 @@ mode_t ModeOf(const std::string& path) {
     EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
     return info.st_mode;
 }
-
-// Files may grow to `limit` bytes while this lives; a longer write fails with EFBIG instead of
-// raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit reduced = m_saved;
-        reduced.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &reduced);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_previousHandler)(int);
-};
 
 class FileReplacementTest : public ::testing::Test {
 protected:

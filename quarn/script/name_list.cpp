@@ -1,41 +1,20 @@
 #include "quarn/script/name_list.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 
+#include "quarn/script/file_bytes.h"
 #include "quarn/script/output_path.h"
 
-namespace {
-
-ListFileRead ReadOpenFile(int fd, std::string& bytes) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return ListFileRead::kFailed;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0) return ListFileRead::kRead;
-        if (n > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        } else if (errno != EINTR) {
-            return ListFileRead::kFailed;
-        }
-    }
-}
-
-}  // namespace
-
 ListFileRead ReadListFile(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? ListFileRead::kMissing : ListFileRead::kFailed;
-    const ListFileRead result = ReadOpenFile(fd, bytes);
-    ::close(fd);
-    return result;
+    switch (ReadFileBytes(path, bytes)) {
+        case FileBytesRead::kRead:
+            return ListFileRead::kRead;
+        case FileBytesRead::kMissing:
+            return ListFileRead::kMissing;
+        default:
+            return ListFileRead::kFailed;
+    }
 }
 
 std::string_view TrimTrailingSpace(std::string_view text) {

@@ -1,5 +1,7 @@
 #include "quarn/script/output_path.h"
 
+#include <algorithm>
+
 std::optional<std::string> NormaliseOutputName(std::string_view name) {
     if (name.empty() || name.front() == '/' || name.front() == '\\') return std::nullopt;
     if (name.find_first_of(std::string_view(":\r\n\0", 4)) != std::string_view::npos) {
@@ -20,4 +22,11 @@ std::optional<std::string> NormaliseOutputName(std::string_view name) {
     }
     if (result.empty()) return std::nullopt;
     return result;
+}
+
+std::string PathBelowRoot(std::string_view root, std::string_view name) {
+    std::string path(name);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.starts_with('/')) return path;
+    return std::string(root).append("/").append(path);
 }

@@ -14,3 +14,7 @@
 // a ".." component anywhere, a name holding a NUL, CR or LF byte (a list line could not hold it),
 // and a name that leaves nothing ("", ".", "./"), which would be the root itself.
 std::optional<std::string> NormaliseOutputName(std::string_view name);
+
+// `name` resolved against `root` (the HTML root, or the project directory for the list files):
+// "\" separates like "/", an absolute name stays absolute, and nothing is normalised or checked.
+std::string PathBelowRoot(std::string_view root, std::string_view name);

@@ -58,4 +58,21 @@ TEST(OutputPathTest, RefusesNamesOutsideOrNotUnderTheRoot) {
     }
 }
 
+TEST(OutputPathTest, ResolvesPathsBelowTheRoot) {
+    struct Row {
+        const char* name;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"a.txt", "/r/html/a.txt"},
+        {"sub\\a.txt", "/r/html/sub/a.txt"},
+        {"/abs/a.txt", "/abs/a.txt"},
+        {"\\abs\\a.txt", "/abs/a.txt"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(PathBelowRoot("/r/html", row.name), row.expected);
+    }
+}
+
 }  // namespace

@@ -9,20 +9,27 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/clock.h"
 #include "quarn/script/name_list.h"
 #include "quarn/script/output_path.h"
+#include "quarn/services/html_root.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
+#include "shared/read_only_file.h"
 
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kBannerRule = "+++++++++++++++++++++++++++++++++++++";
+// How much of a temporary listing is read, and of a section held, before it goes on.
+constexpr std::size_t kListingPiece = 65536;
 
 class UniqueFd {
 public:
@@ -44,25 +51,69 @@ private:
     int m_fd = -1;
 };
 
+// Appends to a file in pieces; the first piece opens it, created when missing. A failed write
+// cuts the file back to its length before the first piece.
+class PieceAppender {
+public:
+    explicit PieceAppender(std::string path) : m_strPath(std::move(path)) {}
+
+    bool Append(std::string_view bytes) {
+        if (!m_fd && !Open()) return false;
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(m_fd.Get(), bytes.data(), bytes.size());
+            if (n > 0) {
+                bytes.remove_prefix(static_cast<std::size_t>(n));
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                CutBack();
+                return false;
+            }
+        }
+        return true;
+    }
+    // False when the close fails.
+    bool Close() { return m_fd.Close(); }
+    // Puts the file back as it was before the first piece: cut to its old length, or removed
+    // when the first piece made it.
+    void Undo() {
+        if (!m_fd) return;
+        CutBack();
+        m_fd.Close();
+        if (m_bCreated) ::unlink(m_strPath.c_str());
+    }
+
+private:
+    bool Open() {
+        m_fd = UniqueFd(
+            ::open(m_strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666));
+        m_bCreated = static_cast<bool>(m_fd);
+        if (!m_fd && errno == EEXIST)
+            m_fd = UniqueFd(
+                ::open(m_strPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+        if (!m_fd) return false;
+        struct stat before {};
+        if (::fstat(m_fd.Get(), &before) != 0) return false;
+        m_bRegular = S_ISREG(before.st_mode);
+        m_nOldSize = before.st_size;
+        return true;
+    }
+    void CutBack() {
+        if (m_bRegular) (void)::ftruncate(m_fd.Get(), m_nOldSize);
+    }
+
+    std::string m_strPath;
+    UniqueFd m_fd;
+    bool m_bCreated = false;
+    bool m_bRegular = false;
+    off_t m_nOldSize = 0;
+};
+
 // Appends `bytes` to the file at `path`, created when missing. A failed write cuts the file back
 // to its old length; false on any failure, the close included.
 bool AppendToFile(const std::string& path, std::string_view bytes) {
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
-    if (!fd) return false;
-    struct stat before {};
-    if (::fstat(fd.Get(), &before) != 0) return false;
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd.Get(), bytes.data(), bytes.size());
-        if (n > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            if (S_ISREG(before.st_mode)) (void)::ftruncate(fd.Get(), before.st_size);
-            return false;
-        }
-    }
-    return fd.Close();
+    PieceAppender file(path);
+    return file.Append(bytes) && file.Close();
 }
 
 bool RemoveIfPresent(const std::string& path) {
@@ -176,6 +227,80 @@ bool CompareLists(const std::string& currentPath, const std::string& previousPat
     return true;
 }
 
+// Turns the text of a temporary listing into the body of its section: each line that holds more
+// than white space, without its trailing white space, ended by CR LF. Text goes on as it comes;
+// only a run of white space is held back until what follows shows whether it trails its line.
+class ListingLines {
+public:
+    explicit ListingLines(std::string& out) : m_out(out) {}
+
+    void Add(std::string_view text) {
+        for (;;) {
+            const std::size_t lf = text.find('\n');
+            AddToLine(text.substr(0, lf));
+            if (lf == std::string_view::npos) return;
+            EndLine();
+            text.remove_prefix(lf + 1);
+        }
+    }
+    // A last line needs no LF.
+    void Finish() { EndLine(); }
+
+private:
+    void AddToLine(std::string_view part) {
+        const std::size_t last = part.find_last_not_of(kTrailingSpace);
+        if (last == std::string_view::npos) {
+            m_strBlanks.append(part);
+            return;
+        }
+        m_out.append(m_strBlanks).append(part.substr(0, last + 1));
+        m_strBlanks.assign(part.substr(last + 1));
+        m_bContent = true;
+    }
+    void EndLine() {
+        if (m_bContent) m_out.append(kLineEnd);
+        m_bContent = false;
+        m_strBlanks.clear();
+    }
+
+    static constexpr std::string_view kTrailingSpace = " \t\r\v\f";
+    std::string& m_out;
+    std::string m_strBlanks;  // white space after the line's last content so far
+    bool m_bContent = false;  // the line has content
+};
+
+// Appends `section` and then the body made of `listing` to `out`, in pieces. False when the
+// listing cannot be read, memory runs out or `out` cannot be written; `out` is then as it was.
+bool CopyListing(const CReadOnlyFile& listing, std::string& section, PieceAppender& out) {
+    try {
+        ListingLines lines(section);
+        char chunk[kListingPiece];
+        for (;;) {
+            const ssize_t got = listing.Read(chunk, sizeof chunk);
+            if (got < 0) {
+                out.Undo();
+                return false;
+            }
+            if (got == 0) break;
+            lines.Add(std::string_view(chunk, static_cast<std::size_t>(got)));
+            if (section.size() >= kListingPiece) {
+                if (!out.Append(section)) return false;
+                section.clear();
+            }
+        }
+        lines.Finish();
+        for (int i = 0; i < 4; ++i)
+            section.append(kLineEnd);
+    } catch (const std::bad_alloc&) {
+        out.Undo();
+        return false;
+    } catch (const std::length_error&) {
+        out.Undo();
+        return false;
+    }
+    return out.Append(section);
+}
+
 std::string LocalRunDate() {
     const std::time_t now = platform::CurrentTime();
     std::tm local{};
@@ -195,15 +320,7 @@ std::string COutputTracker::ListingName(int level) {
 }
 
 std::string COutputTracker::Resolve(std::string_view name) const {
-    std::string path(name);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    if (!path.empty() && path.front() == '/') return path;
-    if (path.empty()) return m_strProjectDir;
-    return m_strProjectDir + "/" + path;
-}
-
-std::string COutputTracker::HtmlRoot() const {
-    return Resolve(g_settings.Get(g_strProject.Get(), project_key::roothtml));
+    return PathBelowRoot(m_strProjectDir, name);
 }
 
 int COutputTracker::Fail(int messageNumber) {
@@ -229,9 +346,12 @@ int COutputTracker::RotateLogs() {
 
 int COutputTracker::AppendListing(std::string_view scriptPath, std::string_view listingPath,
                                   bool succeeded) {
+    // The temporary listing holds every page of the run, so it is copied through in pieces
+    // instead of being read whole.
     const std::string listingFile = Resolve(listingPath);
-    std::string listing;
-    if (ReadListFile(listingFile, listing) != ListFileRead::kRead) return Fail(67);
+    const CReadOnlyFile listing(listingFile);
+    struct stat info {};
+    if (!listing.IsRegularFile(info)) return Fail(67);
 
     std::string section;
     section.append(kBannerRule).append(kLineEnd);
@@ -245,12 +365,9 @@ int COutputTracker::AppendListing(std::string_view scriptPath, std::string_view 
     section.append(kBannerRule).append(kLineEnd);
     for (int i = 0; i < 3; ++i)
         section.append(kLineEnd);
-    for (std::string_view line : TrimmedLines(listing))
-        section.append(line).append(kLineEnd);
-    for (int i = 0; i < 4; ++i)
-        section.append(kLineEnd);
 
-    if (!AppendToFile(Resolve(kRunListing), section)) return Fail(67);
+    PieceAppender runListing(Resolve(kRunListing));
+    if (!CopyListing(listing, section, runListing) || !runListing.Close()) return Fail(67);
     // A listing left behind is harmless: the next run at this level recreates it empty.
     RemoveIfPresent(listingFile);
     return 1;
@@ -284,7 +401,7 @@ int COutputTracker::DeleteStaleOutput() {
     ListComparison files;
     if (!CompareLists(Resolve(kFilesList), Resolve(kFilesPrevious), files)) return Fail(89);
     if (files.hasPrevious) {
-        const UniqueFd root = OpenDirectory(HtmlRoot());
+        const UniqueFd root = OpenDirectory(HtmlRootDirectory(m_strProjectDir));
         if (!root) return Fail(94);
         for (const std::string& name : files.stale)
             DeleteFileBeneath(root.Get(), name);
@@ -292,7 +409,7 @@ int COutputTracker::DeleteStaleOutput() {
     ListComparison dirs;
     if (!CompareLists(Resolve(kDirsList), Resolve(kDirsPrevious), dirs)) return Fail(89);
     if (dirs.hasPrevious) {
-        const UniqueFd root = OpenDirectory(HtmlRoot());
+        const UniqueFd root = OpenDirectory(HtmlRootDirectory(m_strProjectDir));
         if (!root) return Fail(94);
         // Last listed first: a directory is listed before the subdirectories made in it.
         for (auto it = dirs.stale.rbegin(); it != dirs.stale.rend(); ++it) {

@@ -105,7 +105,6 @@ public:
 
 private:
     std::string Resolve(std::string_view name) const;
-    std::string HtmlRoot() const;
     int Fail(int messageNumber);
 
     std::string m_strProjectDir;

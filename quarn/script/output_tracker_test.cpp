@@ -358,6 +358,57 @@ TEST_F(OutputTrackerTest, AppendListingWithoutTemporaryListingAppendsNothing) {
     EXPECT_EQ(List(COutputTracker::kRunListing), "before\r\n");
 }
 
+// The temporary listing is copied in pieces: lines crossing a piece boundary, a CR LF or inner
+// blanks split by one, and lines longer than a piece come out as from a listing read whole.
+TEST_F(OutputTrackerTest, AppendListingOfListingsLongerThanAPiece) {
+    for (const std::size_t lead : {4095u, 65534u, 65535u, 65536u, 131071u, 300000u}) {
+        SCOPED_TRACE(lead);
+        const std::string first = std::string(lead, 'a') + std::string(20, ' ') + "b";
+        std::string listing = first + "\r\n \t\r\n";
+        std::string body = first + "\r\n";
+        for (int i = 0; i < 2000; ++i) {
+            const std::string line = "line " + std::to_string(i) + std::string(i % 97, 'x');
+            listing += line + (i % 3 == 0 ? "  \r\n" : "\n");
+            body += line + "\r\n";
+        }
+        listing += "end without line end \t";
+        body += "end without line end\r\n";
+        fs::remove(m_project / COutputTracker::kRunListing);
+        WriteFile(m_project / "lt0", listing);
+        COutputTracker tracker(m_project.string());
+        ASSERT_EQ(tracker.AppendListing("s.scp", "lt0", true), 1);
+        EXPECT_EQ(Sections(*List(COutputTracker::kRunListing)),
+                  std::vector<std::string>{Section("s.scp", true, body)});
+    }
+}
+
+// A section cut short after some of its pieces were written (here by the file size limit, in a
+// child process) leaves listfile.txt as it was and the temporary listing in place.
+TEST_F(OutputTrackerTest, AppendListingCutShortLeavesTheRunListingAsItWas) {
+    const std::string before = "earlier section\r\n";
+    WriteFile(m_project / COutputTracker::kRunListing, before);
+    std::string listing;
+    for (int i = 0; i < 20000; ++i)
+        listing += "listing line " + std::to_string(i) + "\r\n";
+    WriteFile(m_project / "lt0", listing);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{listing.size() / 2, listing.size() / 2};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        COutputTracker tracker(m_project.string());
+        const int result = tracker.AppendListing("s.scp", "lt0", true);
+        ::_exit(result == 0 && tracker.Message() == LoadMessage(67) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(List(COutputTracker::kRunListing), before);
+    EXPECT_EQ(List("lt0"), listing);
+}
+
 TEST_F(OutputTrackerTest, RotateLogs) {
     WriteFile(m_project / "htmlgen.log", "new\r\n");
     WriteFile(m_project / "htmlgen.o", "old\r\n");

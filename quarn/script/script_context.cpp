@@ -1,19 +1,15 @@
 #include "quarn/script/script_context.h"
 
 #include <fcntl.h>
-#include <locale.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cmath>
-#include <cstdint>
 #include <ctime>
-#include <limits>
-#include <new>
 #include <utility>
 
+#include "platform/c_locale.h"
 #include "platform/clock.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
@@ -22,10 +18,14 @@
 
 namespace {
 
-constexpr int kOutOfMemory = 120;
+// Room for one more entry, growing geometrically: an exact reserve() per definition would copy
+// the whole store each time.
+void ReserveOneMore(std::vector<std::string>& entries) {
+    if (entries.size() < entries.capacity()) return;
+    entries.reserve(std::max<std::size_t>(16, entries.capacity() * 2));
+}
+
 constexpr int kBufferOutOfMemory = 35;
-// Longest text an expansion may build.
-constexpr std::size_t kMaxTextLength = std::numeric_limits<std::int32_t>::max();
 
 // Unnumbered texts of the string table.
 constexpr std::string_view kSqlExecuted = "SQL successfully executed.";
@@ -54,12 +54,6 @@ std::string ProgramText(std::string_view text) {
     return result;
 }
 
-// glibc hands out its static C locale object here, so this neither allocates nor fails.
-locale_t CLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return locale;
-}
-
 // The current local time formatted with `format` in the C locale.
 void FormatCurrentTime(const char* format, std::string& out) {
     const std::time_t now = platform::CurrentTime();
@@ -67,16 +61,8 @@ void FormatCurrentTime(const char* format, std::string& out) {
     char text[64];
     std::size_t length = 0;
     if (localtime_r(&now, &local) != nullptr)
-        length = strftime_l(text, sizeof text, format, &local, CLocale());
+        length = strftime_l(text, sizeof text, format, &local, platform::CLocale());
     out.assign(text, length);
-}
-
-// The number an evaluator result text stands for; 0 when it holds none (the empty result).
-double ResultNumber(std::string_view text) {
-    double value = 0;
-    const std::from_chars_result read =
-        std::from_chars(text.data(), text.data() + text.size(), value);
-    return read.ec == std::errc() ? value : 0;
 }
 
 // An index written as a plain decimal integer: the number the evaluator would give, without
@@ -160,15 +146,6 @@ int WriteExportFile(const std::string& path, std::string_view text) {
 
 }  // namespace
 
-int TruncateToInt(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (value <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(value);
-}
-
 // Takes the next scratch level for the length of one expansion or parse.
 class CScriptContext::ScratchLease {
 public:
@@ -229,15 +206,6 @@ int CScriptContext::Fail(int nMessage) {
     return 0;
 }
 
-template <typename Operation>
-int CScriptContext::GuardMemory(Operation operation) {
-    try {
-        return operation();
-    } catch (const std::bad_alloc&) {
-        return Fail(kOutOfMemory);
-    }
-}
-
 template <typename Use>
 int CScriptContext::WithReference(std::string_view reference, Use use) {
     return GuardMemory([&] {
@@ -255,8 +223,8 @@ int CScriptContext::DefineVariable(std::string_view name) {
     return GuardMemory([&] {
         // Copied first: the name may view an entry that growing the store moves.
         std::string defined(name);
-        m_astrVarNames.reserve(m_astrVarNames.size() + 1);
-        m_astrVarValues.reserve(m_astrVarValues.size() + 1);
+        ReserveOneMore(m_astrVarNames);
+        ReserveOneMore(m_astrVarValues);
         // Neither push can fail once both arrays have room, so they stay of equal size.
         m_astrVarNames.push_back(std::move(defined));
         m_astrVarValues.emplace_back();
@@ -635,7 +603,7 @@ int CScriptContext::SplitReference(std::string_view reference, Scratch& scratch,
                 m_strMessage = m_strResult;
                 return 0;
             }
-            index = TruncateToInt(ResultNumber(m_strResult));
+            index = TruncateToInt(NumberFromText(m_strResult));
         }
     }
     m_nRefIndex = index;

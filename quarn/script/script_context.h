@@ -22,11 +22,9 @@
 
 #include "platform/message_queue.h"
 #include "quarn/script/expr_evaluator.h"
+#include "quarn/script/memory_guard.h"
+#include "quarn/script/number_text.h"
 #include "quarn/services/odbc_recordset.h"
-
-// The one conversion of a script number to an int: truncated toward zero, NaN gives 0, values
-// beyond the int range saturate.
-int TruncateToInt(double value);
 
 class CScriptContext : public CExprEvaluator {
 public:
@@ -47,6 +45,12 @@ public:
     // The byte an escape "\c" stands for: '0' 0, 'a' 7, 'b' 8, 'f' 12, 'n' 10, 'r' 13, 't' 9,
     // 'v' 11, any other character itself.
     static char EscapeByte(char c);
+
+    // Runs `operation`, which returns 1 or 0; running out of memory fails it with ERROR 120.
+    template <typename Operation>
+    int GuardMemory(Operation operation) {
+        return CatchOutOfMemory(operation, [this] { return Fail(kOutOfMemory); });
+    }
 
     // --- Variable store ---
     // Appends a definition of `name` with the empty value. 1 (0 with ERROR 120 without memory).
@@ -176,9 +180,6 @@ private:
     // The slot for `level` (LookupValue's index), or -1 when outside the stack.
     int DatasourceSlot(int level) const;
     void RemoveDefinition(int i);
-    // Runs `operation`; running out of memory fails it with ERROR 120.
-    template <typename Operation>
-    int GuardMemory(Operation operation);
     // GuardMemory of `use`(name, index) for the parsed reference; a malformed one fails with
     // the parse's message.
     template <typename Use>

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -356,29 +355,6 @@ TEST_F(ScriptContextTest, LooksUpValuesWithoutDatasources) {
     EXPECT_EQ(m_context.m_strMessage, kError54);
     EXPECT_EQ(m_context.GetValueRef("nosuch"), 0);
     EXPECT_EQ(m_context.m_strMessage, kError48);
-}
-
-TEST(ScriptContextNumbers, TruncatesTowardZeroAndSaturates) {
-    struct Row {
-        double value;
-        int expected;
-    };
-    const Row rows[] = {
-        {2.9, 2},
-        {-2.9, -2},
-        {0.5, 0},
-        {2147483647.0, 2147483647},
-        {2147483648.0, 2147483647},
-        {1e300, 2147483647},
-        {-2147483648.0, -2147483647 - 1},
-        {-1e300, -2147483647 - 1},
-        {std::numeric_limits<double>::quiet_NaN(), 0},
-        {std::numeric_limits<double>::infinity(), 2147483647},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.value);
-        EXPECT_EQ(TruncateToInt(row.value), row.expected);
-    }
 }
 
 // The built-in date and time names, at a fixed time in UTC, in the C locale and in a German one:

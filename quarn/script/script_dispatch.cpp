@@ -7,7 +7,11 @@
 
 #include "quarn/script/functions/control_functions.h"
 #include "quarn/script/functions/data_functions.h"
+#include "quarn/script/functions/number_functions.h"
 #include "quarn/script/functions/output_functions.h"
+#include "quarn/script/functions/system_functions.h"
+#include "quarn/script/functions/text_functions.h"
+#include "quarn/script/functions/variable_functions.h"
 #include "quarn/script/script_interpreter.h"
 
 namespace {
@@ -219,9 +223,9 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kElse:
             return RunFunction<CFnElse>(*this);
         case kDefvar:
-            return Fail(76);
+            return RunFunction<CFnDefvar>(*this);
         case kAssign:
-            return Fail(76);
+            return RunFunction<CFnAssign>(*this);
         case kDefsub:
             return RunFunction<CFnDefsub>(*this);
         case kGosub: {
@@ -230,9 +234,9 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return result == script_result::kBlockEnd ? script_result::kFailed : result;
         }
         case kInc:
-            return Fail(76);
+            return RunFunction<CFnInc>(*this);
         case kDec:
-            return Fail(76);
+            return RunFunction<CFnDec>(*this);
         case kLoop:
             return RunFunction<CFnLoop>(*this);
         case kGetdata:
@@ -246,68 +250,68 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kContinue:
             return RunFunction<CFnContinue>(*this);
         case kToupper:
-            return Fail(76);
+            return RunFunction<CFnToupper>(*this);
         case kTolower:
-            return Fail(76);
+            return RunFunction<CFnTolower>(*this);
         case kStrcmp:
             return RunFunction<CFnStrcmp>(*this, 0);
         case kStrin:
-            return Fail(76);
+            return RunFunction<CFnStrin>(*this);
         case kMidstr:
-            return Fail(76);
+            return RunFunction<CFnMidstr>(*this);
         case kStrlen:
-            return Fail(76);
+            return RunFunction<CFnStrlen>(*this);
         case kStrtrim:
-            return Fail(76);
+            return RunFunction<CFnStrtrim>(*this);
         case kReturn:
             return RunFunction<CFnReturn>(*this);
         case kDie:
             return RunFunction<CFnDie>(*this);
         case kFtoint:
-            return Fail(76);
+            return RunFunction<CFnFtoint>(*this);
         case kAscii:
-            return Fail(76);
+            return RunFunction<CFnAscii>(*this);
         case kFor:
             return RunFunction<CFnFor>(*this);
         case kDo:
             return RunFunction<CFnDo>(*this);
         case kDelete:
-            return Fail(76);
+            return RunFunction<CFnDelete>(*this);
         // A while that belongs to a do block is read by do itself.
         case kWhile:
             return Fail(101);
         case kArraydelete:
-            return Fail(76);
+            return RunFunction<CFnArraydelete>(*this);
         case kArraysize:
-            return Fail(76);
+            return RunFunction<CFnArraysize>(*this);
         case kMsgbox:
-            return Fail(76);
+            return RunFunction<CFnMsgbox>(*this);
         case kInput:
-            return Fail(76);
+            return RunFunction<CFnInput>(*this);
         case kPrint:
-            return Fail(76);
+            return RunFunction<CFnPrint>(*this);
         case kLog:
-            return Fail(76);
+            return RunFunction<CFnLog>(*this);
         case kCls:
-            return Fail(76);
+            return RunFunction<CFnCls>(*this);
         case kRepeat:
             return RunFunction<CFnRepeat>(*this);
         case kChr:
-            return Fail(76);
+            return RunFunction<CFnChr>(*this);
         case kDec2hex:
-            return Fail(76);
+            return RunFunction<CFnDec2hex>(*this);
         case kHex2dec:
-            return Fail(76);
+            return RunFunction<CFnHex2dec>(*this);
         case kExec:
-            return Fail(76);
+            return RunFunction<CFnExec>(*this);
         case kSleep:
-            return Fail(76);
+            return RunFunction<CFnSleep>(*this);
         case kJoin:
-            return Fail(76);
+            return RunFunction<CFnJoin>(*this);
         case kSplit:
-            return Fail(76);
+            return RunFunction<CFnSplit>(*this);
         case kRunscript:
-            return Fail(76);
+            return RunFunction<CFnRunscript>(*this);
         case kHtmlrootdir:
             return RunFunction<CFnHtmlrootdir>(*this);
         case kGetcol:
@@ -315,7 +319,7 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kExport:
             return RunFunction<CFnExport>(*this);
         case kReplace:
-            return Fail(76);
+            return RunFunction<CFnReplace>(*this);
         case kMkldir:
             return RunFunction<CFnMkldir>(*this);
         case kFilelink:
@@ -323,7 +327,7 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kFiletest:
             return RunFunction<CFnFiletest>(*this);
         case kFormat:
-            return Fail(76);
+            return RunFunction<CFnFormat>(*this);
         case kDialup:
             return Fail(76);
         case kGetmsg:
@@ -335,7 +339,7 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kGetmails:
             return Fail(76);
         case kUnpack:
-            return Fail(76);
+            return RunFunction<CFnUnpack>(*this);
         case kHttp:
             return Fail(76);
         case kMailtxt:
@@ -343,7 +347,7 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kSendmail:
             return Fail(76);
         case kPack:
-            return Fail(76);
+            return RunFunction<CFnPack>(*this);
         case kFtpsession:
             return Fail(76);
         case kFtpput:
@@ -360,7 +364,7 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kSqlnr:
             return RunFunction<CFnSql>(*this, 0);
         case kGeterror:
-            return Fail(76);
+            return RunFunction<CFnGeterror>(*this);
         case kDeletemail:
             return Fail(76);
         case kRetry:
@@ -368,7 +372,7 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kIgnore:
             return RunFunction<CFnIgnore>(*this);
         case kStriphtml:
-            return Fail(76);
+            return RunFunction<CFnStriphtml>(*this);
         case kFtpcommand:
             return Fail(76);
         case kDirectory:
@@ -378,11 +382,11 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kFtprmdir:
             return Fail(76);
         case kDatecomp:
-            return Fail(76);
+            return RunFunction<CFnDatecomp>(*this);
         case kDateformat:
-            return Fail(76);
+            return RunFunction<CFnDateformat>(*this);
         case kVoidfunction:
-            return Fail(76);
+            return RunFunction<CFnVoidfunction>(*this);
     }
     return Fail(76);
 }

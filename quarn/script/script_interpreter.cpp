@@ -2,21 +2,19 @@
 
 #include "quarn/script/script_interpreter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <system_error>
 
+#include "quarn/script/file_bytes.h"
+#include "quarn/script/functions/function_support.h"
 #include "quarn/script/listing_archive.h"
+#include "quarn/script/memory_guard.h"
+#include "quarn/script/number_text.h"
 #include "quarn/script/output_tracker.h"
 #include "quarn/services/frame_caption.h"
+#include "quarn/services/html_root.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -47,41 +45,7 @@ std::string IncludeChainKey(std::string_view path) {
 
 bool EndsWithSce(std::string_view path) {
     if (path.size() < 4) return false;
-    std::string tail(path.substr(path.size() - 4));
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return tail == ".sce";
-}
-
-enum class ReadOutcome { kRead, kCannotOpen, kNoMemory };
-
-ReadOutcome ReadWholeFile(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return ReadOutcome::kCannotOpen;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return ReadOutcome::kCannotOpen;
-    try {
-        bytes.clear();
-        bytes.reserve(static_cast<std::size_t>(info.st_size) + 4);
-        char chunk[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n == 0) return ReadOutcome::kRead;
-            if (n > 0) {
-                bytes.append(chunk, static_cast<std::size_t>(n));
-            } else if (errno != EINTR) {
-                return ReadOutcome::kCannotOpen;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        return ReadOutcome::kNoMemory;
-    } catch (const std::length_error&) {
-        return ReadOutcome::kNoMemory;
-    }
+    return script_functions::Lower(path.substr(path.size() - 4)) == ".sce";
 }
 
 // The text a script file holds: everything before its first zero byte.
@@ -190,14 +154,14 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
 int CScriptInterpreter::LoadScript(std::string_view path) {
     m_strScriptPath = path;
     std::string bytes;
-    switch (ReadWholeFile(FileSystemPath(path), bytes)) {
-        case ReadOutcome::kRead:
+    switch (ReadFileBytes(FileSystemPath(path), bytes)) {
+        case FileBytesRead::kRead:
             break;
-        case ReadOutcome::kCannotOpen:
+        case FileBytesRead::kNoMemory:
+            return Fail(kOutOfMemory);
+        default:
             m_strMessage = LoadMessage(66, path);
             return 0;
-        case ReadOutcome::kNoMemory:
-            return Fail(120);
     }
     if (!EndsWithSce(path)) {
         bytes.resize(UpToZeroByte(bytes).size());
@@ -215,12 +179,10 @@ int CScriptInterpreter::LoadScript(std::string_view path) {
         case SceDecodeResult::kOutOfMemory:
             return Fail(35);
     }
-    try {
+    return GuardMemory([&] {
         m_strText.assign(decoded.GetWrittenText());
-    } catch (const std::bad_alloc&) {
-        return Fail(120);
-    }
-    return 1;
+        return 1;
+    });
 }
 
 ScriptResult CScriptInterpreter::ExecuteBody() {
@@ -285,14 +247,9 @@ int CScriptInterpreter::FindInclude() {
             if (static_cast<unsigned char>(n) <= ' ' || n == '(' || n == '>') break;
             ++end;
         }
-        if (end - name != static_cast<int>(kInclude.size())) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < kInclude.size() && same; ++i) {
-            const auto n =
-                static_cast<unsigned char>(m_strText[static_cast<std::size_t>(name) + i]);
-            same = std::tolower(n) == kInclude[i];
-        }
-        if (same) return pos;
+        const std::string_view word = std::string_view(m_strText).substr(
+            static_cast<std::size_t>(name), static_cast<std::size_t>(end - name));
+        if (script_functions::Lower(word) == kInclude) return pos;
     }
     return -1;
 }
@@ -313,9 +270,7 @@ int CScriptInterpreter::ExpandIncludes(CScriptInterpreter& target) {
         int flags = 0;
         if (m_nArgCount == 2) {
             if (!EvalNumberArg(m_astrArgs[1])) return 0;
-            double value = 0;
-            std::from_chars(m_strMessage.data(), m_strMessage.data() + m_strMessage.size(), value);
-            flags = TruncateToInt(value);
+            flags = TruncateToInt(NumberFromText(m_strMessage));
         }
         if (!EvalStringArg(m_astrArgs[0])) return 0;
         const std::string fileName = m_strMessage;
@@ -399,10 +354,6 @@ int CScriptInterpreter::CountLines(std::string_view text) {
 }
 
 std::string CScriptInterpreter::HtmlRootDir() const {
-    fs::path root(FileSystemPath(g_settings.Get(g_strProject.Get(), project_key::roothtml)));
     std::error_code ec;
-    if (root.is_relative()) root = fs::current_path(ec) / root;
-    std::string normal = root.lexically_normal().string();
-    if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
-    return normal;
+    return HtmlRootDirectory(fs::current_path(ec).string());
 }

@@ -64,8 +64,7 @@ public:
     // True when `lowerName` (without its f) is one of the block functions.
     bool IsBlockFunction(std::string_view lowerName) const;
 
-    // The HTML root: project key `roothtml`, a "\" in it read as "/", resolved against the
-    // current directory; lexically normal, without a trailing "/".
+    // The HTML root (HtmlRootDirectory) of the current directory, the project directory.
     std::string HtmlRootDir() const;
 
     std::string m_strFuncName;

@@ -72,6 +72,22 @@ TEST_F(StatusMailboxTest, SecondLineWaitsUntilTheFirstIsShown) {
     EXPECT_TRUE(g_szStatusMailbox.IsEmpty());
 }
 
+// An empty line holds the slot like any other, so the line after it is neither swapped with it
+// nor lost.
+TEST_F(StatusMailboxTest, EmptyLineHoldsTheSlotToo) {
+    EXPECT_EQ(PostStatusText(window, ""), 1);
+    EXPECT_FALSE(g_szStatusMailbox.IsEmpty());
+    std::atomic<bool> second_posted{false};
+    std::thread poster([&] {
+        PostStatusText(window, "second");
+        second_posted = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    EXPECT_FALSE(second_posted);
+    EXPECT_EQ(Drain(2), (std::vector<std::string>{"", "second"}));
+    poster.join();
+}
+
 TEST_F(StatusMailboxTest, LongLineIsCutAtACharacterBoundary) {
     std::string text(CStatusMailbox::kMaxText - 1, 'a');
     text += "\xC3\xA4tail";  // a two-byte character across the limit

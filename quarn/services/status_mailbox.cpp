@@ -9,9 +9,10 @@ void CStatusMailbox::Put(std::string text) {
     std::unique_lock lock(m_mutex);
     // A Take() wakes the waiter at once; the 100 ms step only bounds how long a missed wake-up
     // can delay it.
-    while (!m_text.empty())
+    while (m_bFull)
         m_emptied.wait_for(lock, std::chrono::milliseconds(100));
     m_text = std::move(text);
+    m_bFull = true;
 }
 
 std::string CStatusMailbox::Take() {
@@ -19,6 +20,7 @@ std::string CStatusMailbox::Take() {
     {
         std::lock_guard lock(m_mutex);
         text.swap(m_text);
+        m_bFull = false;
     }
     m_emptied.notify_all();
     return text;
@@ -26,5 +28,5 @@ std::string CStatusMailbox::Take() {
 
 bool CStatusMailbox::IsEmpty() const {
     std::lock_guard lock(m_mutex);
-    return m_text.empty();
+    return !m_bFull;
 }

@@ -12,6 +12,7 @@ public:
     static constexpr std::size_t kMaxText = 31999;
 
     // Waits, in 100 ms steps and without a time-out, until the slot is empty, then fills it.
+    // An empty line fills the slot too.
     void Put(std::string text);
     // The main window's side: takes the line and frees the slot. "" when empty.
     std::string Take();
@@ -21,4 +22,5 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_emptied;
     std::string m_text;
+    bool m_bFull = false;  // a line waits, possibly an empty one
 };

@@ -338,12 +338,11 @@ protected:
         CompareExpectedFiles();
     }
 
-    void CompareExpectedFiles() {
-        const fs::path expected = m_case / "expected";
-        if (!fs::is_directory(expected)) return;
+    // Every file below `expected` against the file of the same name below `root`.
+    void CompareListedFiles(const fs::path& expected, const fs::path& root) {
         for (const std::string& entry : Entries(expected)) {
             if (entry.ends_with('/')) continue;
-            const fs::path actual = fs::path(m_projectDir) / entry;
+            const fs::path actual = root / entry;
             if (!fs::is_regular_file(actual)) {
                 ADD_FAILURE() << entry << ": missing after the run";
                 continue;
@@ -354,6 +353,16 @@ protected:
             EXPECT_TRUE(difference.empty()) << difference << "\n--- actual " << entry << " ---\n"
                                             << actualText;
         }
+    }
+
+    void CompareExpectedFiles() {
+        if (fs::is_directory(m_case / "expected-progdir")) {
+            SCOPED_TRACE("program directory");
+            CompareListedFiles(m_case / "expected-progdir", m_programDir.Path());
+        }
+        const fs::path expected = m_case / "expected";
+        if (!fs::is_directory(expected)) return;
+        CompareListedFiles(expected, m_projectDir);
         if (!fs::is_directory(expected / "html")) return;
         const std::set<std::string> want = Entries(expected / "html");
         const std::set<std::string> have = Entries(fs::path(m_projectDir) / "html");

@@ -1,19 +1,19 @@
 #include "quarn/script/functions/control_functions.h"
 
-#include <charconv>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
+#include "quarn/script/functions/function_support.h"
+#include "quarn/script/number_text.h"
 #include "quarn/script/script_interpreter.h"
 #include "quarn/services/messages.h"
 
 using namespace script_result;
+using namespace script_functions;
 
 namespace {
 
-constexpr int kArgumentCount = 68;
 constexpr int kDoWithoutWhile = 69;
 constexpr int kUnknownSubroutine = 77;
 constexpr int kBlockNotClosed = 79;
@@ -29,39 +29,10 @@ constexpr int kBranchRan = 1;
 constexpr int kBranchSkipped = 0;
 constexpr int kNoChain = 3;
 
-ScriptResult Fail(CScriptInterpreter& interp, int number, std::string_view value = {}) {
-    interp.m_strMessage = LoadMessage(number, value);
-    return kFailed;
-}
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
-// The number an evaluator result stands for; 0 for the empty result.
-double ResultNumber(std::string_view text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    (void)end;
-    return error == std::errc() ? value : 0;
-}
-
-// "%.15g" in the C locale.
-std::string FormatNumber(double value) {
-    char buffer[32];
-    const auto [end, error] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    (void)error;
-    return std::string(buffer, end);
-}
-
 // The truth of if, elseif, loop and while: the number truncated toward zero, without wrapping,
 // is not 0.
 bool IsTrue(std::string_view number) {
-    return TruncateToInt(ResultNumber(number)) != 0;
+    return TruncateToInt(NumberFromText(number)) != 0;
 }
 
 // RunBlock for the block of a branch: a text that ends inside the block is an error, never a
@@ -136,9 +107,9 @@ CFnIf::~CFnIf() = default;
 
 ScriptResult CFnIf::Execute(int mode) {
     CScriptInterpreter& interp = *m_pInterp;
-    if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 1, 1)) return kFailed;
     if (!interp.ExpectBlockOpen()) return kFailed;
-    if (!interp.EvalNumberArg(interp.m_astrArgs[0])) return kFailed;
+    if (!interp.EvalNumberArg(Arg(interp, 0))) return kFailed;
     return RunIfBranch(interp, mode == 1, IsTrue(interp.m_strMessage));
 }
 
@@ -155,7 +126,7 @@ ScriptResult CFnStrcmp::Execute(int mode) {
     const int tripleArgs = interp.m_nArgCount - m_nNextArg;
     if (tripleArgs < 3 || (tripleArgs - 3) % 4 != 0) return Fail(interp, kArgumentCount);
     if (!EvaluateTriples()) return kFailed;
-    if (isStrcmp) return interp.SetVariable(interp.m_astrArgs[0], m_bResult ? "1" : "0");
+    if (isStrcmp) return interp.SetVariable(Arg(interp, 0), m_bResult ? "1" : "0");
     if (!interp.ExpectBlockOpen()) return kFailed;
     return RunIfBranch(interp, mode == 2, m_bResult);
 }
@@ -177,7 +148,7 @@ int CFnStrcmp::EvaluateTriples() {
         }
         m_nNextArg += 3;
         if (m_nNextArg >= interp.m_nArgCount) return 1;
-        m_strJoin = Lower(interp.m_astrArgs[static_cast<std::size_t>(m_nNextArg)]);
+        m_strJoin = Lower(Arg(interp, m_nNextArg));
         ++m_nNextArg;
     }
 }
@@ -185,7 +156,7 @@ int CFnStrcmp::EvaluateTriples() {
 int CFnStrcmp::CompareTriple(bool& truth) {
     CScriptInterpreter& interp = *m_pInterp;
     const auto arg = [&](int offset) -> const std::string& {
-        return interp.m_astrArgs[static_cast<std::size_t>(m_nNextArg + offset)];
+        return Arg(interp, m_nNextArg + offset);
     };
     if (!interp.EvalStringArg(arg(0))) return 0;
     std::string left = interp.m_strMessage;
@@ -227,7 +198,7 @@ ScriptResult CFnElse::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
     const int oldState = interp.m_nIfState;
     interp.m_nIfState = kNoChain;
-    if (interp.m_nArgCount != 0) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 0, 0)) return kFailed;
     if (oldState == kNoChain) return Fail(interp, kElseWithoutIf);
     if (!interp.ExpectBlockOpen()) return kFailed;
     if (oldState == kBranchSkipped) return RunBranchBlock(interp);
@@ -241,19 +212,20 @@ CFnFor::~CFnFor() = default;
 
 ScriptResult CFnFor::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (interp.m_nArgCount != 4) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 4, 4)) return kFailed;
     if (!interp.ExpectBlockOpen()) return kFailed;
     m_nBody = interp.m_nPos;
     // The body's calls overwrite the argument list; the texts are evaluated afresh each pass.
-    m_strVarRef = interp.m_astrArgs[0];
-    m_strCond = interp.m_astrArgs[2];
-    m_strStep = interp.m_astrArgs[3];
-    if (!interp.EvalNumberArg(interp.m_astrArgs[1])) return kFailed;
+    m_strVarRef = Arg(interp, 0);
+    m_strCond = Arg(interp, 2);
+    m_strStep = Arg(interp, 3);
+    if (!interp.EvalNumberArg(Arg(interp, 1))) return kFailed;
     if (!interp.SetVariable(m_strVarRef, interp.m_strMessage)) return kFailed;
     for (;;) {
         interp.m_nPos = m_nBody;
-        if (!interp.EvalNumberArg(m_strCond)) return kFailed;
-        if (ResultNumber(interp.m_strMessage) == 0.0) return SkipLoopBody(interp, m_nBody);
+        double condition = 0;
+        if (!EvalDoubleArg(interp, m_strCond, condition)) return kFailed;
+        if (condition == 0.0) return SkipLoopBody(interp, m_nBody);
         const ScriptResult result = RunLoopPass(interp, m_nBody);
         if (result != kNextPass) return result;
         if (!ApplyStep()) return kFailed;
@@ -262,10 +234,10 @@ ScriptResult CFnFor::Execute() {
 
 int CFnFor::ApplyStep() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (!interp.EvalNumberArg(m_strVarRef)) return 0;
-    m_dValue = ResultNumber(interp.m_strMessage);
-    if (!interp.EvalNumberArg(m_strStep)) return 0;
-    m_dValue += ResultNumber(interp.m_strMessage);
+    double step = 0;
+    if (!EvalDoubleArg(interp, m_strVarRef, m_dValue)) return 0;
+    if (!EvalDoubleArg(interp, m_strStep, step)) return 0;
+    m_dValue += step;
     return interp.SetVariable(m_strVarRef, FormatNumber(m_dValue));
 }
 
@@ -276,7 +248,7 @@ CFnDo::~CFnDo() = default;
 
 ScriptResult CFnDo::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (interp.m_nArgCount != 0) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 0, 0)) return kFailed;
     if (!interp.ExpectBlockOpen()) return kFailed;
     m_nBody = interp.m_nPos;
     for (;;) {
@@ -313,8 +285,8 @@ int CFnDo::ReadWhile(bool evaluate) {
     if (m_strName != "while") return Fail(interp, kDoWithoutWhile);
     if (!interp.ParseArgs()) return 0;
     if (!evaluate) return 1;
-    if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
-    if (!interp.EvalNumberArg(interp.m_astrArgs[0])) return 0;
+    if (!CheckArgCount(interp, 1, 1)) return 0;
+    if (!interp.EvalNumberArg(Arg(interp, 0))) return 0;
     m_bCondition = IsTrue(interp.m_strMessage);
     return 1;
 }
@@ -326,10 +298,10 @@ CFnLoop::~CFnLoop() = default;
 
 ScriptResult CFnLoop::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 1, 1)) return kFailed;
     if (!interp.ExpectBlockOpen()) return kFailed;
     m_nBody = interp.m_nPos;
-    m_strCond = interp.m_astrArgs[0];
+    m_strCond = Arg(interp, 0);
     for (;;) {
         if (!interp.EvalNumberArg(m_strCond)) return kFailed;
         if (!IsTrue(interp.m_strMessage)) return SkipLoopBody(interp, m_nBody);
@@ -346,13 +318,12 @@ CFnRepeat::~CFnRepeat() = default;
 ScriptResult CFnRepeat::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
     const int argCount = interp.m_nArgCount;
-    if (argCount != 1 && argCount != 2) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 1, 2)) return kFailed;
     if (!interp.ExpectBlockOpen()) return kFailed;
     m_nBody = interp.m_nPos;
-    if (argCount == 2) m_strVarRef = interp.m_astrArgs[0];
-    if (!interp.EvalNumberArg(interp.m_astrArgs[static_cast<std::size_t>(argCount - 1)]))
-        return kFailed;
-    const int count = TruncateToInt(ResultNumber(interp.m_strMessage));
+    if (argCount == 2) m_strVarRef = Arg(interp, 0);
+    int count = 0;
+    if (!EvalIntArg(interp, Arg(interp, argCount - 1), count)) return kFailed;
     if (count <= 0) return SkipLoopBody(interp, m_nBody);
     for (int i = 1; i <= count; ++i) {
         if (argCount == 2 && !interp.SetVariable(m_strVarRef, std::to_string(i))) return kFailed;
@@ -368,21 +339,21 @@ CFnBreak::CFnBreak(CScriptInterpreter& interp) : m_pInterp(&interp) {}
 CFnBreak::~CFnBreak() = default;
 
 ScriptResult CFnBreak::Execute() {
-    return m_pInterp->m_nArgCount == 0 ? kBreak : Fail(*m_pInterp, kArgumentCount);
+    return CheckArgCount(*m_pInterp, 0, 0) ? kBreak : kFailed;
 }
 
 CFnContinue::CFnContinue(CScriptInterpreter& interp) : m_pInterp(&interp) {}
 CFnContinue::~CFnContinue() = default;
 
 ScriptResult CFnContinue::Execute() {
-    return m_pInterp->m_nArgCount == 0 ? kContinue : Fail(*m_pInterp, kArgumentCount);
+    return CheckArgCount(*m_pInterp, 0, 0) ? kContinue : kFailed;
 }
 
 CFnReturn::CFnReturn(CScriptInterpreter& interp) : m_pInterp(&interp) {}
 CFnReturn::~CFnReturn() = default;
 
 ScriptResult CFnReturn::Execute() {
-    return m_pInterp->m_nArgCount == 0 ? kReturn : Fail(*m_pInterp, kArgumentCount);
+    return CheckArgCount(*m_pInterp, 0, 0) ? kReturn : kFailed;
 }
 
 // --- defsub ---
@@ -392,8 +363,7 @@ CFnDefsub::~CFnDefsub() = default;
 
 ScriptResult CFnDefsub::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
-    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return kFailed;
+    if (!CheckArgCount(interp, 1, 1) || !interp.EvalStringArg(Arg(interp, 0))) return kFailed;
     if (!interp.ExpectBlockOpen()) return kFailed;
     return SkipRestOfBlock(interp);
 }
@@ -417,8 +387,7 @@ ScriptResult CFnGosub::Execute(std::string_view name) {
     if (isCallByName) {
         m_strWanted = Lower(m_strName);
     } else {
-        if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
-        if (!interp.EvalStringArg(interp.m_astrArgs[0])) return kFailed;
+        if (!CheckArgCount(interp, 1, 1) || !interp.EvalStringArg(Arg(interp, 0))) return kFailed;
         m_strWanted = Lower(interp.m_strMessage);
     }
 
@@ -499,8 +468,9 @@ ScriptResult CFnGosub::FindDefinition() {
             continue;
         }
         if (isDefsub) {
-            if (interp.m_nArgCount != 1) return Fail(interp, kArgumentCount);
-            if (!interp.EvalStringArg(interp.m_astrArgs[0])) return kFailed;
+            if (!CheckArgCount(interp, 1, 1) || !interp.EvalStringArg(Arg(interp, 0))) {
+                return kFailed;
+            }
             if (Lower(interp.m_strMessage) == m_strWanted) return kDone;
         }
         // ParseArgs leaves the position one before the first character after the call.
@@ -547,7 +517,7 @@ CFnRetry::~CFnRetry() = default;
 
 ScriptResult CFnRetry::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (interp.m_nArgCount != 0) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 0, 0)) return kFailed;
     return interp.m_bInErrorHandler ? kRetry : Fail(interp, kOutsideHandler);
 }
 
@@ -556,7 +526,7 @@ CFnIgnore::~CFnIgnore() = default;
 
 ScriptResult CFnIgnore::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (interp.m_nArgCount != 0) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 0, 0)) return kFailed;
     return interp.m_bInErrorHandler ? kIgnore : Fail(interp, kOutsideHandler);
 }
 
@@ -567,9 +537,9 @@ CFnDie::~CFnDie() = default;
 
 ScriptResult CFnDie::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (interp.m_nArgCount > 1) return Fail(interp, kArgumentCount);
+    if (!CheckArgCount(interp, 0, 1)) return kFailed;
     if (interp.m_nArgCount == 0) return Fail(interp, kDied);
     // The given text, or the failure of evaluating it, is the message.
-    interp.EvalStringArg(interp.m_astrArgs[0]);
+    interp.EvalStringArg(Arg(interp, 0));
     return kFailed;
 }

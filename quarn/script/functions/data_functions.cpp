@@ -1,66 +1,35 @@
 #include "quarn/script/functions/data_functions.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <limits>
-#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "platform/ascii.h"
+#include "quarn/script/file_bytes.h"
 #include "quarn/script/file_replacement.h"
+#include "quarn/script/functions/function_support.h"
+#include "quarn/script/memory_guard.h"
 #include "quarn/script/output_path.h"
-#include "quarn/services/messages.h"
-#include "quarn/services/program_context.h"
-#include "quarn/services/settings.h"
-#include "quarn/services/settings_keys.h"
 #include "shared/output_buffer.h"
+
+using namespace script_functions;
 
 namespace {
 
 using namespace script_result;
 
 constexpr int kDefaultMaximum = 1000000000;
-// Longest file dataread takes into a text.
-constexpr std::size_t kMaxTextLength = std::numeric_limits<std::int32_t>::max();
 
 // datawrite's flags.
 constexpr int kExtractOlePackage = 1;
 constexpr int kNoHexConversion = 2;
 constexpr int kHexConversion = 4;
-
-int Fail(CScriptInterpreter& in, int nMessage) {
-    in.m_strMessage = LoadMessage(nMessage);
-    return 0;
-}
-
-bool ArgCountIn(CScriptInterpreter& in, int low, int high) {
-    if (in.m_nArgCount >= low && in.m_nArgCount <= high) return true;
-    Fail(in, 68);
-    return false;
-}
-
-const std::string& Arg(const CScriptInterpreter& in, int i) {
-    return in.m_astrArgs[static_cast<std::size_t>(i)];
-}
-
-// The argument evaluated as a number and truncated to an int; the number's text stays in
-// m_strMessage.
-int EvalIntArg(CScriptInterpreter& in, std::string_view raw, int* value) {
-    if (!in.EvalNumberArg(raw)) return 0;
-    const std::string& text = in.m_strMessage;
-    double number = 0;
-    std::from_chars(text.data(), text.data() + text.size(), number);
-    *value = TruncateToInt(number);
-    return 1;
-}
 
 // The leading decimal digits of `text` as an int (saturating); 0 without any.
 int LeadingDigits(std::string_view text) {
@@ -80,65 +49,6 @@ int PopAndFail(CScriptInterpreter& in) {
     return 0;
 }
 
-// A name export or datawrite may write below the HTML root, normalised; nullopt when it is
-// refused. NormaliseOutputName refuses the other forbidden starts ("/", "\\", "..").
-std::optional<std::string> CheckedOutputName(std::string_view name) {
-    if (name.starts_with("./") || name.starts_with(".\\")) return std::nullopt;
-    return NormaliseOutputName(name);
-}
-
-// The HTML root, when it is a directory the process can enter; else ERROR 94.
-int HtmlRoot(CScriptInterpreter& in, std::string* root) {
-    *root = in.HtmlRootDir();
-    struct stat info {};
-    if (::stat(root->c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        ::access(root->c_str(), X_OK) != 0) {
-        return Fail(in, 94);
-    }
-    return 1;
-}
-
-// `name` resolved against `root`; "\" separates like "/", and an absolute name stays absolute.
-std::string PathBelow(const std::string& root, std::string_view name) {
-    std::string path(name);
-    for (char& c : path) {
-        if (c == '\\') c = '/';
-    }
-    return path.starts_with('/') ? path : root + "/" + path;
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-enum class ReadOutcome { kRead, kUnreadable, kTooLong };
-
-// Reads the file at `path` into `bytes`, at most `limit` bytes; kTooLong when it holds more.
-ReadOutcome ReadFileBytes(const std::string& path, std::size_t limit, std::string* bytes) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) return ReadOutcome::kUnreadable;
-    bytes->clear();
-    char piece[65536];
-    for (;;) {
-        const ssize_t got = ::read(file.Get(), piece, sizeof piece);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return ReadOutcome::kUnreadable;
-        if (got == 0) return ReadOutcome::kRead;
-        if (static_cast<std::size_t>(got) > limit - bytes->size()) return ReadOutcome::kTooLong;
-        bytes->append(piece, static_cast<std::size_t>(got));
-    }
-}
-
 // True when the file at `path` holds exactly `bytes`.
 bool FileHolds(const std::string& path, std::string_view bytes) {
     struct stat info {};
@@ -147,13 +57,7 @@ bool FileHolds(const std::string& path, std::string_view bytes) {
         return false;
     }
     std::string content;
-    return ReadFileBytes(path, bytes.size(), &content) == ReadOutcome::kRead && content == bytes;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+    return ReadFileBytes(path, content, bytes.size()) == FileBytesRead::kRead && content == bytes;
 }
 
 // Turns pairs of upper-case hex digits into bytes in place; a trailing odd digit is dropped.
@@ -161,8 +65,8 @@ int HexDigit(char c) {
 bool DecodeHex(std::string& data) {
     const std::size_t pairs = data.size() / 2;
     for (std::size_t i = 0; i < pairs; ++i) {
-        const int high = HexDigit(data[2 * i]);
-        const int low = HexDigit(data[2 * i + 1]);
+        const int high = platform::UpperHexDigitValue(data[2 * i]);
+        const int low = platform::UpperHexDigitValue(data[2 * i + 1]);
         if (high < 0 || low < 0) return false;
         data[i] = static_cast<char>(high << 4 | low);
     }
@@ -223,20 +127,13 @@ int AppendToPage(CScriptInterpreter& in, std::string_view text) {
     return in.m_pOutput->AppendString(text) ? 1 : Fail(in, 35);
 }
 
-// The list entry of a name: the name and its CR LF.
-std::string ListEntry(std::string_view name) {
-    std::string entry(name);
-    entry += "\r\n";
-    return entry;
-}
-
 }  // namespace
 
 // --- datasource ---
 
 ScriptResult CFnDatasource::Execute() {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 1, 1) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
+    if (!CheckArgCount(in, 1, 1) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
     in.m_strConnect = in.m_strMessage;
     in.WriteList("datasource connect string set to \"" + in.m_strConnect + "\".\r\n");
     return kDone;
@@ -246,7 +143,7 @@ ScriptResult CFnDatasource::Execute() {
 
 ScriptResult CFnSql::Execute(int withResultSet) {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 1, 1) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
+    if (!CheckArgCount(in, 1, 1) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
     if (!withResultSet) {
         if (!in.ExecuteSql(in.m_strMessage)) return kFailed;
         in.WriteList(in.m_strMessage);
@@ -267,11 +164,11 @@ ScriptResult CFnSql::Execute(int withResultSet) {
 
 ScriptResult CFnGetdata::Execute() {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 1, 2) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
+    if (!CheckArgCount(in, 1, 2) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
     if (!in.OpenDatasource(in.m_strMessage)) return kFailed;
     in.WriteList(in.m_strMessage);
     m_nMaximum = kDefaultMaximum;
-    if (in.m_nArgCount == 2 && !EvalIntArg(in, Arg(in, 1), &m_nMaximum)) return PopAndFail(in);
+    if (in.m_nArgCount == 2 && !EvalIntArg(in, Arg(in, 1), m_nMaximum)) return PopAndFail(in);
     in.m_nIfState = 0;
     if (!in.ExpectBlockOpen()) return PopAndFail(in);
     if (in.CurrentRowValid() && m_nMaximum != 0) {
@@ -327,9 +224,9 @@ ScriptResult CFnGetdata::RunPass() {
 
 ScriptResult CFnForeachrow::Execute() {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 0, 1)) return kFailed;
+    if (!CheckArgCount(in, 0, 1)) return kFailed;
     m_nMaximum = kDefaultMaximum;
-    if (in.m_nArgCount == 1 && !EvalIntArg(in, Arg(in, 0), &m_nMaximum)) return kFailed;
+    if (in.m_nArgCount == 1 && !EvalIntArg(in, Arg(in, 0), m_nMaximum)) return kFailed;
     in.m_nIfState = 0;
     if (!in.ExpectBlockOpen()) return kFailed;
     if (in.m_nDsTop < 0) return Fail(in, 78);
@@ -372,7 +269,7 @@ ScriptResult CFnForeachrow::RunPass() {
 ScriptResult CFnGetrow::Execute() {
     CScriptInterpreter& in = *m_pInterp;
     int row = 0;
-    if (!ArgCountIn(in, 1, 1) || !EvalIntArg(in, Arg(in, 0), &row)) return kFailed;
+    if (!CheckArgCount(in, 1, 1) || !EvalIntArg(in, Arg(in, 0), row)) return kFailed;
     const std::string rowText = in.m_strMessage;
     // No row lies before the first, so nothing is fetched for one.
     if (row < 1 && in.m_nDsTop >= 0) return Fail(in, 52);
@@ -383,7 +280,7 @@ ScriptResult CFnGetrow::Execute() {
 
 ScriptResult CFnNextrow::Execute() {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 0, 0)) return kFailed;
+    if (!CheckArgCount(in, 0, 0)) return kFailed;
     return in.NextRow() == 1 ? kDone : kFailed;
 }
 
@@ -391,11 +288,11 @@ ScriptResult CFnNextrow::Execute() {
 
 ScriptResult CFnGetcol::Execute() {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 2, 3)) return kFailed;
+    if (!CheckArgCount(in, 2, 3)) return kFailed;
     const int last = in.m_nArgCount - 1;
     int column = 0;
     int level = 0;
-    if (!EvalIntArg(in, Arg(in, last - 1), &column) || !EvalIntArg(in, Arg(in, last), &level) ||
+    if (!EvalIntArg(in, Arg(in, last - 1), column) || !EvalIntArg(in, Arg(in, last), level) ||
         !in.GetColumn(column, level)) {
         return kFailed;
     }
@@ -409,19 +306,19 @@ ScriptResult CFnGetcol::Execute() {
 
 ScriptResult CFnExport::Execute() {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 1, 2) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
+    if (!CheckArgCount(in, 1, 2) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
     const std::string written = in.m_strMessage;
     const std::optional<std::string> name = CheckedOutputName(written);
     if (!name) return Fail(in, 95);
     int rows = -1;
-    if (in.m_nArgCount == 2 && !EvalIntArg(in, Arg(in, 1), &rows)) return kFailed;
+    if (in.m_nArgCount == 2 && !EvalIntArg(in, Arg(in, 1), rows)) return kFailed;
     std::string root;
-    if (!HtmlRoot(in, &root)) return kFailed;
+    if (!OpenHtmlRoot(in, root)) return kFailed;
     in.m_astrGenFiles.push_back(ListEntry(*name));
     const int result = in.ExportRecordset(root + "/" + *name, rows);
     if (result == 0) return kFailed;
     if (result == 1) in.m_astrChgFiles.push_back(ListEntry(*name));
-    in.WriteList("Recordset exported to file \"" + written + "\".\r\n");
+    in.WriteList("Recordset exported to file " + Quoted(written) + ".\r\n");
     return kDone;
 }
 
@@ -429,22 +326,20 @@ ScriptResult CFnExport::Execute() {
 
 ScriptResult CFnDataread::Execute() {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 1, 2)) return kFailed;
+    if (!CheckArgCount(in, 1, 2)) return kFailed;
     if (!in.EvalStringArg(Arg(in, in.m_nArgCount - 1))) return kFailed;
     std::string root;
-    if (!HtmlRoot(in, &root)) return kFailed;
+    if (!OpenHtmlRoot(in, root)) return kFailed;
     std::string text;
-    try {
-        switch (ReadFileBytes(PathBelow(root, in.m_strMessage), kMaxTextLength, &text)) {
-            case ReadOutcome::kRead:
-                break;
-            case ReadOutcome::kUnreadable:
-                return Fail(in, 89);
-            case ReadOutcome::kTooLong:
-                return Fail(in, 120);
-        }
-    } catch (const std::bad_alloc&) {
-        return Fail(in, 120);
+    switch (ReadFileBytes(PathBelowRoot(root, in.m_strMessage), text, kMaxTextLength)) {
+        case FileBytesRead::kRead:
+            break;
+        case FileBytesRead::kMissing:
+        case FileBytesRead::kUnreadable:
+            return Fail(in, 89);
+        case FileBytesRead::kTooLong:
+        case FileBytesRead::kNoMemory:
+            return Fail(in, kOutOfMemory);
     }
     if (in.m_nArgCount == 1) return AppendToPage(in, text);
     const int result = in.SetVariable(Arg(in, 0), text);
@@ -456,7 +351,7 @@ ScriptResult CFnDataread::Execute() {
 
 ScriptResult CFnDatawrite::Execute() {
     CScriptInterpreter& in = *m_pInterp;
-    if (!ArgCountIn(in, 2, 3) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
+    if (!CheckArgCount(in, 2, 3) || !in.EvalStringArg(Arg(in, 0))) return kFailed;
     const std::string written = in.m_strMessage;
     const std::optional<std::string> name = CheckedOutputName(written);
     if (!name) return Fail(in, 95);
@@ -468,11 +363,11 @@ ScriptResult CFnDatawrite::Execute() {
     // The value is copied before the flags are evaluated: their expansion may look up columns
     // and variables, which replaces what m_pRefValue points at.
     std::string data;
-    try {
+    const auto copy = [&] {
         data.assign(in.m_pRefValue, static_cast<std::size_t>(in.m_nRefLength));
-    } catch (const std::bad_alloc&) {
-        return Fail(in, 10);
-    }
+        return 1;
+    };
+    if (!CatchOutOfMemory(copy, [&] { return Fail(in, 10); })) return kFailed;
     int flags = 0;
     if (in.m_nArgCount == 3) {
         if (!in.EvalNumberArg(Arg(in, 2))) return kFailed;
@@ -483,10 +378,9 @@ ScriptResult CFnDatawrite::Execute() {
     if (hexConversion && !DecodeHex(data)) return Fail(in, 9);
     if ((flags & kExtractOlePackage) != 0 && !OlePackageReader(data).Extract()) return Fail(in, 8);
     std::string root;
-    if (!HtmlRoot(in, &root)) return kFailed;
+    if (!OpenHtmlRoot(in, root)) return kFailed;
     const std::string path = root + "/" + *name;
-    const bool resetUpload = g_settings.Get(g_strProject.Get(), project_key::resetupload) != 0;
-    if (resetUpload || !FileHolds(path, data)) {
+    if (ResetUploadSet() || !FileHolds(path, data)) {
         // Through a temporary, so a failed write leaves the old file whole and out of the list.
         if (!CFileReplacement::ReplaceWith(path, data)) return Fail(in, 63);
         in.m_astrChgFiles.push_back(ListEntry(*name));

@@ -418,14 +418,15 @@ TEST_F(DataFunctionsTest, DatareadTakesAWholeFileIntoAVariable) {
 TEST_F(DataFunctionsTest, DatareadFailures) {
     ASSERT_TRUE(m_project.WriteFile("html/in.txt", "text"));
     ASSERT_TRUE(m_project.WriteFile("html/adir/keep", ""));
+    // A pipe without a writer is refused, not waited on.
+    ASSERT_EQ(::mkfifo(m_project.PathOf("html/apipe").c_str(), 0666), 0);
     struct Case {
         const char* script;
         int message;
     };
     const Case kCases[] = {
-        {"&dataread(?v?, \"missing.txt\")", 89},
-        {"&dataread(?v?, \"adir\")", 89},
-        {"&dataread(?nosuch?, \"in.txt\")", 54},
+        {"&dataread(?v?, \"missing.txt\")", 89}, {"&dataread(?v?, \"adir\")", 89},
+        {"&dataread(?v?, \"apipe\")", 89},       {"&dataread(?nosuch?, \"in.txt\")", 54},
         {"&dataread(\"in.txt\")", 74},
     };
     for (const Case& c : kCases) {

@@ -2,95 +2,32 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <ctime>
 #include <optional>
 #include <string_view>
 
 #include "quarn/script/file_replacement.h"
+#include "quarn/script/functions/function_support.h"
 #include "quarn/script/output_path.h"
-#include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 #include "shared/output_buffer.h"
+#include "shared/read_only_file.h"
+
+using namespace script_functions;
 
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::size_t kCompareChunk = 2048;
 constexpr std::size_t kCopyChunk = 65536;
-
-ScriptResult FailWith(CScriptInterpreter& interp, int message) {
-    interp.m_strMessage = LoadMessage(message);
-    return script_result::kFailed;
-}
-
-bool ArgCountIn(const CScriptInterpreter& interp, int least, int most) {
-    return interp.m_nArgCount >= least && interp.m_nArgCount <= most;
-}
-
-// The argument evaluated as a number and converted to an int; 0 with the evaluator's message.
-int EvalIntArg(CScriptInterpreter& interp, std::string_view raw, int& value) {
-    if (!interp.EvalNumberArg(raw)) return 0;
-    const std::string& text = interp.m_strMessage;
-    double number = 0;
-    std::from_chars(text.data(), text.data() + text.size(), number);  // "" leaves 0
-    value = TruncateToInt(number);
-    return 1;
-}
-
-bool ResetUpload() {
-    return g_settings.Get(g_strProject.Get(), project_key::resetupload) != 0;
-}
-
-// A page or directory name as html, directory and the filelink target take it: refused when it
-// starts with "./" or ".\", and whenever NormaliseOutputName refuses it.
-std::optional<std::string> CheckedOutputName(std::string_view name) {
-    if (name.starts_with("./") || name.starts_with(".\\")) return std::nullopt;
-    return NormaliseOutputName(name);
-}
 
 // mkldir's names: no leading '.' at all.
 std::optional<std::string> CheckedLocalDirName(std::string_view name) {
     if (name.starts_with('.')) return std::nullopt;
     return NormaliseOutputName(name);
-}
-
-std::string ListEntry(std::string_view name) {
-    std::string entry(name);
-    entry += kLineEnd;
-    return entry;
-}
-
-std::string Quoted(std::string_view text) {
-    std::string quoted = "\"";
-    quoted += text;
-    quoted += '"';
-    return quoted;
-}
-
-// The HTML root, when it is a directory the process can enter; else 0 with ERROR 94.
-int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root) {
-    root = interp.HtmlRootDir();
-    struct stat info {};
-    if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        ::access(root.c_str(), X_OK) != 0) {
-        return FailWith(interp, 94);
-    }
-    return 1;
-}
-
-// A file name from a script taken relative to the root unless it is absolute; "\" separates.
-std::string PathBelowRoot(const std::string& root, std::string_view name) {
-    std::string path(name);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    if (path.starts_with('/')) return path;
-    return root + "/" + path;
 }
 
 bool IsDirectory(const std::string& path) {
@@ -155,38 +92,7 @@ void Compact(COutputBuffer& buffer, int flags) {
     }
 }
 
-class ReadFile {
-public:
-    explicit ReadFile(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~ReadFile() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    ReadFile(const ReadFile&) = delete;
-    ReadFile& operator=(const ReadFile&) = delete;
-
-    int Fd() const { return m_fd; }
-    // A regular file, opened; its status in `info`.
-    bool IsRegularFile(struct stat& info) const {
-        return m_fd >= 0 && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode);
-    }
-    // Up to `size` bytes, retrying short and interrupted reads; -1 on a read error.
-    ssize_t Read(char* data, std::size_t size) const {
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t got = ::read(m_fd, data + done, size - done);
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) return -1;
-            if (got == 0) break;
-            done += static_cast<std::size_t>(got);
-        }
-        return static_cast<ssize_t>(done);
-    }
-
-private:
-    int m_fd;
-};
-
-bool CopyFile(const ReadFile& source, const std::string& target) {
+bool CopyFile(const CReadOnlyFile& source, const std::string& target) {
     CFileReplacement replacement(target);
     if (!replacement.Open()) return false;
     char chunk[kCopyChunk];
@@ -237,21 +143,21 @@ int AttributeByte(std::string_view path, const struct stat& info) {
 
 ScriptResult CFnHtml::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (!ArgCountIn(interp, 1, 2)) return FailWith(interp, 68);
+    if (!CheckArgCount(interp, 1, 2)) return script_result::kFailed;
     const OutputModesGuard modes(interp);
     interp.m_nLineMode = 0;
     interp.m_bEntities = 0;
     int flags = 0;
     if (interp.m_nArgCount == 2) {
-        if (!EvalIntArg(interp, interp.m_astrArgs[1], flags)) return script_result::kFailed;
+        if (!EvalIntArg(interp, Arg(interp, 1), flags)) return script_result::kFailed;
         ApplyHtmlFlags(interp, flags);
     }
-    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    if (!interp.EvalStringArg(Arg(interp, 0))) return script_result::kFailed;
     const std::string_view expanded = interp.m_strMessage;
     const std::string name(
         expanded.substr(std::min(expanded.find_first_not_of(" \t\r\n\v\f"), expanded.size())));
     const std::optional<std::string> normal = CheckedOutputName(name);
-    if (!normal) return FailWith(interp, 95);
+    if (!normal) return Fail(interp, 95);
 
     const std::string project = g_strProject.Get();
     if (g_settings.Get(project, project_key::htmltop).empty()) {
@@ -268,15 +174,15 @@ ScriptResult CFnHtml::Execute() {
         result = interp.RunBlock();
     }
     if (result == script_result::kFailed) return script_result::kFailed;
-    if (result == script_result::kDone) return FailWith(interp, 79);
+    if (result == script_result::kDone) return Fail(interp, 79);
     Compact(buffer, flags);
 
     std::string root;
     if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
     const std::string path = root + "/" + *normal;
-    if (ResetUpload() || !buffer.SameAsFile(path)) {
+    if (ResetUploadSet() || !buffer.SameAsFile(path)) {
         if (!CFileReplacement::ReplaceWith(path, buffer.GetWrittenText())) {
-            return FailWith(interp, 81);
+            return Fail(interp, 81);
         }
         interp.m_astrChgFiles.push_back(ListEntry(*normal));
     }
@@ -286,41 +192,41 @@ ScriptResult CFnHtml::Execute() {
 
 ScriptResult CFnDirectory::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (!ArgCountIn(interp, 1, 1)) return FailWith(interp, 68);
-    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    if (!CheckArgCount(interp, 1, 1)) return script_result::kFailed;
+    if (!interp.EvalStringArg(Arg(interp, 0))) return script_result::kFailed;
     const std::string name = interp.m_strMessage;
     const std::optional<std::string> normal = CheckedOutputName(name);
-    if (!normal) return FailWith(interp, 95);
+    if (!normal) return Fail(interp, 95);
     interp.m_astrGenDirs.push_back(ListEntry(*normal));
     interp.WriteList("Creating " + Quoted(name) + "  directory.\r\n");
 
     std::string root;
     if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
     const std::string path = root + "/" + *normal;
-    if (IsDirectory(path) && !ResetUpload()) return script_result::kDone;
+    if (IsDirectory(path) && !ResetUploadSet()) return script_result::kDone;
     ::mkdir(path.c_str(), 0777);
-    if (!IsDirectory(path)) return FailWith(interp, 122);
+    if (!IsDirectory(path)) return Fail(interp, 122);
     interp.m_astrChgDirs.push_back(ListEntry(*normal));
     return script_result::kDone;
 }
 
 ScriptResult CFnMkldir::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (!ArgCountIn(interp, 1, 1)) return FailWith(interp, 68);
-    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    if (!CheckArgCount(interp, 1, 1)) return script_result::kFailed;
+    if (!interp.EvalStringArg(Arg(interp, 0))) return script_result::kFailed;
     const std::optional<std::string> normal = CheckedLocalDirName(interp.m_strMessage);
-    if (!normal) return FailWith(interp, 95);
+    if (!normal) return Fail(interp, 95);
     std::string root;
     if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
     const std::string path = root + "/" + *normal;
     ::mkdir(path.c_str(), 0777);
-    if (!IsDirectory(path)) return FailWith(interp, 122);
+    if (!IsDirectory(path)) return Fail(interp, 122);
     return script_result::kDone;
 }
 
 bool CFnFilelink::FilesEqual(const std::string& first, const std::string& second) {
-    const ReadFile a(first);
-    const ReadFile b(second);
+    const CReadOnlyFile a(first);
+    const CReadOnlyFile b(second);
     struct stat infoA {};
     struct stat infoB {};
     if (!a.IsRegularFile(infoA) || !b.IsRegularFile(infoB)) return false;
@@ -338,22 +244,22 @@ bool CFnFilelink::FilesEqual(const std::string& first, const std::string& second
 
 ScriptResult CFnFilelink::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (!ArgCountIn(interp, 2, 2)) return FailWith(interp, 68);
-    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    if (!CheckArgCount(interp, 2, 2)) return script_result::kFailed;
+    if (!interp.EvalStringArg(Arg(interp, 0))) return script_result::kFailed;
     const std::string sourceName = interp.m_strMessage;
-    if (!interp.EvalStringArg(interp.m_astrArgs[1])) return script_result::kFailed;
+    if (!interp.EvalStringArg(Arg(interp, 1))) return script_result::kFailed;
     const std::string targetName = interp.m_strMessage;
     const std::optional<std::string> normal = CheckedOutputName(targetName);
-    if (!normal) return FailWith(interp, 95);
+    if (!normal) return Fail(interp, 95);
     interp.m_astrGenFiles.push_back(ListEntry(*normal));
 
     std::string root;
     if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
     const std::string sourcePath = PathBelowRoot(root, sourceName);
     const std::string targetPath = root + "/" + *normal;
-    const ReadFile source(sourcePath);
+    const CReadOnlyFile source(sourcePath);
     struct stat sourceInfo {};
-    if (!source.IsRegularFile(sourceInfo)) return FailWith(interp, 11);
+    if (!source.IsRegularFile(sourceInfo)) return Fail(interp, 11);
 
     // Copying a file onto itself would truncate it before reading it.
     struct stat targetInfo {};
@@ -361,8 +267,8 @@ ScriptResult CFnFilelink::Execute() {
                           targetInfo.st_dev == sourceInfo.st_dev &&
                           targetInfo.st_ino == sourceInfo.st_ino;
     const bool changed = !sameFile && !FilesEqual(sourcePath, targetPath);
-    if (changed || ResetUpload()) {
-        if (changed && !CopyFile(source, targetPath)) return FailWith(interp, 12);
+    if (changed || ResetUploadSet()) {
+        if (changed && !CopyFile(source, targetPath)) return Fail(interp, 12);
         interp.m_astrChgFiles.push_back(ListEntry(*normal));
     }
     interp.WriteList(targetName + " linked.");
@@ -371,11 +277,11 @@ ScriptResult CFnFilelink::Execute() {
 
 ScriptResult CFnFiletest::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (!ArgCountIn(interp, 2, 3)) return FailWith(interp, 68);
-    if (!interp.EvalStringArg(interp.m_astrArgs[1])) return script_result::kFailed;
+    if (!CheckArgCount(interp, 2, 3)) return script_result::kFailed;
+    if (!interp.EvalStringArg(Arg(interp, 1))) return script_result::kFailed;
     const std::string fileName = interp.m_strMessage;
     int code = kExist;
-    if (interp.m_nArgCount == 3 && !EvalIntArg(interp, interp.m_astrArgs[2], code)) {
+    if (interp.m_nArgCount == 3 && !EvalIntArg(interp, Arg(interp, 2), code)) {
         return script_result::kFailed;
     }
     std::string root;
@@ -388,7 +294,7 @@ ScriptResult CFnFiletest::Execute() {
     if (code == kExist) {
         value = exists ? "1" : "0";
     } else if (!exists) {
-        return FailWith(interp, 89);
+        return Fail(interp, 89);
     } else if (code == kCtime) {
         value = FormatLocalTime(CreationTime(path, info));
     } else if (code == kMtime) {
@@ -400,20 +306,20 @@ ScriptResult CFnFiletest::Execute() {
     } else if (code == kFattr) {
         value = std::to_string(AttributeByte(path, info));
     } else {
-        return FailWith(interp, 123);
+        return Fail(interp, 123);
     }
-    return interp.SetVariable(interp.m_astrArgs[0], value);
+    return interp.SetVariable(Arg(interp, 0), value);
 }
 
 ScriptResult CFnHtmlrootdir::Execute() {
     CScriptInterpreter& interp = *m_pInterp;
-    if (!ArgCountIn(interp, 1, 1)) return FailWith(interp, 68);
-    if (!interp.EvalStringArg(interp.m_astrArgs[0])) return script_result::kFailed;
+    if (!CheckArgCount(interp, 1, 1)) return script_result::kFailed;
+    if (!interp.EvalStringArg(Arg(interp, 0))) return script_result::kFailed;
     const std::string path = interp.m_strMessage;
     interp.WriteList("Root HTML directory set to: " + Quoted(path) + "\r\n");
     // Later calls would write below the old root while the run reports success.
     if (!g_settings.Set(g_strProject.Get(), project_key::roothtml, path)) {
-        return FailWith(interp, 67);
+        return Fail(interp, 67);
     }
     return script_result::kDone;
 }

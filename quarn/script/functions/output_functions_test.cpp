@@ -3,11 +3,9 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -20,6 +18,7 @@
 
 namespace {
 
+using script_testing::FileSizeLimit;
 using script_testing::ScriptTestProject;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -52,27 +51,6 @@ struct FileStamp {
         return inode == other.inode && mtime.tv_sec == other.mtime.tv_sec &&
                mtime.tv_nsec == other.mtime.tv_nsec;
     }
-};
-
-// Files may grow to `limit` bytes while this lives; a longer write fails with EFBIG instead of
-// raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit reduced = m_saved;
-        reduced.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &reduced);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_previousHandler)(int);
 };
 
 // Local time as UTC while this lives.

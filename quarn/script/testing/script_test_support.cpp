@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -176,6 +177,19 @@ bool RunOnLargeStack(const std::function<void()>& body, std::size_t stackBytes) 
     }
     pthread_join(thread, nullptr);
     return true;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t limit) {
+    ::getrlimit(RLIMIT_FSIZE, &m_saved);
+    m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit reduced = m_saved;
+    reduced.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &reduced);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &m_saved);
+    std::signal(SIGXFSZ, m_previousHandler);
 }
 
 }  // namespace script_testing

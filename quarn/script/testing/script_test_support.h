@@ -14,6 +14,8 @@
 // One object at a time per process (they share the globals); ctest runs every test case in a
 // process of its own.
 
+#include <sys/resource.h>
+
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -90,6 +92,20 @@ private:
     std::string m_oldProject;
     std::string m_oldTitle;
     std::vector<std::unique_ptr<fixtures::SqliteDatabase>> m_databases;
+};
+
+// Files may grow to `limit` bytes while this lives; a longer write fails with EFBIG instead of
+// raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_previousHandler)(int);
 };
 
 // Runs `body` on a thread of its own with a stack of `stackBytes` and waits for it, so a test can

@@ -1,0 +1,95 @@
+#include "quarn/script/functions/function_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/ascii.h"
+#include "quarn/script/number_text.h"
+#include "quarn/script/output_path.h"
+#include "quarn/services/messages.h"
+#include "quarn/services/program_context.h"
+#include "quarn/services/settings.h"
+#include "quarn/services/settings_keys.h"
+
+namespace script_functions {
+
+namespace {
+
+constexpr int kHtmlRootUnusable = 94;
+
+}  // namespace
+
+ScriptResult Fail(CScriptInterpreter& interp, int message, std::string_view value) {
+    interp.m_strMessage = LoadMessage(message, value);
+    return script_result::kFailed;
+}
+
+bool ArgCountIn(const CScriptInterpreter& interp, int least, int most) {
+    return interp.m_nArgCount >= least && interp.m_nArgCount <= most;
+}
+
+int CheckArgCount(CScriptInterpreter& interp, int least, int most) {
+    if (ArgCountIn(interp, least, most)) return 1;
+    Fail(interp, kArgumentCount);
+    return 0;
+}
+
+const std::string& Arg(const CScriptInterpreter& interp, int index) {
+    return interp.m_astrArgs[static_cast<std::size_t>(index)];
+}
+
+int EvalDoubleArg(CScriptInterpreter& interp, std::string_view raw, double& value) {
+    if (!interp.EvalNumberArg(raw)) return 0;
+    value = NumberFromText(interp.m_strMessage);
+    return 1;
+}
+
+int EvalIntArg(CScriptInterpreter& interp, std::string_view raw, int& value) {
+    double number = 0;
+    if (!EvalDoubleArg(interp, raw, number)) return 0;
+    value = TruncateToInt(number);
+    return 1;
+}
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), platform::AsciiLower);
+    return lower;
+}
+
+std::string ListEntry(std::string_view name) {
+    std::string entry(name);
+    entry += "\r\n";
+    return entry;
+}
+
+std::string Quoted(std::string_view text) {
+    std::string quoted = "\"";
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
+bool ResetUploadSet() {
+    return g_settings.Get(g_strProject.Get(), project_key::resetupload) != 0;
+}
+
+std::optional<std::string> CheckedOutputName(std::string_view name) {
+    if (name.starts_with("./") || name.starts_with(".\\")) return std::nullopt;
+    return NormaliseOutputName(name);
+}
+
+int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root) {
+    root = interp.HtmlRootDir();
+    struct stat info {};
+    if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        ::access(root.c_str(), X_OK) != 0) {
+        Fail(interp, kHtmlRootUnusable);
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace script_functions

@@ -1,0 +1,51 @@
+#pragma once
+// What the built-in function classes share: failing with a numbered message, checking and
+// reading the call's arguments, and the names and paths of the files they write below the HTML
+// root. Every operation that returns an int returns 1 or 0 and leaves its message in the
+// interpreter's m_strMessage.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "quarn/script/script_interpreter.h"
+#include "quarn/script/script_result.h"
+
+namespace script_functions {
+
+// ERROR 68: a call with a number of arguments its function does not take.
+inline constexpr int kArgumentCount = 68;
+
+// m_strMessage := LoadMessage(message, value); returns script_result::kFailed.
+ScriptResult Fail(CScriptInterpreter& interp, int message, std::string_view value = {});
+
+// Whether least <= m_nArgCount <= most (most may be INT_MAX); sets no message.
+bool ArgCountIn(const CScriptInterpreter& interp, int least, int most);
+// ArgCountIn, failing with ERROR 68 when the count is out of range.
+int CheckArgCount(CScriptInterpreter& interp, int least, int most);
+
+// The call's argument `index` (0-based, below m_nArgCount), raw as the parser left it.
+const std::string& Arg(const CScriptInterpreter& interp, int index);
+
+// The argument evaluated as a number (TruncateToInt for the int); the number's text stays in
+// m_strMessage. 0 with the evaluator's message.
+int EvalIntArg(CScriptInterpreter& interp, std::string_view raw, int& value);
+int EvalDoubleArg(CScriptInterpreter& interp, std::string_view raw, double& value);
+
+// ASCII letters lower-cased; every other byte as it stands.
+std::string Lower(std::string_view text);
+// The entry of a name in an output or change list: the name and CR LF.
+std::string ListEntry(std::string_view name);
+// The text in double quotes, as the run listing shows names.
+std::string Quoted(std::string_view text);
+
+// The project's resetupload setting: every output counts as changed.
+bool ResetUploadSet();
+
+// A name a function writes below the HTML root, normalised; nullopt when it is refused: it
+// starts with "./" or ".\", or NormaliseOutputName refuses it.
+std::optional<std::string> CheckedOutputName(std::string_view name);
+// The HTML root in `root`, when it is a directory the process can enter; else 0 with ERROR 94.
+int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root);
+
+}  // namespace script_functions
