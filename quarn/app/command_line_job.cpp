@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "quarn/app/project_name.h"
+#include "quarn/app/publish_job.h"
 #include "quarn/app/script_jobs.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -14,12 +15,30 @@
 #include "quarn/app/command_line_job.h"
 #include "quarn/app/headless_run.h"
 #include "quarn/app/startup.h"
+#include "quarn/services/program_context.h"
 
 namespace {
 
 void Print(const std::string& line) {
     std::fprintf(stdout, "%s\n", line.c_str());
     std::fflush(stdout);
+}
+
+static_assert(std::atomic<bool>::is_always_lock_free, "the cancel flag is set by a signal handler");
+
+extern "C" void RequestCancel(int) {
+    g_bCancelRequested = true;
+}
+
+// SIGINT and SIGTERM cancel the job as the Cancel command does: an upload stops after its block
+// and a retry pause within a second. A second signal ends the program at once.
+void CancelOnInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = RequestCancel;
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 std::string StartDirectory() {
@@ -58,6 +77,7 @@ int main(int argc, char** argv) {
         Print(message);
         return 1;
     }
+    CancelOnInterrupt();
     const int ok =
         RunHeadless([&job](platform::MessageQueue& window,
                            std::string& result) { return RunCommandLineJob(job, window, result); },

@@ -1,7 +1,6 @@
 #pragma once
-// The script work of quarn's jobs: running one script file, and publishing the active project.
-// Both run on the job thread with the active project's directory as the current directory, and
-// hand their status lines to `window` with PostStatusText.
+// Running one script file, as quarn's jobs do: on the job thread, with the active project's
+// directory as the current directory, handing the status line to `window` with PostStatusText.
 
 #include <string>
 #include <string_view>
@@ -13,11 +12,3 @@
 // 0; `result` holds the run's final text ("Script execution complete." or the error).
 int RunScriptFile(platform::MessageQueue& window, std::string_view path, int level,
                   std::string& result);
-
-// Publishes the active project: runs the first publish script (project keys runscriptcheck and
-// scriptfilename), then the second (runscript2check and script2filename), both at level 1, so
-// that the two runs form one set of output lists: the lists are rotated before the first script
-// that runs, and stale output is deleted after the last when the project key delh is set. With
-// no script to run nothing is rotated or deleted. Returns 1 with "Publish operation complete.",
-// or 0 with the failing step's text, in `result`.
-int PublishProject(platform::MessageQueue& window, std::string& result);

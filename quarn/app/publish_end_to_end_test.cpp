@@ -1,0 +1,302 @@
+// The real quarn program publishing a project to a real FTP server: `quarn /p default` in a
+// program directory of its own, with what it printed, its exit status and the server's files
+// compared byte for byte.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "quarn/app/app_test_support.h"
+#include "tests/fixtures/ftp_server.h"
+#include "tests/fixtures/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kRunLimit = std::chrono::seconds(60);
+
+// One run of quarn, started by Start(): its standard output is read line by line as it comes,
+// its standard error goes to a file. The process is killed if the test leaves it running.
+class QuarnRun {
+public:
+    QuarnRun() = default;
+    ~QuarnRun() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        if (m_out >= 0) ::close(m_out);
+    }
+    QuarnRun(const QuarnRun&) = delete;
+    QuarnRun& operator=(const QuarnRun&) = delete;
+
+    // Starts `program` with `args` in `dir`; the error text when it could not start.
+    std::string Start(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& dir, const std::vector<std::string>& env,
+                      const std::string& errPath) {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) return std::string("pipe: ") + std::strerror(errno);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (const std::string& entry : env)
+            envp.push_back(const_cast<char*>(entry.c_str()));
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+        const int spawned =
+            ::posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        m_out = out[0];
+        if (spawned != 0) {
+            m_pid = -1;
+            return program + ": " + std::strerror(spawned);
+        }
+        return "";
+    }
+
+    // The next whole line of standard output without its line end; false at its end or when
+    // none came before `deadline`.
+    bool ReadLine(std::string& line, Clock::time_point deadline) {
+        for (;;) {
+            const std::size_t end = m_buffer.find('\n');
+            if (end != std::string::npos) {
+                line = m_buffer.substr(0, end);
+                m_buffer.erase(0, end + 1);
+                return true;
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) return false;
+            pollfd ready{m_out, POLLIN, 0};
+            const int polled = ::poll(&ready, 1, static_cast<int>(left.count()));
+            if (polled < 0 && errno == EINTR) continue;
+            if (polled <= 0) return false;
+            char block[4096];
+            const ssize_t got = ::read(m_out, block, sizeof block);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            m_buffer.append(block, static_cast<std::size_t>(got));
+        }
+    }
+
+    void Signal(int number) const { ::kill(m_pid, number); }
+
+    // Reads standard output to its end into `lines` and waits for the exit; the exit status,
+    // or -1 when the program did not end normally before `deadline` (it is then killed).
+    int Finish(std::vector<std::string>& lines, Clock::time_point deadline) {
+        std::string line;
+        while (ReadLine(line, deadline))
+            lines.push_back(line);
+        int status = 0;
+        pid_t done = 0;
+        while ((done = ::waitpid(m_pid, &status, WNOHANG)) == 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (done == 0) return -1;
+        m_pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    std::string m_buffer;
+};
+
+// Every file (path -> bytes) and directory (path -> "<dir>") below `root`.
+std::map<std::string, std::string> Tree(const std::string& root) {
+    std::map<std::string, std::string> tree;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const std::string name = fs::relative(it->path(), root).string();
+        tree[name] = it->is_directory() ? "<dir>" : FileText(it->path().string());
+    }
+    return tree;
+}
+
+// What one run printed, and how it ended.
+struct Outcome {
+    int status = -1;
+    std::vector<std::string> lines;
+    std::string err;
+};
+
+constexpr std::string_view kScript =
+    "&directory(\"news\")\r\n"
+    "&html(\"index.html\"){\r\n<h1>@HOME@</h1>\r\n}\r\n"
+    "&html(\"news\\\\today.html\"){\r\n<p>Today</p>\r\n}\r\n";
+
+// A program directory holding the quarn program and the project "default", whose publish
+// script writes two pages and a directory, and whose upload goes to `server`.
+class PublishEndToEndTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_programDir.Ok()) << m_programDir.Error();
+        ASSERT_TRUE(m_runtimeDir.Ok()) << m_runtimeDir.Error();
+        const std::string program = m_programDir.File("quarn");
+        if (::link(QUARN_BINARY, program.c_str()) != 0) {
+            std::error_code ec;
+            fs::copy_file(QUARN_BINARY, program, ec);
+            ASSERT_FALSE(ec) << "copy " << QUARN_BINARY << ": " << ec.message();
+        }
+        fs::create_directories(Project("html"));
+        WriteScript("Home");
+    }
+
+    std::string Project(std::string_view name) const {
+        return m_programDir.File("projects/default/" + std::string(name));
+    }
+    void WriteScript(std::string_view home) const {
+        std::string script(kScript);
+        script.replace(script.find("@HOME@"), 6, home);
+        PutFile(Project("Script1.scp"), script);
+    }
+    // Quarn.ini: the project list, the upload to `server` and `keys` (CR LF lines).
+    void WriteSettings(const fixtures::FtpServer& server, std::string_view keys) const {
+        PutFile(
+            m_programDir.File("Quarn.ini"),
+            "[global]\r\nprofile0=default\r\n[default]\r\nftpcheck=1\r\nwsname=" + server.Host() +
+                "\r\nftpport=" + std::to_string(server.Port()) + "\r\nwslogon=" + server.User() +
+                "\r\nwspasswd=" + server.Password() + "\r\n" + std::string(keys));
+    }
+
+    // Starts `quarn /p default` in the program directory.
+    void Start(QuarnRun& run) const {
+        std::vector<std::string> env{"TZ=UTC", "LC_ALL=C", "HOME=" + m_programDir.Path(),
+                                     "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()};
+        for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+            if (const char* value = std::getenv(name))
+                env.push_back(std::string(name) + "=" + value);
+        }
+        const std::string error = run.Start(m_programDir.File("quarn"), {"/p", "default"},
+                                            m_programDir.Path(), env, ErrPath());
+        ASSERT_EQ(error, "");
+    }
+    Outcome Publish() const {
+        QuarnRun run;
+        Outcome outcome;
+        Start(run);
+        outcome.status = run.Finish(outcome.lines, Clock::now() + kRunLimit);
+        outcome.err = FileText(ErrPath());
+        return outcome;
+    }
+    std::string ErrPath() const { return m_runtimeDir.File("stderr"); }
+
+    fixtures::TempDir m_programDir{"quarn_publish"};
+    fixtures::TempDir m_runtimeDir{"quarn_publish_runtime"};
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(PublishEndToEndTest, PublishUploadsWhatChangedThenRunsTheCommand) {
+    fixtures::FtpServer server;
+    if (!server.IsRunning()) GTEST_SKIP() << server.FailureReason();
+    WriteSettings(server, "uploadchg=0\r\nexeccheck=1\r\nexecname=echo command ran\r\n");
+
+    const Outcome first = Publish();
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.lines,
+              (Lines{"Running script file \"Script1.scp\"", "Moving HTML files to web server.",
+                     "Creating directory \"news\"", "Publish operation complete."}))
+        << first.err;
+    // The command's output stays off the status lines.
+    EXPECT_NE(first.err.find("command ran\n"), std::string::npos) << first.err;
+    EXPECT_EQ(Tree(server.RootDir()), Tree(Project("html"))) << server.LogText();
+    EXPECT_EQ(FileText(server.RootFile("news/today.html")), "<p>Today</p>\r\n");
+
+    // One page changed: only it goes, and the other stays as it was sent.
+    const fs::file_time_type sent = fs::last_write_time(server.RootFile("news/today.html"));
+    WriteScript("Welcome");
+    const Outcome second = Publish();
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(second.lines,
+              (Lines{"Running script file \"Script1.scp\"", "Moving HTML files to web server.",
+                     "Publish operation complete."}))
+        << second.err;
+    EXPECT_EQ(Tree(server.RootDir()), Tree(Project("html")));
+    EXPECT_EQ(FileText(server.RootFile("index.html")), "<h1>Welcome</h1>\r\n");
+    EXPECT_EQ(fs::last_write_time(server.RootFile("news/today.html")), sent);
+
+    // Nothing changed: no connection is made.
+    const Outcome third = Publish();
+    EXPECT_EQ(third.status, 0) << third.err;
+    EXPECT_EQ(third.lines,
+              (Lines{"Running script file \"Script1.scp\"", "Publish operation complete."}));
+}
+
+TEST_F(PublishEndToEndTest, ARefusedUploadFailsWithItsErrorLastAfterEveryAttempt) {
+    fixtures::FtpServer server({.permissions = "elr"});
+    if (!server.IsRunning()) GTEST_SKIP() << server.FailureReason();
+    const Lines attempt = {"Moving HTML files to web server.", "Creating directory \"news\""};
+    for (const int retries : {1, 2}) {
+        SCOPED_TRACE(retries);
+        WriteSettings(server,
+                      "ftpretry=" + std::to_string(retries) +
+                          "\r\nftpretrypause=0\r\nexeccheck=1\r\nexecname=echo command ran\r\n");
+        Lines expected{"Running script file \"Script1.scp\""};
+        for (int i = 0; i < retries; ++i) {
+            if (i > 0) expected.push_back("Upload failed! Pausing before re-try...");
+            expected.insert(expected.end(), attempt.begin(), attempt.end());
+        }
+        expected.push_back("ERROR 29- 550 Not enough privileges.");
+
+        const Outcome run = Publish();
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.lines, expected) << run.err;
+        EXPECT_EQ(run.err.find("command ran"), std::string::npos) << run.err;
+        EXPECT_TRUE(Tree(server.RootDir()).empty());
+    }
+}
+
+TEST_F(PublishEndToEndTest, AnInterruptDuringTheRetryPauseCancelsTheJob) {
+    fixtures::FtpServer server({.permissions = "elr"});
+    if (!server.IsRunning()) GTEST_SKIP() << server.FailureReason();
+    // No limit on attempts, and a minute between them.
+    WriteSettings(server, "ftpretry=0\r\nftpretrypause=1\r\n");
+    QuarnRun run;
+    Start(run);
+    Lines lines;
+    std::string line;
+    while (run.ReadLine(line, Clock::now() + kRunLimit)) {
+        lines.push_back(line);
+        if (line == "Upload failed! Pausing before re-try...") break;
+    }
+    ASSERT_EQ(lines.back(), "Upload failed! Pausing before re-try...") << FileText(ErrPath());
+    const Clock::time_point interrupted = Clock::now();
+    run.Signal(SIGINT);
+    const int status = run.Finish(lines, Clock::now() + kRunLimit);
+    // Far below the minute the pause lasts.
+    EXPECT_LT(Clock::now() - interrupted, std::chrono::seconds(20));
+    EXPECT_EQ(status, 1) << FileText(ErrPath());
+    EXPECT_EQ(lines,
+              (Lines{"Running script file \"Script1.scp\"", "Moving HTML files to web server.",
+                     "Creating directory \"news\"", "Upload failed! Pausing before re-try...",
+                     "ERROR 31- upload cancelled by user."}));
+}
+
+}  // namespace
