@@ -303,10 +303,8 @@ bool Modify(const std::string& path, const std::function<void(Lines&)>& change,
     return lines == original || ReplaceFile(path, JoinLines(lines), error);
 }
 
-std::optional<std::string> ReadValue(const std::string& path, std::string_view section,
+std::optional<std::string> FindValue(std::string_view bytes, std::string_view section,
                                      std::string_view key) {
-    std::string bytes;
-    if (path.empty() || !ReadWholeFile(path, bytes, nullptr)) return std::nullopt;
     const Lines lines = SplitLines(bytes);
     const auto found = FindSection(lines, Trim(section));
     if (!found) return std::nullopt;
@@ -316,6 +314,30 @@ std::optional<std::string> ReadValue(const std::string& path, std::string_view s
 }
 
 }  // namespace
+
+std::optional<std::string> ProfileFile::ReadValue(std::string_view section,
+                                                  std::string_view key) const {
+    const std::string path = m_path.Get();
+    if (path.empty()) return std::nullopt;
+    struct stat info {};
+    std::lock_guard lock(m_snapshotMutex);
+    if (::stat(path.c_str(), &info) != 0) {
+        m_snapshot = {};
+        return std::nullopt;  // a missing file reads as empty
+    }
+    const FileIdentity identity{
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+        static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+    if (!m_snapshot.valid || m_snapshot.path != path || !(m_snapshot.identity == identity)) {
+        m_snapshot = {};
+        if (!ReadWholeFile(path, m_snapshot.bytes, nullptr)) return std::nullopt;
+        m_snapshot.path = path;
+        m_snapshot.identity = identity;
+        m_snapshot.valid = true;
+    }
+    return FindValue(m_snapshot.bytes, section, key);
+}
 
 void ProfileFile::SetPath(std::string path) {
     m_path.Set(std::move(path));
@@ -327,12 +349,12 @@ std::string ProfileFile::Path() const {
 
 std::string ProfileFile::GetString(std::string_view section, std::string_view key,
                                    std::string_view defaultValue) const {
-    auto value = ReadValue(m_path.Get(), section, key);
+    auto value = ReadValue(section, key);
     return value ? std::move(*value) : std::string(defaultValue);
 }
 
 int ProfileFile::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
-    const auto value = ReadValue(m_path.Get(), section, key);
+    const auto value = ReadValue(section, key);
     return value && !Trim(*value).empty() ? LeadingInt(*value) : defaultValue;
 }
 

@@ -4,7 +4,7 @@
 //  - sections and keys are matched without regard to (ASCII) case, blanks around names ignored;
 //    the first matching section, and the first matching key in it, win;
 //  - a value is everything after the first "=" up to the line end, kept byte for byte;
-//  - a missing key reads as the caller's default; nothing is cached, every read reads the file;
+//  - a missing key reads as the caller's default; every read sees the file as it is now;
 //  - integers read as the leading, optionally signed, decimal digits of the value, saturated to
 //    the int range; a missing key or a value of only blanks gives the default;
 //  - writing a key creates its section and key as needed; a whole section can be dropped.
@@ -16,7 +16,9 @@
 // is created with mode 0600 and keeps its mode. Lines end in CR LF; LF is read as well.
 // Thread-safe.
 
+#include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,9 +56,28 @@ public:
     bool DeleteSection(std::string_view section, std::string* error = nullptr);
 
 private:
+    // Which file a snapshot was read from. Every write replaces the file by rename (a new inode),
+    // and an edit in place changes its time or size, so an unchanged identity means unchanged
+    // bytes: a read costs one stat() while nothing changed, and still sees every change.
+    struct FileIdentity {
+        std::uint64_t device = 0, inode = 0;
+        std::int64_t size = 0, mtimeSeconds = 0, mtimeNanoseconds = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    struct Snapshot {
+        bool valid = false;
+        std::string path;
+        FileIdentity identity;
+        std::string bytes;
+    };
+
+    std::optional<std::string> ReadValue(std::string_view section, std::string_view key) const;
+
     // Serialises this object's read-modify-write cycles; the lock file serialises processes.
     std::mutex m_mutex;
     Guarded<std::string> m_path;
+    mutable std::mutex m_snapshotMutex;
+    mutable Snapshot m_snapshot;
 };
 
 }  // namespace platform

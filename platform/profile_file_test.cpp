@@ -1,5 +1,6 @@
 #include "platform/profile_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -99,6 +100,24 @@ TEST_F(ProfileFileTest, MissingOrEmptyFileGivesDefaults) {
     std::string error;
     EXPECT_FALSE(unset.WriteString("global", "texted", "x", &error));
     EXPECT_FALSE(error.empty());
+}
+
+// Reads reuse the bytes they last read only while the file is the same file: a write through
+// another object, or an edit in place of the same size, is seen at the next read.
+TEST_F(ProfileFileTest, EveryReadSeesTheCurrentFile) {
+    platform::ProfileFile reader(m_path), writer(m_path);
+    Put("[global]\r\nkey=a\r\n");
+    EXPECT_EQ(reader.GetString("global", "key", ""), "a");
+    ASSERT_TRUE(writer.WriteString("global", "key", "b"));
+    EXPECT_EQ(reader.GetString("global", "key", ""), "b");
+
+    Put("[global]\r\nkey=c\r\n");  // same size, rewritten in place
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, m_path.c_str(), later, 0), 0);
+    EXPECT_EQ(reader.GetString("global", "key", ""), "c");
+
+    std::filesystem::remove(m_path);
+    EXPECT_EQ(reader.GetString("global", "key", "gone"), "gone");
 }
 
 TEST_F(ProfileFileTest, LooksUpNamesWithoutCaseInTheirOwnSection) {

@@ -2,9 +2,10 @@
 // Replaces the contents of one file so that a failure never leaves it half written: the new bytes
 // go to a temporary file in the same directory, which is renamed over the file only after every
 // write and the close succeeded. Until then the file is as it was, and a replacement that is not
-// committed removes its temporary. A link standing at the path is replaced, not written through.
-// The new file keeps the permission bits of the regular file it replaces; a new file gets 0666
-// less the umask. One owner, one thread.
+// committed removes its temporary. Where no file stands yet, the new one is written in place
+// (saving the rename) and removed again on failure. A link standing at the path is replaced, not
+// written through. The new file keeps the permission bits of the regular file it replaces; a new
+// file gets 0666 less the umask. One owner, one thread.
 
 #include <string>
 #include <string_view>
@@ -32,6 +33,7 @@ private:
     void Discard();
 
     std::string m_strPath;
-    std::string m_strTemporary;
+    std::string m_strTemporary;  // the file being written: the temporary, or the path itself
+    bool m_bInPlace = false;     // a new file written at its own path
     int m_fd = -1;
 };
