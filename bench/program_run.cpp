@@ -1,7 +1,6 @@
 #include "bench/program_run.h"
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "tests/fixtures/spawn_program.h"
 
 extern char** environ;
 
@@ -56,27 +57,11 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& d
         return run;
     }
     const std::string outputPath = scratch.File("output");
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
     const std::vector<std::string> env = Environment(extraEnv);
-    std::vector<char*> envp;
-    for (const std::string& entry : env)
-        envp.push_back(const_cast<char*>(entry.c_str()));
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+    const std::vector<std::string> args(argv.begin() + 1, argv.end());
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = fixtures::SpawnProgram(argv[0], args, dir, env, {outputPath, -1, ""}, pid);
     if (spawned != 0) {
         run.output = argv[0] + " could not be started: " + std::strerror(spawned);
         return run;

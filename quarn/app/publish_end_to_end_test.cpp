@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,11 +21,14 @@
 
 #include "quarn/app/app_test_support.h"
 #include "tests/fixtures/ftp_server.h"
+#include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using fixtures::SpawnOutput;
+using fixtures::SpawnProgram;
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kRunLimit = std::chrono::seconds(60);
@@ -52,24 +54,10 @@ public:
                       const std::string& errPath) {
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0) return std::string("pipe: ") + std::strerror(errno);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (const std::string& entry : env)
-            envp.push_back(const_cast<char*>(entry.c_str()));
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-        const int spawned =
-            ::posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
+        SpawnOutput output;
+        output.stdoutFd = out[1];
+        output.stderrPath = errPath;
+        const int spawned = SpawnProgram(program, args, dir, env, output, m_pid);
         ::close(out[1]);
         m_out = out[0];
         if (spawned != 0) {

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +25,7 @@
 #include <vector>
 
 #include "tests/fixtures/odbc_env.h"
+#include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"
 
@@ -182,27 +182,9 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     RunResult result;
     const std::string outPath = scratch.File("stdout");
     const std::string errPath = scratch.File("stderr");
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& entry : env)
-        envp.push_back(const_cast<char*>(entry.c_str()));
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
     pid_t pid = 0;
     const int spawned =
-        ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+        fixtures::SpawnProgram(program, args, dir, env, {outPath, -1, errPath}, pid);
     if (spawned != 0) {
         result.failure = program + " could not be started: " + std::strerror(spawned);
         return result;
