@@ -46,6 +46,29 @@ std::vector<std::string> Environment(const std::vector<std::string>& extra) {
     return env;
 }
 
+// A settings file like that of a user who keeps a dozen projects, each with its full set of
+// keys, the benchmark's project last: reads must not cost more as the file grows.
+std::string UsersSettings() {
+    constexpr int kProjects = 12;
+    constexpr int kKeysPerSection = 45;
+    const auto keys = [](std::string& text) {
+        for (int key = 0; key < kKeysPerSection; ++key)
+            text += "key" + std::to_string(key) + "=value of key " + std::to_string(key) + "\r\n";
+    };
+    std::string text = "[global]\r\n";
+    for (int project = 0; project < kProjects; ++project)
+        text += "profile" + std::to_string(project) + "=project" + std::to_string(project) + "\r\n";
+    text += "profile" + std::to_string(kProjects) + "=default\r\n";
+    keys(text);
+    for (int project = 0; project < kProjects; ++project) {
+        text += "\r\n[project" + std::to_string(project) + "]\r\n";
+        keys(text);
+    }
+    text += "\r\n[default]\r\n";
+    keys(text);
+    return text;
+}
+
 }  // namespace
 
 ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& dir,
@@ -89,6 +112,9 @@ QuarnProgramDir::QuarnProgramDir() {
     if (ec) m_error = "cannot install " QUARN_BINARY ": " + ec.message();
     fs::create_directories(HtmlDir(), ec);
     if (ec) m_error = "cannot make " + HtmlDir() + ": " + ec.message();
+    std::string error;
+    if (!fixtures::WriteTextFile(m_programDir.File("Quarn.ini"), UsersSettings(), &error))
+        m_error = error;
 }
 
 bool QuarnProgramDir::WriteScript(const std::string& name, const std::string& script) const {

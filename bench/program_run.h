@@ -23,7 +23,7 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& d
                       const std::vector<std::string>& extraEnv = {});
 
 // A fresh program directory holding the quarn program and the project "default" with its HTML
-// root, as after quarn's first start. quarn runs there with HOME and XDG_RUNTIME_DIR of its own.
+// root, as after quarn's first start, and a settings file that lists a dozen more projects. quarn runs there with HOME and XDG_RUNTIME_DIR of its own.
 class QuarnProgramDir {
 public:
     QuarnProgramDir();

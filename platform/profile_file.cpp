@@ -303,20 +303,30 @@ bool Modify(const std::string& path, const std::function<void(Lines&)>& change,
     return lines == original || ReplaceFile(path, JoinLines(lines), error);
 }
 
-std::optional<std::string> FindValue(std::string_view bytes, std::string_view section,
-                                     std::string_view key) {
-    const Lines lines = SplitLines(bytes);
-    const auto found = FindSection(lines, Trim(section));
-    if (!found) return std::nullopt;
-    const auto index = FindKey(lines, *found, Trim(key));
-    if (!index) return std::nullopt;
-    return lines[*index].substr(ParseKeyLine(lines[*index])->valueStart);
+std::string FoldedName(std::string_view name) {
+    std::string folded(Trim(name));
+    std::transform(folded.begin(), folded.end(), folded.begin(), AsciiLower);
+    return folded;
 }
 
 }  // namespace
 
-std::optional<std::string> ProfileFile::ReadValue(std::string_view section,
-                                                  std::string_view key) const {
+ProfileFile::Values ProfileFile::ParseValues(std::string_view bytes) {
+    Values values;
+    SectionValues* section = nullptr;  // null outside a section and in a repeated one
+    for (const std::string& line : SplitLines(bytes)) {
+        if (const auto header = SectionHeaderName(line)) {
+            const auto [entry, added] = values.try_emplace(FoldedName(*header));
+            section = added ? &entry->second : nullptr;
+        } else if (const auto parsed = ParseKeyLine(line); parsed && section) {
+            section->try_emplace(FoldedName(parsed->key), line.substr(parsed->valueStart));
+        }
+    }
+    return values;
+}
+
+std::optional<std::string> ProfileFile::ReadValue(std::string_view sectionName,
+                                                  std::string_view keyName) const {
     const std::string path = m_path.Get();
     if (path.empty()) return std::nullopt;
     struct stat info {};
@@ -331,12 +341,18 @@ std::optional<std::string> ProfileFile::ReadValue(std::string_view section,
         static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
     if (!m_snapshot.valid || m_snapshot.path != path || !(m_snapshot.identity == identity)) {
         m_snapshot = {};
-        if (!ReadWholeFile(path, m_snapshot.bytes, nullptr)) return std::nullopt;
+        std::string bytes;
+        if (!ReadWholeFile(path, bytes, nullptr)) return std::nullopt;
+        m_snapshot.values = ParseValues(bytes);
         m_snapshot.path = path;
         m_snapshot.identity = identity;
         m_snapshot.valid = true;
     }
-    return FindValue(m_snapshot.bytes, section, key);
+    const auto section = m_snapshot.values.find(FoldedName(sectionName));
+    if (section == m_snapshot.values.end()) return std::nullopt;
+    const auto value = section->second.find(FoldedName(keyName));
+    if (value == section->second.end()) return std::nullopt;
+    return value->second;
 }
 
 void ProfileFile::SetPath(std::string path) {

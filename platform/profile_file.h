@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/guarded.h"
 
@@ -58,19 +59,25 @@ public:
 private:
     // Which file a snapshot was read from. Every write replaces the file by rename (a new inode),
     // and an edit in place changes its time or size, so an unchanged identity means unchanged
-    // bytes: a read costs one stat() while nothing changed, and still sees every change.
+    // bytes: a read costs one stat() and a lookup while nothing changed, and still sees every
+    // change. The file is parsed only when it changed, so reads do not grow with its size.
     struct FileIdentity {
         std::uint64_t device = 0, inode = 0;
         std::int64_t size = 0, mtimeSeconds = 0, mtimeNanoseconds = 0;
         bool operator==(const FileIdentity&) const = default;
     };
+    // Values by section and key, both folded to lower case; the first section of a name and the
+    // first key of a name in it are the ones kept.
+    using SectionValues = std::unordered_map<std::string, std::string>;
+    using Values = std::unordered_map<std::string, SectionValues>;
     struct Snapshot {
         bool valid = false;
         std::string path;
         FileIdentity identity;
-        std::string bytes;
+        Values values;
     };
 
+    static Values ParseValues(std::string_view bytes);
     std::optional<std::string> ReadValue(std::string_view section, std::string_view key) const;
 
     // Serialises this object's read-modify-write cycles; the lock file serialises processes.
