@@ -44,19 +44,16 @@ CFileReplacement::~CFileReplacement() {
 
 bool CFileReplacement::Open() {
     Discard();
-    struct stat existing {};
-    if (::lstat(m_strPath.c_str(), &existing) != 0 && errno == ENOENT) {
-        // Nothing stands at the path, so there is nothing to keep whole: the file is written in
-        // place and removed again if anything fails. O_EXCL makes sure it is our own new file.
-        m_fd =
-            ::open(m_strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (m_fd >= 0) {
-            m_strTemporary = m_strPath;
-            m_bInPlace = true;
-            return true;
-        }
-        if (errno != EEXIST) return false;
+    // While nothing stands at the path there is nothing to keep whole: the file is written in
+    // place and removed again if anything fails. O_EXCL makes sure it is our own new file.
+    m_fd = ::open(m_strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (m_fd >= 0) {
+        m_strTemporary = m_strPath;
+        m_bInPlace = true;
+        return true;
     }
+    if (errno != EEXIST) return false;
+    struct stat existing {};
     const bool replacesFile =
         ::stat(m_strPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {

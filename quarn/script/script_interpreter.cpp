@@ -354,6 +354,5 @@ int CScriptInterpreter::CountLines(std::string_view text) {
 }
 
 std::string CScriptInterpreter::HtmlRootDir() const {
-    std::error_code ec;
-    return HtmlRootDirectory(fs::current_path(ec).string());
+    return HtmlRootDirectory(".");
 }

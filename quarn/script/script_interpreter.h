@@ -64,7 +64,8 @@ public:
     // True when `lowerName` (without its f) is one of the block functions.
     bool IsBlockFunction(std::string_view lowerName) const;
 
-    // The HTML root (HtmlRootDirectory) of the current directory, the project directory.
+    // The HTML root (HtmlRootDirectory) of the current directory, the project directory; a
+    // relative root stays relative, so file names below it resolve from the current directory.
     std::string HtmlRootDir() const;
 
     std::string m_strFuncName;

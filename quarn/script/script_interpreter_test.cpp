@@ -136,11 +136,12 @@ TEST_F(ScriptInterpreterTest, FailedChildRunKeepsItsPagesListed) {
     EXPECT_FALSE(m_project.Exists("htmlgen.log"));
 }
 
-TEST_F(ScriptInterpreterTest, HtmlRootDirResolvesAgainstTheProject) {
+// A relative root is taken from the current directory, the project's.
+TEST_F(ScriptInterpreterTest, HtmlRootDirIsTheProjectsRoot) {
     CScriptInterpreter interp(nullptr);
-    EXPECT_EQ(interp.HtmlRootDir(), m_project.Dir() + "/html");
+    EXPECT_EQ(interp.HtmlRootDir(), "html");
     m_project.SetProjectKey(project_key::roothtml, "site\\pages/./");
-    EXPECT_EQ(interp.HtmlRootDir(), m_project.Dir() + "/site/pages");
+    EXPECT_EQ(interp.HtmlRootDir(), "site/pages");
     m_project.SetProjectKey(project_key::roothtml, "/srv/www/");
     EXPECT_EQ(interp.HtmlRootDir(), "/srv/www");
 }
