@@ -2,11 +2,12 @@
 # project, `make test` installs what is missing, builds and runs every test (plainly and under
 # AddressSanitizer + UndefinedBehaviorSanitizer), `make bench` runs the benchmarks.
 
-BUILD      ?= build
-SAN_BUILD  ?= build-san
-JOBS       ?= $(shell nproc)
-GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
-CMAKE_ARGS ?=
+BUILD       ?= build
+SAN_BUILD   ?= build-san
+BENCH_BUILD ?= build-bench
+JOBS        ?= $(shell nproc)
+GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+CMAKE_ARGS  ?=
 
 SAN_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
            UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -28,7 +29,8 @@ demo: deps build
 test: deps test-plain test-san
 
 test-plain:
-	@cmake -S . -B $(BUILD) $(GENERATOR) -DQUARN_WERROR=ON $(CMAKE_ARGS) >/dev/null
+	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARN_WERROR=ON \
+	       $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
@@ -38,10 +40,12 @@ test-san:
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	@$(SAN_ENV) ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
 
+# Benchmarks are built optimised in a directory of their own, so switching between benchmarks
+# and tests never rebuilds everything or changes the tests' build type.
 bench: deps
-	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
-	@for b in $(BUILD)/bench/*; do \
+	@cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@for b in $(BENCH_BUILD)/bench/*; do \
 	  if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b" && "$$b" || exit 1; fi; \
 	done
 
@@ -49,4 +53,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(SAN_BUILD)
+	@rm -rf $(BUILD) $(SAN_BUILD) $(BENCH_BUILD)

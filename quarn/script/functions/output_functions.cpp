@@ -180,7 +180,8 @@ ScriptResult CFnHtml::Execute() {
     std::string root;
     if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
     const std::string path = root + "/" + *normal;
-    if (ResetUploadSet() || !buffer.SameAsFile(path)) {
+    // Compared first: a changed page is written whatever resetupload says, without reading it.
+    if (!buffer.SameAsFile(path) || ResetUploadSet()) {
         if (!CFileReplacement::ReplaceWith(path, buffer.GetWrittenText())) {
             return Fail(interp, 81);
         }
