@@ -156,18 +156,49 @@ int CUploadJob::Upload() {
     return 1;
 }
 
+int CUploadJob::ReadUploadList(std::string_view list, std::string& text, bool& present) {
+    switch (ReadListFile(ProjectFile(list), text)) {
+        case ListFileRead::kRead:
+            present = true;
+            return 1;
+        case ListFileRead::kMissing:
+            present = false;
+            return 1;
+        case ListFileRead::kFailed:
+            break;
+    }
+    return Fail(28);
+}
+
+int CUploadJob::StaleNames(const std::string& current, std::string_view uploadedList,
+                           std::vector<std::string>& stale) {
+    std::string previous;
+    bool present = false;
+    if (!ReadUploadList(uploadedList, previous, present)) return 0;
+    const NameSet keep = NameKeys(current);
+    for (std::string& name : NamesUnderRoot(previous)) {
+        if (g_bCancelRequested) return 0;
+        if (!keep.count(name)) stale.push_back(std::move(name));
+    }
+    return 1;
+}
+
+int CUploadJob::RecordUploaded(const std::string& current, std::string_view uploadedList,
+                               std::string_view changedList) {
+    if (!CFileReplacement::ReplaceWith(ProjectFile(uploadedList), current) ||
+        !RemoveIfPresent(ProjectFile(changedList))) {
+        return Fail(28);
+    }
+    return 1;
+}
+
 int CUploadJob::MakeDirectories(CFtpClient& ftp) {
     const std::string_view list = kListsByType[m_nType].dirs;
     if (list.empty()) return 1;
     std::string text;
-    switch (ReadListFile(ProjectFile(list), text)) {
-        case ListFileRead::kMissing:
-            return 1;
-        case ListFileRead::kFailed:
-            return Fail(28);
-        case ListFileRead::kRead:
-            break;
-    }
+    bool present = false;
+    if (!ReadUploadList(list, text, present)) return 0;
+    if (!present) return 1;
     if (!IsOpenableDirectory(m_strHtmlRoot)) return Fail(94);
     // An existing directory refuses MKD, which does no harm.
     for (const std::string& name : NamesUnderRoot(text)) {
@@ -179,14 +210,9 @@ int CUploadJob::MakeDirectories(CFtpClient& ftp) {
 
 int CUploadJob::CollectFiles(std::vector<std::string>& files) {
     std::string text;
-    switch (ReadListFile(ProjectFile(kListsByType[m_nType].files), text)) {
-        case ListFileRead::kMissing:
-            return 1;
-        case ListFileRead::kFailed:
-            return Fail(28);
-        case ListFileRead::kRead:
-            break;
-    }
+    bool present = false;
+    if (!ReadUploadList(kListsByType[m_nType].files, text, present)) return 0;
+    if (!present) return 1;
     if (!IsOpenableDirectory(m_strHtmlRoot)) return Fail(94);
     const bool missingIsError = g_settings.Get(m_strProject, project_key::lfnferror) != 0;
     for (std::string& name : NamesUnderRoot(text)) {
@@ -248,65 +274,37 @@ int CUploadJob::WriteResumeList(const std::vector<std::string>& files, const Nam
 
 int CUploadJob::MarkFilesUploaded(CFtpClient& ftp) {
     std::string current;
-    switch (ReadListFile(ProjectFile(COutputTracker::kFilesList), current)) {
-        case ListFileRead::kMissing:
-            return 1;  // a failed run: the server's record stays
-        case ListFileRead::kFailed:
-            return Fail(28);
-        case ListFileRead::kRead:
-            break;
-    }
+    bool present = false;
+    if (!ReadUploadList(COutputTracker::kFilesList, current, present)) return 0;
+    if (!present) return 1;  // a failed run: the server's record stays
     if (g_settings.Get(m_strProject, project_key::wsclean) != 0) {
         SetStatusText("Deleting old files from web server.");
-        std::string previous;
-        if (ReadListFile(ProjectFile(kFilesUploaded), previous) == ListFileRead::kFailed)
-            return Fail(28);
-        const NameSet keep = NameKeys(current);
-        for (const std::string& name : NamesUnderRoot(previous)) {
+        std::vector<std::string> stale;
+        if (!StaleNames(current, kFilesUploaded, stale)) return 0;
+        for (const std::string& name : stale) {
             if (g_bCancelRequested) return 0;
-            if (keep.count(name)) continue;
             ftp.FtpCommand("DELE " + name);
             SetStatusText(Quoted("Deleting ", name));
         }
     }
-    if (!CFileReplacement::ReplaceWith(ProjectFile(kFilesUploaded), current) ||
-        !RemoveIfPresent(ProjectFile(COutputTracker::kFilesChanged))) {
-        return Fail(28);
-    }
-    return 1;
+    return RecordUploaded(current, kFilesUploaded, COutputTracker::kFilesChanged);
 }
 
 int CUploadJob::MarkDirsUploaded(CFtpClient& ftp) {
     std::string current;
-    switch (ReadListFile(ProjectFile(COutputTracker::kDirsList), current)) {
-        case ListFileRead::kMissing:
-            return 1;
-        case ListFileRead::kFailed:
-            return Fail(28);
-        case ListFileRead::kRead:
-            break;
-    }
+    bool present = false;
+    if (!ReadUploadList(COutputTracker::kDirsList, current, present)) return 0;
+    if (!present) return 1;
     if (g_settings.Get(m_strProject, project_key::wsclean) != 0) {
-        std::string previous;
-        if (ReadListFile(ProjectFile(kDirsUploaded), previous) == ListFileRead::kFailed)
-            return Fail(28);
-        const NameSet keep = NameKeys(current);
         std::vector<std::string> stale;
-        for (std::string& name : NamesUnderRoot(previous)) {
-            if (g_bCancelRequested) return 0;
-            if (!keep.count(name)) stale.push_back(std::move(name));
-        }
+        if (!StaleNames(current, kDirsUploaded, stale)) return 0;
         // Last listed first: a directory is listed before the ones made inside it.
         for (auto it = stale.rbegin(); it != stale.rend(); ++it) {
             ftp.FtpCommand("RMD " + *it);
             SetStatusText(Quoted("Removing directory ", *it));
         }
     }
-    if (!CFileReplacement::ReplaceWith(ProjectFile(kDirsUploaded), current) ||
-        !RemoveIfPresent(ProjectFile(COutputTracker::kDirsChanged))) {
-        return Fail(28);
-    }
-    return 1;
+    return RecordUploaded(current, kDirsUploaded, COutputTracker::kDirsChanged);
 }
 
 int RunUploadAttempt(platform::MessageQueue* hNotifyWnd, int type, std::string& result) {

@@ -71,6 +71,16 @@ private:
     int CollectFiles(std::vector<std::string>& files);
     int TransferFiles(CFtpClient& ftp, const std::vector<std::string>& files);
     int WriteResumeList(const std::vector<std::string>& files, const NameSet& uploaded);
+    // A list of the project directory into `text`; 0 with ERROR 28 when it cannot be read, else
+    // 1 with `present` false for a missing list.
+    int ReadUploadList(std::string_view list, std::string& text, bool& present);
+    // The names of `uploadedList` that `current` does not hold, in list order, into `stale`; 0 on
+    // cancel or with ERROR 28.
+    int StaleNames(const std::string& current, std::string_view uploadedList,
+                   std::vector<std::string>& stale);
+    // `current` becomes `uploadedList` and `changedList` goes; 0 with ERROR 28.
+    int RecordUploaded(const std::string& current, std::string_view uploadedList,
+                       std::string_view changedList);
     int MarkFilesUploaded(CFtpClient& ftp);
     int MarkDirsUploaded(CFtpClient& ftp);
     void Post(unsigned code);

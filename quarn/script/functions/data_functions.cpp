@@ -127,6 +127,15 @@ int AppendToPage(CScriptInterpreter& in, std::string_view text) {
     return in.m_pOutput->AppendString(text) ? 1 : Fail(in, 35);
 }
 
+// A call without a target appends `value` to the open page; with one (the first argument) it
+// sets that variable and lists the result.
+int ToPageOrVariable(CScriptInterpreter& in, bool hasTarget, std::string_view value) {
+    if (!hasTarget) return AppendToPage(in, value);
+    const int result = in.SetVariable(Arg(in, 0), value);
+    in.WriteList(in.m_strMessage);
+    return result;
+}
+
 }  // namespace
 
 // --- datasource ---
@@ -296,10 +305,7 @@ ScriptResult CFnGetcol::Execute() {
         !in.GetColumn(column, level)) {
         return kFailed;
     }
-    if (in.m_nArgCount == 2) return AppendToPage(in, in.m_strMessage);
-    const int result = in.SetVariable(Arg(in, 0), in.m_strMessage);
-    in.WriteList(in.m_strMessage);
-    return result;
+    return ToPageOrVariable(in, in.m_nArgCount == 3, in.m_strMessage);
 }
 
 // --- export ---
@@ -341,10 +347,7 @@ ScriptResult CFnDataread::Execute() {
         case FileBytesRead::kNoMemory:
             return Fail(in, kOutOfMemory);
     }
-    if (in.m_nArgCount == 1) return AppendToPage(in, text);
-    const int result = in.SetVariable(Arg(in, 0), text);
-    in.WriteList(in.m_strMessage);
-    return result;
+    return ToPageOrVariable(in, in.m_nArgCount == 2, text);
 }
 
 // --- datawrite ---
