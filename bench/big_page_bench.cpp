@@ -10,6 +10,7 @@
 
 #include "bench/program_run.h"
 #include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/text.h"
 
 namespace {
 
@@ -46,8 +47,8 @@ PageRun MakePage(const std::string& dsn, int rows) {
         return page;
     }
     std::string script = kScript;
-    script.replace(script.find("@DSN@"), 5, dsn);
-    script.replace(script.find("@ROWS@"), 6, std::to_string(rows));
+    fixtures::ReplaceAll(script, "@DSN@", dsn);
+    fixtures::ReplaceAll(script, "@ROWS@", std::to_string(rows));
     if (!quarn.WriteScript("Script1.scp", script)) {
         std::printf("cannot write the script\n");
         return page;

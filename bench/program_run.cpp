@@ -1,50 +1,22 @@
 #include "bench/program_run.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "tests/fixtures/spawn_program.h"
-
-extern char** environ;
 
 namespace bench {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// This process's environment with `extra` laid over it.
-std::vector<std::string> Environment(const std::vector<std::string>& extra) {
-    std::vector<std::string> env;
-    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text(*entry);
-        bool replaced = false;
-        for (const std::string& over : extra)
-            replaced = replaced || nameOf(over) == nameOf(text);
-        if (!replaced) env.push_back(text);
-    }
-    env.insert(env.end(), extra.begin(), extra.end());
-    return env;
-}
 
 // A settings file like that of a user who keeps a dozen projects, each with its full set of
 // keys, the benchmark's project last: reads must not cost more as the file grows.
@@ -80,7 +52,7 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& d
         return run;
     }
     const std::string outputPath = scratch.File("output");
-    const std::vector<std::string> env = Environment(extraEnv);
+    const std::vector<std::string> env = fixtures::InheritedEnvironment(extraEnv);
     const std::vector<std::string> args(argv.begin() + 1, argv.end());
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
@@ -96,7 +68,7 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& d
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.peakKiB = usage.ru_maxrss;
     if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    run.output = ReadAll(outputPath);
+    run.output = fixtures::ReadTextFile(outputPath).value_or("");
     return run;
 }
 
@@ -105,14 +77,12 @@ QuarnProgramDir::QuarnProgramDir() {
         m_error = m_programDir.Error() + m_runtimeDir.Error();
         return;
     }
-    const std::string program = m_programDir.File("quarn");
+    std::string error;
+    if (!fixtures::InstallProgram(QUARN_BINARY, m_programDir.File("quarn"), &error))
+        m_error = error;
     std::error_code ec;
-    // A link keeps /proc/self/exe in this directory, which quarn takes as its program directory.
-    if (::link(QUARN_BINARY, program.c_str()) != 0) fs::copy_file(QUARN_BINARY, program, ec);
-    if (ec) m_error = "cannot install " QUARN_BINARY ": " + ec.message();
     fs::create_directories(HtmlDir(), ec);
     if (ec) m_error = "cannot make " + HtmlDir() + ": " + ec.message();
-    std::string error;
     if (!fixtures::WriteTextFile(m_programDir.File("Quarn.ini"), UsersSettings(), &error))
         m_error = error;
 }

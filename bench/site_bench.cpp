@@ -9,33 +9,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bench/program_run.h"
 #include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/temp_dir.h"
+#include "tests/fixtures/text.h"
 
 namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
 constexpr double kPeakGoalMiB = 64;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string WithDsn(std::string script, const std::string& dsn) {
-    const std::string mark = "@DSN@";
-    for (std::size_t at = script.find(mark); at != std::string::npos; at = script.find(mark))
-        script.replace(at, mark.size(), dsn);
-    return script;
-}
 
 // Pages of `reference` (below `referenceDir`) that `dir` holds with other bytes or not at all.
 long DifferingPages(const bench::FileSet& reference, const std::string& referenceDir,
@@ -43,7 +29,9 @@ long DifferingPages(const bench::FileSet& reference, const std::string& referenc
     long differing = 0;
     for (const auto& [path, stamp] : reference.files) {
         const std::string name = path.substr(referenceDir.size());
-        if (ReadFile(path) == ReadFile(dir + name)) continue;
+        if (fixtures::ReadTextFile(path).value_or("") ==
+            fixtures::ReadTextFile(dir + name).value_or(""))
+            continue;
         if (differing++ == 0) first = name;
     }
     return differing;
@@ -96,13 +84,14 @@ std::string ChooseFileSystem() {
 
 int main() {
     const std::string place = ChooseFileSystem();
-    const fixtures::SqliteDatabase database(ReadFile(BENCH_SITE_DIR "/shop.sql"));
+    const fixtures::SqliteDatabase database(
+        fixtures::ReadTextFile(BENCH_SITE_DIR "/shop.sql").value_or(""));
     if (!database.Ok()) {
         std::printf("cannot build the database: %s\n", database.Error().c_str());
         return 1;
     }
-    const std::string script =
-        WithDsn(ReadFile(BENCH_SITE_DIR "/shop.scp"), database.ConnectionString());
+    std::string script = fixtures::ReadTextFile(BENCH_SITE_DIR "/shop.scp").value_or("");
+    fixtures::ReplaceAll(script, "@DSN@", database.ConnectionString());
 
     std::vector<Round> rounds(kRounds);
     for (std::size_t turn = 0; turn < rounds.size(); ++turn) {

@@ -152,9 +152,9 @@ public:
     // True when both server copies equal the site.
     bool CopiesMatch() const {
         for (const std::string& file : m_site.files) {
-            const std::string local = Read(m_html + "/" + file);
-            if (Read(m_server.RootFile("quarn/" + file)) != local ||
-                Read(m_server.RootFile("lftp/" + file)) != local)
+            const std::string local = fixtures::ReadTextFile(m_html + "/" + file).value_or("");
+            if (fixtures::ReadTextFile(m_server.RootFile("quarn/" + file)).value_or("") != local ||
+                fixtures::ReadTextFile(m_server.RootFile("lftp/" + file)).value_or("") != local)
                 return false;
         }
         return true;
@@ -162,17 +162,6 @@ public:
 
 private:
     std::string Project(const std::string& name) const { return m_projectDir + "/" + name; }
-    static std::string Read(const std::string& path) {
-        std::string bytes;
-        if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-            char block[8192];
-            std::size_t n;
-            while ((n = std::fread(block, 1, sizeof block, file)) > 0)
-                bytes.append(block, n);
-            std::fclose(file);
-        }
-        return bytes;
-    }
 
     bool QuarnUpload(int type) {
         std::string message;

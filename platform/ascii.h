@@ -3,12 +3,20 @@
 // are bytes, and the <cctype> functions would read the process locale.
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace platform {
 
 constexpr char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A copy of `text` with its ASCII letters lower-cased.
+inline std::string AsciiLowered(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
+    return lower;
 }
 
 // Equal byte for byte once ASCII letters are lower-cased.

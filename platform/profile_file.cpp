@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/ascii.h"
+#include "platform/file_descriptor.h"
 
 namespace platform {
 namespace {
@@ -163,27 +164,10 @@ bool CheckKeyName(std::string_view key, std::string* error) {
     return !Trim(key).empty() || Fail(error, "key name is empty");
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-
-    int Get() const { return m_fd; }
-    // Closes now, so that a failing close can be reported.
-    bool Close() { return ::close(std::exchange(m_fd, -1)) == 0; }
-
-private:
-    int m_fd;
-};
-
 // A missing file reads as empty.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) return errno == ENOENT || Fail(error, "cannot open", path, errno);
     char buffer[65536];
     for (;;) {
@@ -195,21 +179,6 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
             return Fail(error, "cannot read", path, errno);
         }
     }
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(put));
-        } else if (put == 0) {
-            errno = EIO;
-            return false;
-        } else if (errno != EINTR) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -247,7 +216,7 @@ void RemoveStaleTemporaries(int directory, const std::string& path) {
 // the rename any failure removes the temporary and leaves `path` as it was.
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
     const std::string directoryPath = DirectoryOf(path);
-    Descriptor directory(::open(directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd directory(::open(directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.Get() < 0) return Fail(error, "cannot open directory", directoryPath, errno);
     mode_t mode = 0600;
     struct stat existing {};
@@ -259,7 +228,7 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* e
     RemoveStaleTemporaries(directory.Get(), path);
 
     std::string temporary = path + std::string(kTemporaryInfix) + std::string(kTemporarySuffix);
-    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    UniqueFd file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (file.Get() < 0) return Fail(error, "cannot create", temporary, errno);
     const char* failed = nullptr;
     if (!WriteAll(file.Get(), bytes)) {
@@ -290,7 +259,7 @@ bool Modify(const std::string& path, const std::function<void(Lines&)>& change,
             std::string* error) {
     if (path.empty()) return Fail(error, "no settings file path is set");
     const std::string lockPath = path + ".lock";
-    Descriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (lock.Get() < 0) return Fail(error, "cannot open lock file", lockPath, errno);
     while (::flock(lock.Get(), LOCK_EX) != 0) {
         if (errno != EINTR) return Fail(error, "cannot lock", lockPath, errno);
@@ -304,9 +273,7 @@ bool Modify(const std::string& path, const std::function<void(Lines&)>& change,
 }
 
 std::string FoldedName(std::string_view name) {
-    std::string folded(Trim(name));
-    std::transform(folded.begin(), folded.end(), folded.begin(), AsciiLower);
-    return folded;
+    return AsciiLowered(Trim(name));
 }
 
 }  // namespace

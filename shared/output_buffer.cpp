@@ -94,23 +94,5 @@ std::string_view COutputBuffer::GetWrittenText() const {
 }
 
 bool COutputBuffer::SameAsFile(const std::string& path) const {
-    const std::string_view text = GetWrittenText();
-    const CReadOnlyFile file(path);
-    struct stat info {};
-    if (!file.IsRegularFile(info)) return false;
-    if (static_cast<std::uint64_t>(info.st_size) != text.size()) return false;
-
-    // The file is compared against the text chunk by chunk; a file that changed size since the
-    // fstat shows up as a short read or as bytes left over.
-    constexpr std::size_t kChunk = 16 * 1024;
-    char chunk[kChunk];
-    std::size_t offset = 0;
-    while (offset < text.size()) {
-        const std::size_t want = std::min(kChunk, text.size() - offset);
-        if (file.Read(chunk, want) != static_cast<ssize_t>(want)) return false;
-        if (std::memcmp(chunk, text.data() + offset, want) != 0) return false;
-        offset += want;
-    }
-    char extra;
-    return file.Read(&extra, 1) == 0;
+    return FileHoldsBytes(path, GetWrittenText());
 }

@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 // O_NONBLOCK lets a pipe without a writer open at once, for IsRegularFile to refuse it; reads of
 // a plain file never block anyway.
@@ -29,4 +32,25 @@ ssize_t CReadOnlyFile::Read(char* data, std::size_t size) const {
         done += static_cast<std::size_t>(got);
     }
     return static_cast<ssize_t>(done);
+}
+
+bool FileHoldsBytes(const std::string& path, std::string_view text) {
+    const CReadOnlyFile file(path);
+    struct stat info {};
+    if (!file.IsRegularFile(info)) return false;
+    if (static_cast<std::uint64_t>(info.st_size) != text.size()) return false;
+
+    // The file is compared against the text chunk by chunk; a file that changed size since the
+    // fstat shows up as a short read or as bytes left over.
+    constexpr std::size_t kChunk = 16 * 1024;
+    char chunk[kChunk];
+    std::size_t offset = 0;
+    while (offset < text.size()) {
+        const std::size_t want = std::min(kChunk, text.size() - offset);
+        if (file.Read(chunk, want) != static_cast<ssize_t>(want)) return false;
+        if (std::memcmp(chunk, text.data() + offset, want) != 0) return false;
+        offset += want;
+    }
+    char extra;
+    return file.Read(&extra, 1) == 0;
 }

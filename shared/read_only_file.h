@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 class CReadOnlyFile {
 public:
@@ -28,3 +29,7 @@ private:
     int m_fd;
     int m_nOpenError;
 };
+
+// True when `path` is a plain file whose bytes equal `bytes`; a missing or unreadable file, or
+// anything but a plain file, is not.
+bool FileHoldsBytes(const std::string& path, std::string_view bytes);

@@ -2,17 +2,15 @@
 
 #include <unistd.h>
 
-#include <climits>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "quarn/app/project_paths.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 
 void ProgramDirTest::SetUp() {
     ASSERT_TRUE(m_dir.Ok()) << m_dir.Error();
-    m_savedCwd = Cwd();
+    m_savedCwd = CurrentDirectory();
     g_strProgramDir = m_dir.Path();
     g_settings.SetPath(m_dir.File("Quarn.ini"));
     g_strProgramTitle.Set("Quarn Pro");
@@ -38,20 +36,11 @@ void ProgramDirTest::MakeProject(std::string_view project) const {
     std::filesystem::create_directories(ProjectDir(project) + "/html");
 }
 
-std::string ProgramDirTest::Cwd() {
-    char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
-}
-
 void PutFile(const std::string& path, std::string_view content) {
     std::string error;
     ASSERT_TRUE(fixtures::WriteTextFile(path, content, &error)) << error;
 }
 
 std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return fixtures::ReadTextFile(path).value_or("<missing>");
 }

@@ -21,8 +21,6 @@ protected:
     void WriteSettings(std::string_view text) const;
     // Makes the project's directory with its "html".
     void MakeProject(std::string_view project) const;
-    // The current directory.
-    static std::string Cwd();
 
 private:
     fixtures::TempDir m_dir{"quarn_app"};

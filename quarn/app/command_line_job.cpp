@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <vector>
 
 #include "quarn/app/project_name.h"
+#include "quarn/app/project_paths.h"
 #include "quarn/app/publish_job.h"
 #include "quarn/app/script_jobs.h"
 #include "quarn/services/messages.h"
@@ -25,12 +25,11 @@ int SwitchToProject(const std::string& name, std::string& message) {
                        std::find(listed.begin(), listed.end(), name) != listed.end();
     const std::string dir = g_strProgramDir + "/projects/" + name;
     if (!valid || ::chdir(dir.c_str()) != 0) {
-        message = kBadProject;
-        ApplyProgramTitle(message);
+        message = WithProgramTitle(kBadProject);
         return 0;
     }
-    char cwd[PATH_MAX];
-    g_szProjectDir.Set(::getcwd(cwd, sizeof cwd) ? std::string(cwd) : dir);
+    const std::string cwd = CurrentDirectory();
+    g_szProjectDir.Set(cwd.empty() ? dir : cwd);
     g_strProject.Set(name);
     g_settings.Set(kGlobalSection, global_key::defprofile, name);
     return 1;

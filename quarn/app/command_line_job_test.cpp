@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "quarn/app/app_test_support.h"
+#include "quarn/app/project_paths.h"
 #include "quarn/services/notifications.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -91,7 +92,7 @@ TEST_F(CommandLineJobTest, PublishAloneKeepsTheActiveProject) {
     ASSERT_EQ(Prepare({true, true, ""}), 1);
     EXPECT_EQ(m_job.type, CommandLineJob::Type::kPublish);
     EXPECT_EQ(g_strProject.Get(), "default");
-    EXPECT_EQ(Cwd(), ProjectDir("default"));
+    EXPECT_EQ(CurrentDirectory(), ProjectDir("default"));
 }
 
 TEST_F(CommandLineJobTest, PublishANamedProjectSwitchesToIt) {
@@ -101,7 +102,7 @@ TEST_F(CommandLineJobTest, PublishANamedProjectSwitchesToIt) {
     EXPECT_EQ(m_job.type, CommandLineJob::Type::kPublish);
     EXPECT_EQ(g_strProject.Get(), "shop");
     EXPECT_EQ(g_szProjectDir.Get(), ProjectDir("shop"));
-    EXPECT_EQ(Cwd(), ProjectDir("shop"));
+    EXPECT_EQ(CurrentDirectory(), ProjectDir("shop"));
     EXPECT_EQ(g_settings.GetGlobal(global_key::defprofile), "shop");
 }
 
@@ -117,7 +118,7 @@ TEST_F(CommandLineJobTest, PublishRefusesAProjectItCannotSwitchTo) {
         EXPECT_EQ(Prepare({true, true, name}), 0);
         EXPECT_EQ(m_message, kBadProject);
         EXPECT_EQ(g_strProject.Get(), "default");
-        EXPECT_EQ(Cwd(), ProjectDir("default"));
+        EXPECT_EQ(CurrentDirectory(), ProjectDir("default"));
         EXPECT_EQ(g_settings.GetGlobal(global_key::defprofile), "default");
     }
 }

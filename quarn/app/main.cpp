@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,6 +13,7 @@
 #include "quarn/app/command_line.h"
 #include "quarn/app/command_line_job.h"
 #include "quarn/app/headless_run.h"
+#include "quarn/app/project_paths.h"
 #include "quarn/app/startup.h"
 #include "quarn/services/program_context.h"
 
@@ -41,11 +41,6 @@ void CancelOnInterrupt() {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-std::string StartDirectory() {
-    char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,7 +51,7 @@ int main(int argc, char** argv) {
     if (!ApplyClockOverride(std::getenv(kClockVariable), &error))
         std::fprintf(stderr, "quarn: %s\n", error.c_str());
 
-    const std::string startDir = StartDirectory();
+    const std::string startDir = CurrentDirectory();
     const StartupPaths paths{ProgramDirectory(startDir),
                              platform::SingleInstanceLock::DefaultDirectory()};
     platform::SingleInstanceLock lock;

@@ -3,7 +3,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <climits>
+
 #include "quarn/services/program_context.h"
+
+std::string CurrentDirectory() {
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
 
 std::string ProjectDirectory() {
     std::string dir = g_szProjectDir.Get();

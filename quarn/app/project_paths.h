@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+// The process's current directory, or "" when it cannot be read.
+std::string CurrentDirectory();
+
 // g_szProjectDir, or "." while it is not set.
 std::string ProjectDirectory();
 

@@ -23,6 +23,7 @@
 #include "tests/fixtures/ftp_server.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
+#include "tests/fixtures/text.h"
 
 namespace {
 
@@ -146,12 +147,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_programDir.Ok()) << m_programDir.Error();
         ASSERT_TRUE(m_runtimeDir.Ok()) << m_runtimeDir.Error();
-        const std::string program = m_programDir.File("quarn");
-        if (::link(QUARN_BINARY, program.c_str()) != 0) {
-            std::error_code ec;
-            fs::copy_file(QUARN_BINARY, program, ec);
-            ASSERT_FALSE(ec) << "copy " << QUARN_BINARY << ": " << ec.message();
-        }
+        std::string error;
+        ASSERT_TRUE(fixtures::InstallProgram(QUARN_BINARY, m_programDir.File("quarn"), &error))
+            << error;
         fs::create_directories(Project("html"));
         WriteScript("Home");
     }
@@ -161,7 +159,7 @@ protected:
     }
     void WriteScript(std::string_view home) const {
         std::string script(kScript);
-        script.replace(script.find("@HOME@"), 6, home);
+        fixtures::ReplaceAll(script, "@HOME@", home);
         PutFile(Project("Script1.scp"), script);
     }
     // Quarn.ini: the project list, the upload to `server` and `keys` (CR LF lines).

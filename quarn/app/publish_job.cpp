@@ -79,7 +79,6 @@ int PublishProject(platform::MessageQueue& window, std::string& result) {
     // Neither the command's exit status nor a shell that cannot start is looked at.
     if (g_settings.Get(project, project_key::execcheck) != 0 && !command.empty())
         platform::RunShellCommand(command);
-    result = kPublishComplete;
-    ApplyProgramTitle(result);
+    result = WithProgramTitle(kPublishComplete);
     return 1;
 }

@@ -16,8 +16,7 @@ std::string_view FileName(std::string_view path) {
 
 int RunScriptFile(platform::MessageQueue& window, std::string_view path, int level,
                   std::string& result) {
-    std::string status(kRunningScript);
-    ApplyProgramTitle(status);
+    std::string status = WithProgramTitle(kRunningScript);
     status.append("\"").append(FileName(path)).append("\"");
     PostStatusText(window, std::move(status));
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "quarn/app/project_name.h"
+#include "quarn/app/project_paths.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 
@@ -17,11 +18,6 @@ constexpr std::string_view kDefaultProject = "default";
 constexpr std::string_view kAlreadyRunning =
     "You have tried to run the program when it is already running. To activate the program "
     "window, double-click on the program icon in the Windows taskbar status area.";
-
-std::string CurrentDirectory() {
-    char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
-}
 
 bool IsDirectory(const std::string& path) {
     struct stat st {};

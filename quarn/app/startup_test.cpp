@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "quarn/app/app_test_support.h"
+#include "quarn/app/project_paths.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 
@@ -29,7 +30,7 @@ TEST_F(StartupTest, FirstStartInAnEmptyProgramDirectory) {
     ASSERT_EQ(Start(), StartupResult::kReady);
     EXPECT_TRUE(m_notices.empty());
     EXPECT_TRUE(fs::is_directory(ProjectDir("default") + "/html"));
-    EXPECT_EQ(Cwd(), ProjectDir("default"));
+    EXPECT_EQ(CurrentDirectory(), ProjectDir("default"));
     EXPECT_EQ(g_szProjectDir.Get(), ProjectDir("default"));
     EXPECT_EQ(g_strProject.Get(), "default");
     EXPECT_EQ(g_strProgramDir, ProgramDir());
@@ -48,7 +49,7 @@ TEST_F(StartupTest, ActiveProjectFromTheSettings) {
     ASSERT_EQ(Start(), StartupResult::kReady);
     EXPECT_EQ(g_strProgramTitle.Get(), "Site Builder");
     EXPECT_EQ(g_strProject.Get(), "shop");
-    EXPECT_EQ(Cwd(), ProjectDir("shop"));
+    EXPECT_EQ(CurrentDirectory(), ProjectDir("shop"));
     EXPECT_FALSE(fs::exists(ProjectDir("shop") + "/html")) << "only a new directory gets html";
     EXPECT_FALSE(fs::exists(ProjectDir("default"))) << "default is made only when used";
     EXPECT_EQ(g_settings.ReadProjectList(), (std::vector<std::string>{"default", "shop"}));
@@ -60,7 +61,7 @@ TEST_F(StartupTest, AnUnusableDefprofileMeansDefault) {
         WriteSettings(std::string("[global]\r\ndefprofile=") + value + "\r\n");
         ASSERT_EQ(Start(), StartupResult::kReady);
         EXPECT_EQ(g_strProject.Get(), "default");
-        EXPECT_EQ(Cwd(), ProjectDir("default"));
+        EXPECT_EQ(CurrentDirectory(), ProjectDir("default"));
     }
     std::vector<std::string> projects;
     for (const auto& entry : fs::directory_iterator(ProgramDir() + "/projects"))
@@ -76,7 +77,7 @@ TEST_F(StartupTest, AProjectDirectoryThatCannotBeMadeFallsBackToDefault) {
     ASSERT_EQ(m_notices.size(), 1u);
     EXPECT_NE(m_notices[0].find(ProjectDir("shop")), std::string::npos) << m_notices[0];
     EXPECT_EQ(g_strProject.Get(), "default");
-    EXPECT_EQ(Cwd(), ProjectDir("default"));
+    EXPECT_EQ(CurrentDirectory(), ProjectDir("default"));
 }
 
 TEST_F(StartupTest, NoProjectsDirectoryEndsStartup) {

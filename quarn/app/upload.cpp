@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 
 #include "platform/utf8.h"
 #include "quarn/app/project_paths.h"
@@ -47,24 +46,10 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-bool RemoveIfPresent(const std::string& path) {
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
-}
-
 std::string Quoted(std::string_view prefix, std::string_view name) {
     std::string text(prefix);
     text.append("\"").append(name).append("\"");
     return text;
-}
-
-// The list lines of `text` that name something under the HTML root, normalised, in order.
-std::vector<std::string> NamesUnderRoot(std::string_view text) {
-    std::vector<std::string> names;
-    for (std::string_view line : TrimmedLines(text)) {
-        if (std::optional<std::string> name = NormaliseOutputName(line))
-            names.push_back(std::move(*name));
-    }
-    return names;
 }
 
 // Every plain file directly in `root` whose name reads back from a list as itself, sorted, each
@@ -85,6 +70,27 @@ bool ListRootFiles(const std::string& root, std::string& list) {
     return true;
 }
 
+// dir.txt for an upload of the whole HTML root: 0 with the final text in `result` when the root
+// cannot be read (ERROR 94, and no list is left) or the list cannot be written (ERROR 28).
+int WriteDirectoryList(const std::string& listPath, std::string& result) {
+    CFileReplacement list(listPath);
+    if (!list.Open()) {
+        result = LoadMessage(28);
+        return 0;
+    }
+    std::string names;
+    if (!ListRootFiles(HtmlRootDirectory(ProjectDirectory()), names)) {
+        RemoveIfPresent(listPath);
+        result = LoadMessage(94);
+        return 0;
+    }
+    if (!list.Write(names) || !list.Commit()) {
+        result = LoadMessage(28);
+        return 0;
+    }
+    return 1;
+}
+
 }  // namespace
 
 CUploadJob::CUploadJob(platform::MessageQueue* hNotifyWnd) : m_hNotifyWnd(hNotifyWnd) {}
@@ -99,8 +105,7 @@ int CUploadJob::Run(int type) {
     int ok = Upload();
     Post(FRAME_PROGRESS_CLOSE);
     if (ok) {
-        m_strMessage = kSuccess;
-        ApplyProgramTitle(m_strMessage);
+        m_strMessage = WithProgramTitle(kSuccess);
     }
     if (g_bCancelRequested) {
         m_strMessage = LoadMessage(31);
@@ -170,17 +175,13 @@ int CUploadJob::ReadUploadList(std::string_view list, std::string& text, bool& p
     return Fail(28);
 }
 
-int CUploadJob::StaleNames(const std::string& current, std::string_view uploadedList,
-                           std::vector<std::string>& stale) {
+int CUploadJob::ReadStaleNames(const std::string& current, std::string_view uploadedList,
+                               std::vector<std::string>& stale) {
     std::string previous;
     bool present = false;
     if (!ReadUploadList(uploadedList, previous, present)) return 0;
-    const NameSet keep = NameKeys(current);
-    for (std::string& name : NamesUnderRoot(previous)) {
-        if (g_bCancelRequested) return 0;
-        if (!keep.count(name)) stale.push_back(std::move(name));
-    }
-    return 1;
+    stale = StaleNames(previous, NameKeys(current));
+    return g_bCancelRequested ? 0 : 1;
 }
 
 int CUploadJob::RecordUploaded(const std::string& current, std::string_view uploadedList,
@@ -280,7 +281,7 @@ int CUploadJob::MarkFilesUploaded(CFtpClient& ftp) {
     if (g_settings.Get(m_strProject, project_key::wsclean) != 0) {
         SetStatusText("Deleting old files from web server.");
         std::vector<std::string> stale;
-        if (!StaleNames(current, kFilesUploaded, stale)) return 0;
+        if (!ReadStaleNames(current, kFilesUploaded, stale)) return 0;
         for (const std::string& name : stale) {
             if (g_bCancelRequested) return 0;
             ftp.FtpCommand("DELE " + name);
@@ -297,7 +298,7 @@ int CUploadJob::MarkDirsUploaded(CFtpClient& ftp) {
     if (!present) return 1;
     if (g_settings.Get(m_strProject, project_key::wsclean) != 0) {
         std::vector<std::string> stale;
-        if (!StaleNames(current, kDirsUploaded, stale)) return 0;
+        if (!ReadStaleNames(current, kDirsUploaded, stale)) return 0;
         // Last listed first: a directory is listed before the ones made inside it.
         for (auto it = stale.rbegin(); it != stale.rend(); ++it) {
             ftp.FtpCommand("RMD " + *it);
@@ -313,32 +314,12 @@ int RunUploadAttempt(platform::MessageQueue* hNotifyWnd, int type, std::string& 
         result = kNothingToUpload;
         return 1;
     }
-    if (type != UPLOAD_ALL_IN_DIRECTORY) {
-        CUploadJob job(hNotifyWnd);
-        const int ok = job.Run(type);
-        result = job.m_strMessage;
-        return ok;
-    }
-
+    const bool listsRoot = type == UPLOAD_ALL_IN_DIRECTORY;
     const std::string listPath = ProjectFile(CUploadJob::kDirectoryList);
-    CFileReplacement list(listPath);
-    if (!list.Open()) {
-        result = LoadMessage(28);
-        return 0;
-    }
-    std::string names;
-    if (!ListRootFiles(HtmlRootDirectory(ProjectDirectory()), names)) {
-        RemoveIfPresent(listPath);
-        result = LoadMessage(94);
-        return 0;
-    }
-    if (!list.Write(names) || !list.Commit()) {
-        result = LoadMessage(28);
-        return 0;
-    }
+    if (listsRoot && !WriteDirectoryList(listPath, result)) return 0;
     CUploadJob job(hNotifyWnd);
     const int ok = job.Run(type);
     result = job.m_strMessage;
-    RemoveIfPresent(listPath);
+    if (listsRoot) RemoveIfPresent(listPath);
     return ok;
 }

@@ -76,8 +76,8 @@ private:
     int ReadUploadList(std::string_view list, std::string& text, bool& present);
     // The names of `uploadedList` that `current` does not hold, in list order, into `stale`; 0 on
     // cancel or with ERROR 28.
-    int StaleNames(const std::string& current, std::string_view uploadedList,
-                   std::vector<std::string>& stale);
+    int ReadStaleNames(const std::string& current, std::string_view uploadedList,
+                       std::vector<std::string>& stale);
     // `current` becomes `uploadedList` and `changedList` goes; 0 with ERROR 28.
     int RecordUploaded(const std::string& current, std::string_view uploadedList,
                        std::string_view changedList);

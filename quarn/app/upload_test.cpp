@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "quarn/app/app_test_support.h"
+#include "quarn/app/project_paths.h"
 #include "quarn/services/notifications.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -83,10 +84,10 @@ protected:
         MakeProject(kProject);
         g_strProject.Set(std::string(kProject));
         g_szProjectDir.Set(ProjectDir(kProject));
-        m_startCwd = Cwd();
+        m_startCwd = CurrentDirectory();
     }
     void TearDown() override {
-        EXPECT_EQ(Cwd(), m_startCwd) << "the upload changed the current directory";
+        EXPECT_EQ(CurrentDirectory(), m_startCwd) << "the upload changed the current directory";
         ProgramDirTest::TearDown();
     }
 

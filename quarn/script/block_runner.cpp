@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/ascii.h"
 #include "quarn/script/functions/function_support.h"
 #include "quarn/script/listing_archive.h"
 #include "quarn/script/script_interpreter.h"
@@ -113,8 +114,7 @@ private:
 
 ScriptResult CScriptInterpreter::RunBlock() {
     if (g_bCancelRequested) {
-        m_strMessage = kCancelled;
-        ApplyProgramTitle(m_strMessage);
+        m_strMessage = WithProgramTitle(kCancelled);
         return script_result::kFailed;
     }
     if (m_nBlockDepth >= kMaxNesting) return Fail(125);
@@ -281,7 +281,7 @@ ScriptResult CScriptInterpreter::CallFunction() {
         ++m_nPos;
     }
     if (!ReadFunctionName()) return script_result::kFailed;
-    const std::string lower = script_functions::Lower(m_strFuncName);
+    const std::string lower = platform::AsciiLowered(m_strFuncName);
 
     if (tagForm && IsFTagExclusion(lower)) return EmitCallStartAsText(start);
     const int index = KeywordIndex(lower);
@@ -429,7 +429,7 @@ int CScriptInterpreter::SkipBlock() {
                 m_bTagForm = savedTagForm;
                 return 0;
             }
-            const std::string name = script_functions::Lower(m_strFuncName);
+            const std::string name = platform::AsciiLowered(m_strFuncName);
             if (name.size() > 1 && name.front() == 'f' &&
                 IsBlockFunction(std::string_view(name).substr(1))) {
                 ++m_nPos;

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/file_descriptor.h"
+
 namespace {
 
 // Attempts at a free temporary name before giving up; names only collide with leftovers of a
@@ -35,6 +37,10 @@ std::string TemporaryName(std::string_view path) {
 }
 
 }  // namespace
+
+bool RemoveIfPresent(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
 
 CFileReplacement::CFileReplacement(std::string path) : m_strPath(std::move(path)) {}
 
@@ -81,17 +87,7 @@ bool CFileReplacement::Write(std::string_view bytes) {
         errno = EBADF;
         return false;
     }
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0) return false;
-        if (written == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    return platform::WriteAll(m_fd, bytes);
 }
 
 bool CFileReplacement::Commit() {

@@ -10,6 +10,9 @@
 #include <string>
 #include <string_view>
 
+// Removes the file `path`; true also when nothing stood there.
+bool RemoveIfPresent(const std::string& path);
+
 class CFileReplacement {
 public:
     explicit CFileReplacement(std::string path);

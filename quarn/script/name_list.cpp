@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "quarn/script/file_bytes.h"
 #include "quarn/script/output_path.h"
@@ -45,4 +46,21 @@ NameSet NameKeys(std::string_view text) {
     for (std::string_view line : TrimmedLines(text))
         keys.insert(NameKey(line));
     return keys;
+}
+
+std::vector<std::string> NamesUnderRoot(std::string_view text) {
+    std::vector<std::string> names;
+    for (std::string_view line : TrimmedLines(text)) {
+        if (std::optional<std::string> name = NormaliseOutputName(line))
+            names.push_back(std::move(*name));
+    }
+    return names;
+}
+
+std::vector<std::string> StaleNames(std::string_view previous, const NameSet& current) {
+    std::vector<std::string> stale;
+    for (std::string& name : NamesUnderRoot(previous)) {
+        if (!current.count(name)) stale.push_back(std::move(name));
+    }
+    return stale;
 }

@@ -30,3 +30,11 @@ std::string NameKey(std::string_view name);
 
 // The keys of every name in `text`.
 NameSet NameKeys(std::string_view text);
+
+// The names of `text` that may be touched under the HTML root, normalised and in list order;
+// names that normalising refuses are left out.
+std::vector<std::string> NamesUnderRoot(std::string_view text);
+
+// The names under the root of the list `previous` that `current` (NameKeys of a list) no longer
+// holds, in list order.
+std::vector<std::string> StaleNames(std::string_view previous, const NameSet& current);

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/file_descriptor.h"
+#include "quarn/script/file_replacement.h"
 #include "quarn/script/name_list.h"
 #include "quarn/script/output_path.h"
 #include "quarn/services/html_root.h"
@@ -26,30 +28,12 @@
 
 namespace {
 
+using platform::UniqueFd;
+
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kBannerRule = "+++++++++++++++++++++++++++++++++++++";
 // How much of a temporary listing is read, and of a section held, before it goes on.
 constexpr std::size_t kListingPiece = 65536;
-
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    ~UniqueFd() { Close(); }
-
-    explicit operator bool() const { return m_fd >= 0; }
-    int Get() const { return m_fd; }
-    // False when the descriptor was open and close() reported an error.
-    bool Close() { return m_fd < 0 || ::close(std::exchange(m_fd, -1)) == 0; }
-
-private:
-    int m_fd = -1;
-};
 
 // Appends to a file in pieces; the first piece opens it, created when missing. A failed write
 // cuts the file back to its length before the first piece.
@@ -59,18 +43,9 @@ public:
 
     bool Append(std::string_view bytes) {
         if (!m_fd && !Open()) return false;
-        while (!bytes.empty()) {
-            const ssize_t n = ::write(m_fd.Get(), bytes.data(), bytes.size());
-            if (n > 0) {
-                bytes.remove_prefix(static_cast<std::size_t>(n));
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else {
-                CutBack();
-                return false;
-            }
-        }
-        return true;
+        if (platform::WriteAll(m_fd.Get(), bytes)) return true;
+        CutBack();
+        return false;
     }
     // False when the close fails.
     bool Close() { return m_fd.Close(); }
@@ -114,10 +89,6 @@ private:
 bool AppendToFile(const std::string& path, std::string_view bytes) {
     PieceAppender file(path);
     return file.Append(bytes) && file.Close();
-}
-
-bool RemoveIfPresent(const std::string& path) {
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 bool RenameIfPresent(const std::string& from, const std::string& to) {
@@ -220,10 +191,7 @@ bool CompareLists(const std::string& currentPath, const std::string& previousPat
     if (currentRead == ListFileRead::kFailed || previousRead == ListFileRead::kFailed) return false;
     result.current = NameKeys(current);
     result.hasPrevious = previousRead == ListFileRead::kRead;
-    for (std::string_view line : TrimmedLines(previous)) {
-        std::optional<std::string> name = NormaliseOutputName(line);
-        if (name && !result.current.count(*name)) result.stale.push_back(std::move(*name));
-    }
+    result.stale = StaleNames(previous, result.current);
     return true;
 }
 

@@ -11,6 +11,8 @@
 
 #include "platform/c_locale.h"
 #include "platform/clock.h"
+#include "platform/file_descriptor.h"
+#include "quarn/script/output_change.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -28,7 +30,6 @@ void ReserveOneMore(std::vector<std::string>& entries) {
 constexpr int kBufferOutOfMemory = 35;
 
 // Unnumbered texts of the string table.
-constexpr std::string_view kSqlExecuted = "SQL successfully executed.";
 constexpr std::string_view kDatasourceClosed = "Datasource closed.";
 
 struct BuiltinName {
@@ -47,12 +48,6 @@ constexpr std::array<BuiltinName, CScriptContext::kBuiltinCount> kBuiltins = {{
     {"quarndate.mn", "%b"},
     {"quarndate.y", "%Y"},
 }};
-
-std::string ProgramText(std::string_view text) {
-    std::string result(text);
-    ApplyProgramTitle(result);
-    return result;
-}
 
 // The current local time formatted with `format` in the C locale.
 void FormatCurrentTime(const char* format, std::string& out) {
@@ -130,18 +125,9 @@ int AppendCsvField(COutputBuffer& buffer, std::string_view value, bool numeric) 
 // Creates (truncating) `path` and writes `text`: 0, or the message number 4 (cannot create) or
 // 6 (a write or the close failed).
 int WriteExportFile(const std::string& path, std::string_view text) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return 4;
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            ::close(fd);
-            return 6;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return ::close(fd) == 0 ? 0 : 6;
+    platform::UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!file) return 4;
+    return platform::WriteAll(file.Get(), text) && file.Close() ? 0 : 6;
 }
 
 }  // namespace
@@ -404,13 +390,12 @@ int CScriptContext::OpenDatasource(std::string_view sql) {
     if (m_nDsTop >= kMaxDatasources - 1) return Fail(60);
     return GuardMemory([&] {
         auto recordset = std::make_unique<COdbcRecordset>(m_hNotifyWnd);
-        if (!recordset->Connect(m_strConnect) || !recordset->ExecuteSql(sql, true)) {
-            // A source that failed to open is never left on the stack.
-            m_strMessage.assign(recordset->GetValue());
-            return 0;
-        }
+        const bool opened = recordset->Connect(m_strConnect) && recordset->ExecuteSql(sql, true);
+        // The diagnostic, or the recordset's "SQL successfully executed.".
+        m_strMessage.assign(recordset->GetValue());
+        // A source that failed to open is never left on the stack.
+        if (!opened) return 0;
         m_apDatasource[static_cast<std::size_t>(++m_nDsTop)] = std::move(recordset);
-        m_strMessage = ProgramText(kSqlExecuted);
         return 1;
     });
 }
@@ -418,18 +403,16 @@ int CScriptContext::OpenDatasource(std::string_view sql) {
 int CScriptContext::ExecuteSql(std::string_view sql) {
     return GuardMemory([&] {
         COdbcRecordset recordset(m_hNotifyWnd);
-        if (!recordset.Connect(m_strConnect) || !recordset.ExecuteSql(sql, false)) {
-            m_strMessage.assign(recordset.GetValue());
-            return 0;
-        }
-        m_strMessage = ProgramText(kSqlExecuted);
-        return 1;
+        const bool executed = recordset.Connect(m_strConnect) && recordset.ExecuteSql(sql, false);
+        // The diagnostic, or the recordset's "SQL successfully executed.".
+        m_strMessage.assign(recordset.GetValue());
+        return executed ? 1 : 0;
     });
 }
 
 int CScriptContext::CloseDatasource() {
     if (m_nDsTop >= 0) m_apDatasource[static_cast<std::size_t>(m_nDsTop--)].reset();
-    m_strMessage = ProgramText(kDatasourceClosed);
+    m_strMessage = WithProgramTitle(kDatasourceClosed);
     return 1;
 }
 
@@ -497,8 +480,7 @@ int CScriptContext::ExportRecordset(std::string_view path, int rows) {
                 return 0;
             }
         }
-        const bool resetUpload = g_settings.Get(g_strProject.Get(), project_key::resetupload) != 0;
-        if (!resetUpload && buffer.SameAsFile(file)) return 2;
+        if (OutputUnchanged(file, buffer.GetWrittenText())) return 2;
         if (const int nError = WriteExportFile(file, buffer.GetWrittenText())) return Fail(nError);
         return 1;
     });

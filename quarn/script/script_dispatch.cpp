@@ -328,36 +328,10 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnFiletest>(*this);
         case kFormat:
             return RunFunction<CFnFormat>(*this);
-        case kDialup:
-            return Fail(76);
-        case kGetmsg:
-            return Fail(76);
-        case kPop3session:
-            return Fail(76);
-        case kMsgno:
-            return Fail(76);
-        case kGetmails:
-            return Fail(76);
         case kUnpack:
             return RunFunction<CFnUnpack>(*this);
-        case kHttp:
-            return Fail(76);
-        case kMailtxt:
-            return Fail(76);
-        case kSendmail:
-            return Fail(76);
         case kPack:
             return RunFunction<CFnPack>(*this);
-        case kFtpsession:
-            return Fail(76);
-        case kFtpput:
-            return Fail(76);
-        case kFtpget:
-            return Fail(76);
-        case kFtpdel:
-            return Fail(76);
-        case kMailheader:
-            return Fail(76);
         case kElseif:
             return m_nArgCount < 2 ? RunFunction<CFnIf>(*this, 1)
                                    : RunFunction<CFnStrcmp>(*this, 2);
@@ -365,22 +339,14 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnSql>(*this, 0);
         case kGeterror:
             return RunFunction<CFnGeterror>(*this);
-        case kDeletemail:
-            return Fail(76);
         case kRetry:
             return RunFunction<CFnRetry>(*this);
         case kIgnore:
             return RunFunction<CFnIgnore>(*this);
         case kStriphtml:
             return RunFunction<CFnStriphtml>(*this);
-        case kFtpcommand:
-            return Fail(76);
         case kDirectory:
             return RunFunction<CFnDirectory>(*this);
-        case kFtpmkdir:
-            return Fail(76);
-        case kFtprmdir:
-            return Fail(76);
         case kDatecomp:
             return RunFunction<CFnDatecomp>(*this);
         case kDateformat:
@@ -388,5 +354,6 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kVoidfunction:
             return RunFunction<CFnVoidfunction>(*this);
     }
+    // The mail, FTP, HTTP and dial-up keywords: not built yet.
     return Fail(76);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/ascii.h"
 #include "quarn/script/file_bytes.h"
 #include "quarn/script/functions/function_support.h"
 #include "quarn/script/listing_archive.h"
@@ -45,7 +46,7 @@ std::string IncludeChainKey(std::string_view path) {
 
 bool EndsWithSce(std::string_view path) {
     if (path.size() < 4) return false;
-    return script_functions::Lower(path.substr(path.size() - 4)) == ".sce";
+    return platform::EqualsIgnoringAsciiCase(path.substr(path.size() - 4), ".sce");
 }
 
 // The text a script file holds: everything before its first zero byte.
@@ -113,7 +114,8 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
     m_astrIncludeChain.assign(1, IncludeChainKey(path));
     const int expanded = ExpandIncludes(*this);
     m_astrIncludeChain.clear();
-    m_strText = m_strExpanded;
+    m_strText = std::move(m_strExpanded);
+    m_strExpanded.clear();
 
     ScriptResult result = 0;
     if (expanded) {
@@ -187,8 +189,7 @@ int CScriptInterpreter::LoadScript(std::string_view path) {
 
 ScriptResult CScriptInterpreter::ExecuteBody() {
     if (m_strText.empty()) {
-        m_strMessage = kRunComplete;
-        ApplyProgramTitle(m_strMessage);
+        m_strMessage = WithProgramTitle(kRunComplete);
         return script_result::kDone;
     }
     ScriptResult r = RunBlock();
@@ -212,8 +213,7 @@ ScriptResult CScriptInterpreter::ExecuteBody() {
             r = script_result::kFailed;
             break;
         default:
-            m_strMessage = kRunComplete;
-            ApplyProgramTitle(m_strMessage);
+            m_strMessage = WithProgramTitle(kRunComplete);
             break;
     }
     const int length = static_cast<int>(m_strText.size());
@@ -249,7 +249,7 @@ int CScriptInterpreter::FindInclude() {
         }
         const std::string_view word = std::string_view(m_strText).substr(
             static_cast<std::size_t>(name), static_cast<std::size_t>(end - name));
-        if (script_functions::Lower(word) == kInclude) return pos;
+        if (platform::EqualsIgnoringAsciiCase(word, kInclude)) return pos;
     }
     return -1;
 }

@@ -11,6 +11,7 @@
 #include <span>
 #include <string_view>
 
+#include "platform/file_descriptor.h"
 #include "platform/tcp_stream.h"
 #include "quarn/services/program_context.h"
 
@@ -83,39 +84,6 @@ bool ParsePassiveText(std::string_view text, std::string* address, int* port) {
     return true;
 }
 
-// The local file of a transfer, closed on every path; Close() reports a failed close.
-class LocalFile {
-public:
-    explicit LocalFile(int fd) : m_fd(fd) {}
-    ~LocalFile() { Close(); }
-    LocalFile(const LocalFile&) = delete;
-    LocalFile& operator=(const LocalFile&) = delete;
-
-    int Descriptor() const { return m_fd; }
-    bool Close() {
-        if (m_fd < 0) return true;
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 enum class CopyOutcome { kComplete, kCancelled, kFileError, kNetworkError };
 
 // Moves the file's bytes in blocks of CFtpClient::kBufferSize, looking at the cancel flag before
@@ -130,7 +98,8 @@ CopyOutcome CopyData(platform::TcpStream& data, int fd, int download,
             const long got = data.Receive(block.data(), block.size(), timeout, &error);
             if (got == 0) return CopyOutcome::kComplete;
             if (got < 0) return CopyOutcome::kNetworkError;
-            if (!WriteAll(fd, block.data(), static_cast<std::size_t>(got)))
+            if (!platform::WriteAll(fd,
+                                    std::string_view(block.data(), static_cast<std::size_t>(got))))
                 return CopyOutcome::kFileError;
         } else {
             const ssize_t got = ::read(fd, block.data(), block.size());
@@ -163,8 +132,7 @@ CFtpClient::~CFtpClient() {
 }
 
 int CFtpClient::Fail(const char* text) {
-    m_strMessage = text;
-    ApplyProgramTitle(m_strMessage);
+    m_strMessage = WithProgramTitle(text);
     return 0;
 }
 
@@ -179,18 +147,16 @@ int CFtpClient::Connect(const std::string& host, int port) {
     Fail(kCreateSocket);
     m_socket = std::move(socket);
     m_reader = std::make_unique<platform::TcpLineReader>(*m_socket, m_lineBufferSize);
-    m_bConnected = 1;
     return 1;
 }
 
 void CFtpClient::Close() {
     m_reader.reset();
     m_socket.reset();
-    m_bConnected = 0;
 }
 
 int CFtpClient::SendCommand(const std::string& text) {
-    if (!m_bConnected) return Fail(kNotConnected);
+    if (!IsConnected()) return Fail(kNotConnected);
     if (HoldsLineBreak(text)) return Fail(kInvalidCharacter);
     std::string error;
     if (!m_socket->SendAll(text + "\r\n", m_timeout, &error)) return Fail(kNetworkError);
@@ -198,7 +164,7 @@ int CFtpClient::SendCommand(const std::string& text) {
 }
 
 int CFtpClient::ReadReplyLine() {
-    if (!m_bConnected) return Fail(kNotConnected);
+    if (!IsConnected()) return Fail(kNotConnected);
     std::string line;
     std::string error;
     if (m_reader->ReadLine(&line, m_timeout, &error) != platform::TcpLineReader::Result::kLine)
@@ -239,13 +205,10 @@ int CFtpClient::LogOn(const std::string& server, int port, const std::string& us
                       const std::string& firewallHost, const std::string& firewallUser,
                       const std::string& firewallPassword, int firewallPort, int firewallType) {
     if (firewallType < 0 || firewallType >= kFirewallTypes) return Fail(kLogonFailed);
-    if (m_bConnected) return 0;
+    if (IsConnected()) return 0;
     const std::string host = port == 21 ? server : server + ":" + std::to_string(port);
     const bool direct = firewallType == 0;
-    if (!Connect(direct ? server : firewallHost, direct ? port : firewallPort)) {
-        Close();
-        return 0;
-    }
+    if (!Connect(direct ? server : firewallHost, direct ? port : firewallPort)) return 0;
     if (!FtpCommand("")) return 0;
 
     const std::array<std::string, 12> commands = {
@@ -331,16 +294,18 @@ int CFtpClient::OpenDataConnection(int passive, const std::string& command,
 int CFtpClient::TransferFile(const std::string& remoteName, const std::string& localPath,
                              int passive, int download) {
     if (HoldsLineBreak(remoteName)) return Fail(kInvalidCharacter);
-    LocalFile file(download ? ::open(localPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)
-                            : ::open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Descriptor() < 0) return Fail(kOpenLocalFile);
+    // The local file is closed on every path; its Close() reports a failed close.
+    platform::UniqueFd file(download
+                                ? ::open(localPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)
+                                : ::open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) return Fail(kOpenLocalFile);
     if (!FtpCommand("TYPE I")) return 0;
     platform::TcpStream data;
     if (!OpenDataConnection(passive, (download ? "RETR " : "STOR ") + remoteName, &data)) return 0;
 
-    CopyOutcome outcome = download && !TruncateForDownload(file.Descriptor())
+    CopyOutcome outcome = download && !TruncateForDownload(file.Get())
                               ? CopyOutcome::kFileError
-                              : CopyData(data, file.Descriptor(), download, m_timeout);
+                              : CopyData(data, file.Get(), download, m_timeout);
     if (outcome == CopyOutcome::kCancelled) return 0;
     // Both are closed before the final reply: for an upload, the close is the end of the file.
     const bool dataClosed = data.Close();

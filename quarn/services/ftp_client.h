@@ -3,8 +3,8 @@
 // firewall or proxy, single commands, and binary transfers of one file in either direction over
 // a passive (PASV) or active (PORT) data connection. Blocking, line by line; it never sends QUIT.
 // Every operation returns 1 or 0 and leaves the last reply line, or the text of a local failure,
-// in GetMessage(); nothing throws. Every connect, send, receive and accept waits at most
-// Timeout(), and a time-out is that step's failure ("Unable to connect to server" or
+// in GetMessage(); nothing throws. Every connect, send, receive and accept waits at most the
+// time-out of SetTimeout(), and a time-out is that step's failure ("Unable to connect to server" or
 // "Network error"). Not thread-safe: one client serves one session on one thread.
 
 #include <chrono>
@@ -35,7 +35,6 @@ public:
 
     // Applies to every later connect, send, receive and accept.
     void SetTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
-    std::chrono::milliseconds Timeout() const { return m_timeout; }
 
     // Opens the control connection to `host` (a name or dotted IPv4 address) and `port`.
     // 0 with "Unable to create socket" or "Unable to connect to server". After success the message
@@ -79,7 +78,7 @@ public:
     const std::string& GetMessage() const { return m_strMessage; }
     // First digit of the last reply line read (1-5), 0 when it had none.
     int GetReplyClass() const { return m_nReplyClass; }
-    int IsConnected() const { return m_bConnected; }
+    int IsConnected() const { return m_socket != nullptr; }
 
 private:
     // Sets a local failure text (through ApplyProgramTitle) and returns 0.
@@ -95,7 +94,6 @@ private:
     std::unique_ptr<platform::TcpStream> m_socket;
     std::unique_ptr<platform::TcpLineReader> m_reader;
     int m_nReplyClass = 0;
-    int m_bConnected = 0;
     std::size_t m_lineBufferSize;
     std::chrono::milliseconds m_timeout = kDefaultTimeout;
 };

@@ -166,8 +166,7 @@ std::string_view MessageText(int number) {
 }
 
 std::string LoadMessage(int number, std::string_view value) {
-    std::string text(MessageText(number));
-    ApplyProgramTitle(text);
+    std::string text = WithProgramTitle(MessageText(number));
     // The value goes in after the title, so a path or server reply is never rewritten.
     if (auto at = text.find("{}"); at != std::string::npos) text.replace(at, 2, value);
     return text;

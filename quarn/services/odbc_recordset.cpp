@@ -79,12 +79,6 @@ std::int64_t ReadColumnSizeLimit() {
     return std::min<std::int64_t>(std::max<std::int64_t>(kilobytes, 1) * 1024, INT_MAX);
 }
 
-std::string ProgramText(std::string_view text) {
-    std::string result(text);
-    ApplyProgramTitle(result);
-    return result;
-}
-
 // Upper-case hex, two digits a byte.
 std::string ToHex(const unsigned char* bytes, std::size_t count) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -182,7 +176,7 @@ int COdbcRecordset::ExecuteSql(std::string_view statement, bool withResultSet) {
             }
         }
     }
-    SetValue(ProgramText(kExecutedText), kText);
+    SetValue(WithProgramTitle(kExecutedText), kText);
     m_bReady = 1;
     return 1;
 }

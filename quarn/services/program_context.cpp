@@ -36,6 +36,12 @@ void ApplyProgramTitle(std::string& text) {
     text = std::move(out);
 }
 
+std::string WithProgramTitle(std::string_view text) {
+    std::string result(text);
+    ApplyProgramTitle(result);
+    return result;
+}
+
 int PostStatusText(platform::MessageQueue& window, std::string text) {
     g_szStatusMailbox.Put(std::move(text));
     window.Post(WM_FRAMENOTIFY, FRAME_STATUS_TEXT, 0);

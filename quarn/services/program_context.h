@@ -38,6 +38,8 @@ constexpr std::size_t kMaxPath = 259;
 // Replaces every case-sensitive "Quarn" in `text` by the program title. The search goes on after
 // each inserted title, so a title holding the word is inserted once per occurrence.
 void ApplyProgramTitle(std::string& text);
+// A copy of `text` with ApplyProgramTitle applied.
+std::string WithProgramTitle(std::string_view text);
 
 // Hands one status line to `window`: waits until the mailbox is free, fills it and posts
 // WM_FRAMENOTIFY with FRAME_STATUS_TEXT. Always returns 1.

@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -18,6 +16,8 @@
 #include "quarn/script/script_interpreter.h"
 #include "quarn/script/testing/script_test_support.h"
 #include "tests/fixtures/odbc_env.h"
+#include "tests/fixtures/temp_dir.h"
+#include "tests/fixtures/text.h"
 #include "tests/fuzz/script_generator.h"
 #include "tests/fuzz/watched_run.h"
 
@@ -46,19 +46,6 @@ constexpr std::string_view kItemTables =
     "INSERT INTO item VALUES (2, 'two & <two>');"
     "INSERT INTO item VALUES (3, NULL);"
     "INSERT INTO item VALUES (4, 'caf\xc3\xa9');";
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void ReplaceAll(std::string& text, std::string_view mark, std::string_view value) {
-    for (std::size_t at = text.find(mark); at != std::string::npos;
-         at = text.find(mark, at + value.size()))
-        text.replace(at, mark.size(), value);
-}
 
 // FNV-1a: a seed per golden case that does not depend on which other cases exist.
 std::uint64_t NameSeed(std::string_view name) {
@@ -110,7 +97,7 @@ bool RunOne(const ScriptTestProject& project, const std::string& script, std::st
     for (const std::string_view list : {"htmlgen.chg", "dirgen.chg"})
         fs::remove(project.PathOf(list), ec);
     std::string text = script;
-    if (!dsn.empty()) ReplaceAll(text, fuzz::kDsnMark, dsn);
+    if (!dsn.empty()) fixtures::ReplaceAll(text, fuzz::kDsnMark, dsn);
     if (!project.WriteFile(kScriptName, text)) return false;
     const fuzz::WatchedRun watched = fuzz::RunWatched(project, kScriptName);
     const std::string fault = fuzz::OutcomeFault(watched, ContainsDie(script));
@@ -140,21 +127,26 @@ struct GoldenScript {
     std::string text;  // with "@DSN@" left in
 };
 
-std::vector<GoldenScript> GoldenScripts() {
-    std::vector<GoldenScript> scripts;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(GOLDEN_CASES_DIR, ec)) {
-        const fs::path project = entry.path() / "project";
-        if (!fs::is_directory(project)) continue;
-        for (const auto& file : fs::directory_iterator(project)) {
-            if (file.path().extension() != ".scp") continue;
-            scripts.push_back({entry.path().filename().string(), entry.path(),
-                               file.path().filename().string(), ReadFile(file.path())});
+// Read once: the suite's parameters and every test's donors.
+const std::vector<GoldenScript>& GoldenScripts() {
+    static const std::vector<GoldenScript> scripts = [] {
+        std::vector<GoldenScript> found;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(GOLDEN_CASES_DIR, ec)) {
+            const fs::path project = entry.path() / "project";
+            if (!fs::is_directory(project)) continue;
+            for (const auto& file : fs::directory_iterator(project)) {
+                if (file.path().extension() != ".scp") continue;
+                found.push_back({entry.path().filename().string(), entry.path(),
+                                 file.path().filename().string(),
+                                 fixtures::ReadTextFile(file.path()).value_or("")});
+            }
         }
-    }
-    std::sort(scripts.begin(), scripts.end(), [](const GoldenScript& a, const GoldenScript& b) {
-        return a.caseName + "/" + a.file < b.caseName + "/" + b.file;
-    });
+        std::sort(found.begin(), found.end(), [](const GoldenScript& a, const GoldenScript& b) {
+            return a.caseName + "/" + a.file < b.caseName + "/" + b.file;
+        });
+        return found;
+    }();
     return scripts;
 }
 
@@ -176,7 +168,7 @@ protected:
         ASSERT_TRUE(m_project.Ok()) << m_project.Error();
         const fs::path sql = GetParam().caseDir / "db.sql";
         if (fs::exists(sql)) {
-            m_dsn = m_project.AddSqliteDatabase(ReadFile(sql));
+            m_dsn = m_project.AddSqliteDatabase(fixtures::ReadTextFile(sql).value_or(""));
             ASSERT_FALSE(m_dsn.empty());
         }
         // The case's other files (includes, child scripts, pages already there) as the golden
@@ -187,8 +179,8 @@ protected:
             if (!entry.is_regular_file() || entry.path().filename() == ".keep" ||
                 entry.path().filename() == ".gitkeep")
                 continue;
-            std::string text = ReadFile(entry.path());
-            if (!m_dsn.empty()) ReplaceAll(text, fuzz::kDsnMark, m_dsn);
+            std::string text = fixtures::ReadTextFile(entry.path()).value_or("");
+            if (!m_dsn.empty()) fixtures::ReplaceAll(text, fuzz::kDsnMark, m_dsn);
             fuzz::NeutraliseBlockedNames(text);
             ASSERT_TRUE(m_project.WriteFile(name, text));
         }

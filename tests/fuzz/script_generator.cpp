@@ -28,6 +28,13 @@ char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The built-ins' names and which take a block: tables fixed at construction, so one interpreter
+// answers for every generated script.
+const CScriptInterpreter& KeywordTables() {
+    static const CScriptInterpreter interp(nullptr);
+    return interp;
+}
+
 class Random {
 public:
     explicit Random(std::uint64_t seed) : m_engine(seed) {}
@@ -234,7 +241,7 @@ private:
             args += Expression(0);
         }
         const bool block =
-            m_interp.IsBlockFunction(keyword) ? !m_random.OneIn(8) : m_random.OneIn(10);
+            KeywordTables().IsBlockFunction(keyword) ? !m_random.OneIn(8) : m_random.OneIn(10);
         if (m_random.OneIn(4)) {
             std::string call = "<f" + keyword + (args.empty() ? "" : " " + args) + ">";
             if (block) call += Body(depth) + "</f" + keyword + ">";
@@ -263,7 +270,6 @@ private:
     }
 
     Random& m_random;
-    CScriptInterpreter m_interp{nullptr};
 };
 
 // The start of a number at or after `from`, or npos.
@@ -319,9 +325,8 @@ void MutateOnce(std::string& script, std::span<const std::string> donors, Random
 
 const std::vector<std::string>& SafeKeywords() {
     static const std::vector<std::string> keywords = [] {
-        const CScriptInterpreter interp(nullptr);
         std::vector<std::string> safe;
-        for (const std::string& keyword : interp.m_astrKeywords)
+        for (const std::string& keyword : KeywordTables().m_astrKeywords)
             if (!IsBlocked(keyword)) safe.push_back(keyword);
         return safe;
     }();

@@ -1,11 +1,9 @@
 // Runs every golden case under GOLDEN_CASES_DIR with the real quarn program (README.md).
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <regex>
@@ -28,6 +25,7 @@
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"
+#include "tests/fixtures/text.h"
 
 namespace {
 
@@ -52,11 +50,9 @@ void PrintTo(const GoldenCase& golden, std::ostream* out) {
     *out << golden.name << " (" << golden.backend << ")";
 }
 
+// The file's bytes; "" when it is missing, as an absent optional file of a case is.
 std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return fixtures::ReadTextFile(path).value_or("");
 }
 
 std::vector<std::string> Words(const std::string& text) {
@@ -89,12 +85,6 @@ std::string CaseTestName(const testing::TestParamInfo<GoldenCase>& info) {
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name;
-}
-
-void ReplaceAll(std::string& text, std::string_view mark, std::string_view value) {
-    for (std::size_t at = text.find(mark); at != std::string::npos;
-         at = text.find(mark, at + value.size()))
-        text.replace(at, mark.size(), value);
 }
 
 // A line for a failure message, with its line end and other control bytes made visible.
@@ -227,14 +217,10 @@ std::vector<std::string> RunEnvironment(const std::string& home, const std::stri
     return env;
 }
 
-// Puts the quarn program into `programDir`: a hard link, or a copy across file systems, so that
-// /proc/self/exe names that directory.
+// Puts the quarn program into `programDir`.
 void InstallQuarn(const std::string& programDir) {
-    const std::string program = programDir + "/quarn";
-    if (::link(QUARN_BINARY, program.c_str()) == 0) return;
-    std::error_code ec;
-    fs::copy_file(QUARN_BINARY, program, ec);
-    ASSERT_FALSE(ec) << "copy " << QUARN_BINARY << ": " << ec.message();
+    std::string error;
+    ASSERT_TRUE(fixtures::InstallProgram(QUARN_BINARY, programDir + "/quarn", &error)) << error;
 }
 
 class GoldenTest : public testing::TestWithParam<GoldenCase> {
@@ -285,15 +271,15 @@ protected:
 
     void CopyWithDsn(const fs::path& from, const fs::path& to) {
         std::string text = ReadFile(from);
-        if (!m_dsn.empty()) ReplaceAll(text, kDsnMark, m_dsn);
+        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
         std::string error;
         ASSERT_TRUE(fixtures::WriteTextFile(to.string(), text, &error)) << error;
     }
 
     std::string Expected(const fs::path& path) const {
         std::string text = ReadFile(path);
-        ReplaceAll(text, kProgDirMark, m_programDir.Path());
-        if (!m_dsn.empty()) ReplaceAll(text, kDsnMark, m_dsn);
+        fixtures::ReplaceAll(text, kProgDirMark, m_programDir.Path());
+        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
         return text;
     }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "quarn/script/functions/function_support.h"
 #include "quarn/script/number_text.h"
 #include "quarn/script/script_interpreter.h"
@@ -42,10 +43,6 @@ ScriptResult RunBranchBlock(CScriptInterpreter& interp) {
     return result == kDone ? Fail(interp, kBlockNotClosed) : result;
 }
 
-ScriptResult SkipRestOfBlock(CScriptInterpreter& interp) {
-    return interp.SkipBlock() ? kDone : kFailed;
-}
-
 // if and elseif once the block is open and the condition is known.
 ScriptResult RunIfBranch(CScriptInterpreter& interp, bool isElseif, bool condition) {
     if (isElseif) {
@@ -60,36 +57,6 @@ ScriptResult RunIfBranch(CScriptInterpreter& interp, bool isElseif, bool conditi
     if (!interp.SkipBlock()) return kFailed;
     if (!isElseif) interp.m_nIfState = kBranchSkipped;
     return kDone;
-}
-
-// One pass of a loop body from `body`, the body's own result in `blockResult`. kNextPass when the
-// loop goes on (the body ended, or a continue skipped its rest); any other code ends the loop and
-// is its result (after a break: 1, with the read position on the block's end).
-ScriptResult RunLoopPass(CScriptInterpreter& interp, int body, ScriptResult& blockResult) {
-    interp.m_nPos = body;
-    blockResult = interp.RunBlock();
-    switch (blockResult) {
-        case kFailed:
-        case kReturn:
-        case kRetry:
-        case kIgnore:
-            return blockResult;
-        case kDone:
-            return Fail(interp, kBlockNotClosed);
-        case kBreak:
-            interp.m_nPos = body;
-            return SkipRestOfBlock(interp);
-        case kContinue:
-            interp.m_nPos = body;
-            return interp.SkipBlock() ? kNextPass : kFailed;
-        default:
-            return kNextPass;
-    }
-}
-
-ScriptResult RunLoopPass(CScriptInterpreter& interp, int body) {
-    ScriptResult blockResult = kBlockEnd;
-    return RunLoopPass(interp, body, blockResult);
 }
 
 // A loop whose condition is false before a pass: skip its block from the body, done.
@@ -148,7 +115,7 @@ int CFnStrcmp::EvaluateTriples() {
         }
         m_nNextArg += 3;
         if (m_nNextArg >= interp.m_nArgCount) return 1;
-        m_strJoin = Lower(Arg(interp, m_nNextArg));
+        m_strJoin = platform::AsciiLowered(Arg(interp, m_nNextArg));
         ++m_nNextArg;
     }
 }
@@ -162,13 +129,13 @@ int CFnStrcmp::CompareTriple(bool& truth) {
     std::string left = interp.m_strMessage;
     if (!interp.EvalStringArg(arg(2))) return 0;
     std::string right = interp.m_strMessage;
-    std::string op = Lower(arg(1));
+    std::string op = platform::AsciiLowered(arg(1));
     constexpr std::string_view kNoCase = ".nc";
     if (op.size() >= kNoCase.size() &&
         op.compare(op.size() - kNoCase.size(), kNoCase.size(), kNoCase) == 0) {
         op.resize(op.size() - kNoCase.size());
-        left = Lower(left);
-        right = Lower(right);
+        left = platform::AsciiLowered(left);
+        right = platform::AsciiLowered(right);
     }
     // std::string compares bytes as unsigned values.
     if (op == "eq") {
@@ -281,7 +248,7 @@ int CFnDo::ReadWhile(bool evaluate) {
     interp.m_bTagForm = isTag ? 1 : 0;
     interp.m_nPos = start + (isTag ? 2 : 1);
     if (!interp.ReadFunctionName()) return 0;
-    m_strName = Lower(interp.m_strFuncName);
+    m_strName = platform::AsciiLowered(interp.m_strFuncName);
     if (m_strName != "while") return Fail(interp, kDoWithoutWhile);
     if (!interp.ParseArgs()) return 0;
     if (!evaluate) return 1;
@@ -382,13 +349,13 @@ ScriptResult CFnGosub::Execute(std::string_view name) {
     const bool isCallByName = !m_strName.empty();
     // The error handler's call reads no argument list and binds no argv: the position where
     // the failed call stopped holds the rest of the text, not arguments of on_error.
-    const bool isHandlerCall =
-        isCallByName && interp.m_bInErrorHandler && Lower(m_strName) == "on_error";
+    const bool isHandlerCall = isCallByName && interp.m_bInErrorHandler &&
+                               platform::EqualsIgnoringAsciiCase(m_strName, "on_error");
     if (isCallByName) {
-        m_strWanted = Lower(m_strName);
+        m_strWanted = platform::AsciiLowered(m_strName);
     } else {
         if (!CheckArgCount(interp, 1, 1) || !interp.EvalStringArg(Arg(interp, 0))) return kFailed;
-        m_strWanted = Lower(interp.m_strMessage);
+        m_strWanted = platform::AsciiLowered(interp.m_strMessage);
     }
 
     const ScriptResult found = FindDefinition();
@@ -461,7 +428,7 @@ ScriptResult CFnGosub::FindDefinition() {
         interp.m_nPos = pos + (isTag ? 2 : 1);
         if (!interp.ReadFunctionName()) return kFailed;
         const int afterName = interp.m_nPos;
-        const bool isDefsub = Lower(interp.m_strFuncName) == "defsub";
+        const bool isDefsub = platform::EqualsIgnoringAsciiCase(interp.m_strFuncName, "defsub");
         if (!interp.ParseArgs()) {
             if (isDefsub) return kFailed;
             pos = afterName;
@@ -471,7 +438,7 @@ ScriptResult CFnGosub::FindDefinition() {
             if (!CheckArgCount(interp, 1, 1) || !interp.EvalStringArg(Arg(interp, 0))) {
                 return kFailed;
             }
-            if (Lower(interp.m_strMessage) == m_strWanted) return kDone;
+            if (platform::EqualsIgnoringAsciiCase(interp.m_strMessage, m_strWanted)) return kDone;
         }
         // ParseArgs leaves the position one before the first character after the call.
         pos = interp.m_nPos + 1;

@@ -1,7 +1,5 @@
 #include "quarn/script/functions/data_functions.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -15,6 +13,7 @@
 #include "quarn/script/file_replacement.h"
 #include "quarn/script/functions/function_support.h"
 #include "quarn/script/memory_guard.h"
+#include "quarn/script/output_change.h"
 #include "quarn/script/output_path.h"
 #include "shared/output_buffer.h"
 
@@ -47,17 +46,6 @@ int PopAndFail(CScriptInterpreter& in) {
     in.CloseDatasource();
     in.m_strMessage = std::move(message);
     return 0;
-}
-
-// True when the file at `path` holds exactly `bytes`.
-bool FileHolds(const std::string& path, std::string_view bytes) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::uint64_t>(info.st_size) != bytes.size()) {
-        return false;
-    }
-    std::string content;
-    return ReadFileBytes(path, content, bytes.size()) == FileBytesRead::kRead && content == bytes;
 }
 
 // Turns pairs of upper-case hex digits into bytes in place; a trailing odd digit is dropped.
@@ -121,6 +109,12 @@ private:
     std::uint64_t m_pos = 0;
 };
 
+// Closes the innermost source and lists the closing message.
+void CloseAndList(CScriptInterpreter& in) {
+    in.CloseDatasource();
+    in.WriteList(in.m_strMessage);
+}
+
 // Appends `text` as it stands to the open page: ERROR 74 without one, 35 without memory.
 int AppendToPage(CScriptInterpreter& in, std::string_view text) {
     if (in.m_pOutput == nullptr) return Fail(in, 74);
@@ -164,8 +158,7 @@ ScriptResult CFnSql::Execute(int withResultSet) {
     const ScriptResult result = in.RunBlock();
     if (result == kFailed) return kFailed;
     if (result == kDone) return Fail(in, 79);
-    in.CloseDatasource();
-    in.WriteList(in.m_strMessage);
+    CloseAndList(in);
     return result;
 }
 
@@ -187,36 +180,18 @@ ScriptResult CFnGetdata::Execute() {
     } else if (!in.SkipBlock()) {
         return kFailed;
     }
-    in.CloseDatasource();
-    in.WriteList(in.m_strMessage);
+    CloseAndList(in);
     return kDone;
 }
 
 ScriptResult CFnGetdata::RunPass() {
     CScriptInterpreter& in = *m_pInterp;
     for (;;) {
-        const ScriptResult result = in.RunBlock();
-        switch (result) {
-            case kFailed:
-                return kFailed;
-            case kDone:
-                return Fail(in, 79);
-            case kBreak:
-                in.m_nPos = m_nStart;
-                if (!in.SkipBlock()) return kFailed;
-                in.CloseDatasource();
-                in.WriteList(in.m_strMessage);
-                return kDone;
-            case kContinue:
-                in.m_nPos = m_nStart;
-                if (!in.SkipBlock()) return kFailed;
-                break;
-            case kBlockEnd:
-                break;
-            default:  // return, retry, ignore
-                in.CloseDatasource();
-                in.WriteList(in.m_strMessage);
-                return result;
+        const ScriptResult result = RunLoopPass(in, m_nStart);
+        if (result == kFailed) return kFailed;
+        if (result != kNextPass) {
+            CloseAndList(in);
+            return result;
         }
         const int fetched = in.NextRow();
         if (fetched == 0) return kFailed;
@@ -225,7 +200,6 @@ ScriptResult CFnGetdata::RunPass() {
             in.m_nIfState = 1;
             return kNextPass;
         }
-        in.m_nPos = m_nStart;
     }
 }
 
@@ -251,23 +225,8 @@ ScriptResult CFnForeachrow::Execute() {
 
 ScriptResult CFnForeachrow::RunPass() {
     CScriptInterpreter& in = *m_pInterp;
-    in.m_nPos = m_nStart;
-    const ScriptResult result = in.RunBlock();
-    switch (result) {
-        case kDone:
-            return Fail(in, 79);
-        case kBreak:
-            in.m_nPos = m_nStart;
-            return in.SkipBlock() ? kDone : kFailed;
-        case kContinue:
-            in.m_nPos = m_nStart;
-            if (!in.SkipBlock()) return kFailed;
-            break;
-        case kBlockEnd:
-            break;
-        default:  // failure, return, retry, ignore
-            return result;
-    }
+    const ScriptResult result = RunLoopPass(in, m_nStart);
+    if (result != kNextPass) return result;
     if (in.NextRow() == 0) return kFailed;
     --m_nMaximum;
     return kNextPass;
@@ -383,7 +342,7 @@ ScriptResult CFnDatawrite::Execute() {
     std::string root;
     if (!OpenHtmlRoot(in, root)) return kFailed;
     const std::string path = root + "/" + *name;
-    if (ResetUploadSet() || !FileHolds(path, data)) {
+    if (!OutputUnchanged(path, data)) {
         // Through a temporary, so a failed write leaves the old file whole and out of the list.
         if (!CFileReplacement::ReplaceWith(path, data)) return Fail(in, 63);
         in.m_astrChgFiles.push_back(ListEntry(*name));

@@ -17,6 +17,7 @@ namespace script_functions {
 namespace {
 
 constexpr int kHtmlRootUnusable = 94;
+constexpr int kBlockNotClosed = 79;
 
 }  // namespace
 
@@ -52,12 +53,6 @@ int EvalIntArg(CScriptInterpreter& interp, std::string_view raw, int& value) {
     return 1;
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), platform::AsciiLower);
-    return lower;
-}
-
 std::string ListEntry(std::string_view name) {
     std::string entry(name);
     entry += "\r\n";
@@ -69,10 +64,6 @@ std::string Quoted(std::string_view text) {
     quoted += text;
     quoted += '"';
     return quoted;
-}
-
-bool ResetUploadSet() {
-    return g_settings.Get(g_strProject.Get(), project_key::resetupload) != 0;
 }
 
 std::optional<std::string> CheckedOutputName(std::string_view name) {
@@ -89,6 +80,38 @@ int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root) {
         return 0;
     }
     return 1;
+}
+
+ScriptResult SkipRestOfBlock(CScriptInterpreter& interp) {
+    return interp.SkipBlock() ? script_result::kDone : script_result::kFailed;
+}
+
+ScriptResult RunLoopPass(CScriptInterpreter& interp, int body, ScriptResult& blockResult) {
+    using namespace script_result;
+    interp.m_nPos = body;
+    blockResult = interp.RunBlock();
+    switch (blockResult) {
+        case kFailed:
+        case kReturn:
+        case kRetry:
+        case kIgnore:
+            return blockResult;
+        case kDone:
+            return Fail(interp, kBlockNotClosed);
+        case kBreak:
+            interp.m_nPos = body;
+            return SkipRestOfBlock(interp);
+        case kContinue:
+            interp.m_nPos = body;
+            return interp.SkipBlock() ? kNextPass : kFailed;
+        default:
+            return kNextPass;
+    }
+}
+
+ScriptResult RunLoopPass(CScriptInterpreter& interp, int body) {
+    ScriptResult blockResult = script_result::kBlockEnd;
+    return RunLoopPass(interp, body, blockResult);
 }
 
 }  // namespace script_functions

@@ -31,21 +31,25 @@ const std::string& Arg(const CScriptInterpreter& interp, int index);
 // m_strMessage. 0 with the evaluator's message.
 int EvalIntArg(CScriptInterpreter& interp, std::string_view raw, int& value);
 int EvalDoubleArg(CScriptInterpreter& interp, std::string_view raw, double& value);
-
-// ASCII letters lower-cased; every other byte as it stands.
-std::string Lower(std::string_view text);
 // The entry of a name in an output or change list: the name and CR LF.
 std::string ListEntry(std::string_view name);
 // The text in double quotes, as the run listing shows names.
 std::string Quoted(std::string_view text);
-
-// The project's resetupload setting: every output counts as changed.
-bool ResetUploadSet();
 
 // A name a function writes below the HTML root, normalised; nullopt when it is refused: it
 // starts with "./" or ".\", or NormaliseOutputName refuses it.
 std::optional<std::string> CheckedOutputName(std::string_view name);
 // The HTML root in `root`, when it is a directory the process can enter; else 0 with ERROR 94.
 int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root);
+
+// SkipBlock as a result: done, or failed.
+ScriptResult SkipRestOfBlock(CScriptInterpreter& interp);
+
+// One pass of a loop body from `body`, the body's own result in `blockResult`. kNextPass when the
+// loop goes on (the body ended, or a continue skipped its rest); any other code ends the loop and
+// is its result (after a break: 1, with the read position on the block's end; a text that ends
+// inside the body: ERROR 79).
+ScriptResult RunLoopPass(CScriptInterpreter& interp, int body, ScriptResult& blockResult);
+ScriptResult RunLoopPass(CScriptInterpreter& interp, int body);
 
 }  // namespace script_functions

@@ -236,7 +236,7 @@ int CFnFormat::ApplyNumberMask() {
 
 int CFnFormat::ApplyPartMask() {
     CScriptInterpreter& in = *m_pInterp;
-    m_strMask = Lower(m_strMask);
+    m_strMask = platform::AsciiLowered(m_strMask);
     std::string_view part = m_strValue;
     const std::size_t blank = part.find(' ');
     std::string_view letters;

@@ -11,6 +11,7 @@
 
 #include "quarn/script/file_replacement.h"
 #include "quarn/script/functions/function_support.h"
+#include "quarn/script/output_change.h"
 #include "quarn/script/output_path.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -180,8 +181,7 @@ ScriptResult CFnHtml::Execute() {
     std::string root;
     if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
     const std::string path = root + "/" + *normal;
-    // Compared first: a changed page is written whatever resetupload says, without reading it.
-    if (!buffer.SameAsFile(path) || ResetUploadSet()) {
+    if (!OutputUnchanged(path, buffer.GetWrittenText())) {
         if (!CFileReplacement::ReplaceWith(path, buffer.GetWrittenText())) {
             return Fail(interp, 81);
         }

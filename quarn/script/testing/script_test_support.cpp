@@ -8,8 +8,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "quarn/script/script_interpreter.h"
@@ -79,11 +77,7 @@ bool ScriptTestProject::WriteFile(std::string_view name, std::string_view bytes)
 }
 
 std::optional<std::string> ScriptTestProject::ReadFile(std::string_view name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return fixtures::ReadTextFile(PathOf(name));
 }
 
 bool ScriptTestProject::Exists(std::string_view name) const {
