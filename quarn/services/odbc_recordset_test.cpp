@@ -543,17 +543,20 @@ TEST(OdbcRecordset, FailedFetchLeavesNoRowAvailable) {
     ASSERT_EQ(rs.FetchNext(), 1) << rs.GetValue();
     ASSERT_EQ(rs.IsRowAvailable(), 1);
 
-    ASSERT_TRUE(cluster.RunSql("postgres",
-                               "SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                               "WHERE datname = '" +
-                                   db +
-                                   "';"
-                                   "DO $$ BEGIN WHILE EXISTS (SELECT 1 FROM pg_stat_activity "
-                                   "WHERE datname = '" +
-                                   db +
-                                   "') LOOP PERFORM pg_sleep(0.01); "
-                                   "END LOOP; END $$;",
-                               &error))
+    // The DO block is one transaction, and pg_stat_activity is a snapshot that lasts until it is
+    // cleared: without the clear, a backend still ending at the first look is waited for forever.
+    ASSERT_TRUE(
+        cluster.RunSql("postgres",
+                       "SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                       "WHERE datname = '" +
+                           db +
+                           "';"
+                           "DO $$ BEGIN WHILE EXISTS (SELECT 1 FROM pg_stat_activity "
+                           "WHERE datname = '" +
+                           db +
+                           "') LOOP PERFORM pg_sleep(0.01); PERFORM pg_stat_clear_snapshot(); "
+                           "END LOOP; END $$;",
+                       &error))
         << error;
     EXPECT_EQ(rs.FetchNext(), 0);
     EXPECT_EQ(rs.GetValue().rfind("ERROR 1- ", 0), 0u) << rs.GetValue();
