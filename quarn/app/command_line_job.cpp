@@ -1,12 +1,6 @@
 #include "quarn/app/command_line_job.h"
 
-#include <unistd.h>
-
-#include <algorithm>
-#include <vector>
-
-#include "quarn/app/project_name.h"
-#include "quarn/app/project_paths.h"
+#include "quarn/app/project_switch.h"
 #include "quarn/app/publish_job.h"
 #include "quarn/app/script_jobs.h"
 #include "quarn/services/messages.h"
@@ -19,18 +13,10 @@ constexpr std::string_view kBadProject =
     "Unable to change to project specified in command line. Check project name.";
 
 int SwitchToProject(const std::string& name, std::string& message) {
-    const std::vector<std::string> listed = g_settings.ReadProjectList();
-    const bool valid = name.size() <= kMaxPath &&
-                       CheckProjectName(name) == ProjectNameFault::kNone &&
-                       std::find(listed.begin(), listed.end(), name) != listed.end();
-    const std::string dir = g_strProgramDir + "/projects/" + name;
-    if (!valid || ::chdir(dir.c_str()) != 0) {
+    if (!EnterListedProject(name)) {
         message = WithProgramTitle(kBadProject);
         return 0;
     }
-    const std::string cwd = CurrentDirectory();
-    g_szProjectDir.Set(cwd.empty() ? dir : cwd);
-    g_strProject.Set(name);
     g_settings.Set(kGlobalSection, global_key::defprofile, name);
     return 1;
 }

@@ -24,7 +24,11 @@ std::string EventLogLine(std::time_t when, std::string_view project, std::string
 }
 
 bool AppendEventLog(std::string_view text) {
-    const std::string line = EventLogLine(platform::CurrentTime(), g_strProject.Get(), text);
+    return AppendEventLog(g_strProject.Get(), text);
+}
+
+bool AppendEventLog(std::string_view project, std::string_view text) {
+    const std::string line = EventLogLine(platform::CurrentTime(), project, text);
     const int fd = ::open(EventLogPath().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     ssize_t written = 0;

@@ -17,3 +17,5 @@ std::string EventLogLine(std::time_t when, std::string_view project, std::string
 // Appends the line for `text` of the active project, stamped with the engine's clock, to the
 // event log (created when missing). False when the file cannot be opened or written.
 bool AppendEventLog(std::string_view text);
+// The same for an event of `project`.
+bool AppendEventLog(std::string_view project, std::string_view text);

@@ -1,0 +1,252 @@
+#include "quarn/app/task_thread.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "quarn/app/app_test_support.h"
+#include "quarn/app/project_paths.h"
+#include "quarn/app/upload.h"
+#include "quarn/services/event_log.h"
+#include "quarn/services/notifications.h"
+#include "quarn/services/program_context.h"
+#include "quarn/services/settings.h"
+
+namespace {
+
+constexpr std::string_view kProject = "default";
+constexpr std::string_view kOther = "shop";
+constexpr std::string_view kComplete = "Script execution complete.";
+constexpr std::string_view kPausing = "Upload failed! Pausing before re-try...";
+constexpr std::string_view kCancelled = "ERROR 31- upload cancelled by user.";
+
+// Records each job end the task thread reports; a test waits for the number it expects.
+class RecordingServer : public IJobResultSink {
+public:
+    void OnJobResult(RequesterId requester, int result) override {
+        // The thread has finished the job's steps when it reports.
+        EXPECT_EQ(g_bTaskBusy, 0);
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_results.emplace_back(requester, result);
+    }
+    std::size_t Count() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_results.size();
+    }
+    std::vector<std::pair<RequesterId, int>> Results() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_results;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::pair<RequesterId, int>> m_results;
+};
+
+// Projects "default" (active) and "shop", both listed, and a task thread whose main window is
+// the test: Run() posts jobs and records what the thread posts, in order, as "BUSY", "IDLE",
+// "ERROR" and the status lines, until every job has been reported.
+class TaskThreadTest : public ProgramDirTest {
+protected:
+    void SetUp() override {
+        ProgramDirTest::SetUp();
+        WriteSettings("[global]\r\nprofile0=default\r\nprofile1=shop\r\n");
+        MakeProject(kProject);
+        MakeProject(kOther);
+        ASSERT_EQ(::chdir(ProjectDir(kProject).c_str()), 0);
+        g_strProject.Set(std::string(kProject));
+        g_szProjectDir.Set(ProjectDir(kProject));
+        g_bCancelRequested = false;
+        std::string error;
+        ASSERT_TRUE(m_thread.Start(&error)) << error;
+    }
+
+    void Script(std::string_view project, const std::string& name, std::string_view text) {
+        PutFile(ProjectDir(project) + "/" + name, text);
+    }
+    template <typename Key, typename Value>
+    void Set(std::string_view project, const Key& key, Value value) {
+        ASSERT_EQ(g_settings.Set(project, key, value), 1);
+    }
+
+    // Posts `jobs` and records until all are reported; `onLine` sees each status line.
+    std::vector<std::string> Run(const std::vector<TaskJob>& jobs,
+                                 const std::function<void(const std::string&)>& onLine = {}) {
+        for (const TaskJob& job : jobs)
+            m_thread.PostJob(job);
+        std::vector<std::string> events;
+        platform::PostedMessage message;
+        const auto record = [&] {
+            if (message.message != WM_FRAMENOTIFY) return;
+            switch (message.wParam) {
+                case FRAME_BUSY:
+                    events.emplace_back("BUSY");
+                    break;
+                case FRAME_IDLE:
+                    events.emplace_back("IDLE");
+                    break;
+                case FRAME_ERROR:
+                    events.emplace_back("ERROR");
+                    break;
+                case FRAME_STATUS_TEXT:
+                    events.push_back(g_szStatusMailbox.Take());
+                    if (onLine) onLine(events.back());
+                    break;
+                default:
+                    break;
+            }
+        };
+        while (m_server.Count() < jobs.size())
+            if (m_window.WaitTake(message, std::chrono::milliseconds(20))) record();
+        while (m_window.TryTake(message))
+            record();
+        return events;
+    }
+
+    std::string LastError(std::string_view project) const {
+        return g_settings.Get(project, project_key::lstprojerrmsg);
+    }
+    // The event log's lines, without their CR LF.
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        const std::string text = FileText(EventLogPath());
+        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+             start = end + 2)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+
+    platform::MessageQueue m_window;
+    RecordingServer m_server;
+    Ctaskthread m_thread{m_window, &m_server};
+};
+
+TaskJob RunJob(std::string path, RequesterId requester = kNoRequester) {
+    return TaskJob{TASK_RUN_SCRIPT, 0, std::move(path), requester};
+}
+
+TEST_F(TaskThreadTest, JobsRunOneAfterAnotherInPostingOrder) {
+    Script(kProject, "a.scp", "&html(\"a.html\"){A}");
+    Script(kProject, "b.scp", "&html(\"b.html\"){B}");
+    const std::vector<std::string> events = Run({RunJob("a.scp", 7), RunJob("b.scp")});
+    const std::vector<std::string> expected = {
+        "BUSY", "Running script file \"a.scp\"", "IDLE", std::string(kComplete),
+        "BUSY", "Running script file \"b.scp\"", "IDLE", std::string(kComplete)};
+    EXPECT_EQ(events, expected);
+    const std::vector<std::pair<RequesterId, int>> results = {{7, 1}, {kNoRequester, 1}};
+    EXPECT_EQ(m_server.Results(), results);
+    // The second run's output lists replaced the first's.
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/htmlgen.log"), "b.html\r\n");
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_TRUE(log[1].ends_with("  <default> Script execution complete.")) << log[1];
+}
+
+TEST_F(TaskThreadTest, AFailedScriptRecordsItsErrorAndRunsTheErrorScript) {
+    Script(kProject, "bad.scp", "&die(\"no stock\")");
+    Script(kProject, "err.scp", "&html(\"error.html\"){handled}");
+    Set(kProject, project_key::errorscripten, 1);
+    Set(kProject, project_key::errorscript, "err.scp");
+    const std::vector<std::string> events = Run({RunJob("bad.scp", 3)});
+    const std::vector<std::string> expected = {"BUSY",
+                                               "Running script file \"bad.scp\"",
+                                               "Running script file \"err.scp\"",
+                                               "ERROR",
+                                               "IDLE",
+                                               std::string(kComplete)};
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(LastError(kProject), "no stock");
+    const std::vector<std::pair<RequesterId, int>> results = {{3, 0}};
+    EXPECT_EQ(m_server.Results(), results);
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log[0].ends_with("  <default> Script execution complete.")) << log[0];
+}
+
+TEST_F(TaskThreadTest, WithoutTheErrorScriptTheJobsMessageIsShownAndLogged) {
+    Set(kGlobalSection, global_key::logen, 0);
+    const std::vector<std::string> events = Run({RunJob("missing.scp")});
+    const std::string error = "ERROR 66- the script file missing.scp could not be opened.";
+    const std::vector<std::string> expected = {"BUSY", "Running script file \"missing.scp\"",
+                                               "ERROR", "IDLE", error};
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(LastError(kProject), error);
+    EXPECT_EQ(FileText(EventLogPath()), "<missing>");
+}
+
+TEST_F(TaskThreadTest, CancelDuringARetryPauseEndsTheUploadWithoutTheErrorScript) {
+    PutFile(ProjectDir(kProject) + "/html/index.html", "x");
+    PutFile(ProjectDir(kProject) + "/htmlgen.chg", "index.html\r\n");
+    Set(kProject, project_key::wsname, "127.0.0.1");
+    Set(kProject, project_key::ftpport, 1);  // nothing listens there
+    Set(kProject, project_key::ftpretry, 3);
+    Set(kProject, project_key::ftpretrypause, 5);
+    Set(kProject, project_key::errorscripten, 1);
+    Set(kProject, project_key::errorscript, "err.scp");
+    Script(kProject, "err.scp", "&html(\"error.html\"){x}");
+    const std::vector<std::string> events =
+        Run({TaskJob{TASK_UPLOAD, UPLOAD_CHANGED_ONLY, "", 4}}, [](const std::string& line) {
+            if (line == kPausing) g_bCancelRequested = true;
+        });
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_EQ(events[events.size() - 3], "ERROR");
+    EXPECT_EQ(events[events.size() - 2], "IDLE");
+    EXPECT_EQ(events.back(), kCancelled);
+    EXPECT_EQ(LastError(kProject), kCancelled);
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/html/error.html"), "<missing>");
+}
+
+TEST_F(TaskThreadTest, AutoPublishOfAnUnlistedProjectFailsAndKeepsTheActiveProject) {
+    Set(kGlobalSection, global_key::autopubproj, "gone");
+    Set(kProject, project_key::errorscripten, 1);
+    Set(kProject, project_key::errorscript, "err.scp");
+    Script(kProject, "err.scp", "&html(\"error.html\"){x}");
+    const std::string error = "ERROR 2- attempt made to auto-publish non existent project.";
+    const std::vector<std::string> events = Run({TaskJob{TASK_AUTOPUBLISH, 0, "", kNoRequester}});
+    const std::vector<std::string> expected = {"BUSY", "ERROR", "IDLE", error};
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(g_strProject.Get(), kProject);
+    EXPECT_EQ(g_szProjectDir.Get(), ProjectDir(kProject));
+    EXPECT_EQ(LastError(kProject), error);
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/html/error.html"), "<missing>");
+}
+
+TEST_F(TaskThreadTest, AutoPublishPublishesTheChosenProjectForTheJobOnly) {
+    Set(kGlobalSection, global_key::autopubproj, kOther);
+    Script(kOther, "Script1.scp", "&html(\"index.html\"){shop}");
+    Script(kOther, "err.scp", "&html(\"error.html\"){handled}");
+    Set(kOther, project_key::script2filename, "fails.scp");
+    Set(kOther, project_key::errorscripten, 1);
+    Set(kOther, project_key::errorscript, "err.scp");
+    Script(kOther, "fails.scp", "&die(\"second script\")");
+    const std::vector<std::string> events = Run({TaskJob{TASK_AUTOPUBLISH, 0, "", kNoRequester}});
+    EXPECT_EQ(events.back(), kComplete);  // the error script's final message
+    EXPECT_EQ(FileText(ProjectDir(kOther) + "/html/index.html"), "shop");
+    // The failure is the auto-published project's, and so is its error script.
+    EXPECT_EQ(LastError(kOther), "second script");
+    EXPECT_EQ(LastError(kProject), "");
+    EXPECT_EQ(FileText(ProjectDir(kOther) + "/html/error.html"), "handled");
+    EXPECT_EQ(g_strProject.Get(), kProject);
+    EXPECT_EQ(CurrentDirectory(), ProjectDir(kProject));
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log[0].ends_with("  <shop> Script execution complete.")) << log[0];
+}
+
+TEST_F(TaskThreadTest, AJobHoldsTheProjectLockFromBusyToIdle) {
+    Script(kProject, "a.scp", "&html(\"a.html\"){A}");
+    bool lockedWhileBusy = false;
+    std::vector<std::string> events = Run({RunJob("a.scp")}, [&](const std::string& line) {
+        if (line.starts_with("Running script file")) lockedWhileBusy = !g_csProject.try_lock();
+    });
+    EXPECT_TRUE(lockedWhileBusy);
+    ASSERT_TRUE(g_csProject.try_lock());
+    g_csProject.unlock();
+}
+
+}  // namespace
