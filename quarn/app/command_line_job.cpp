@@ -39,6 +39,12 @@ int PrepareCommandLineJob(const CommandLine& line, const std::string& startDir, 
     return 1;
 }
 
+TaskJob ToTaskJob(const CommandLineJob& job) {
+    if (job.type == CommandLineJob::Type::kPublish)
+        return TaskJob{TASK_PUBLISH, 0, "", kNoRequester};
+    return TaskJob{TASK_RUN_SCRIPT, 0, job.scriptPath, kNoRequester};
+}
+
 int RunCommandLineJob(const CommandLineJob& job, platform::MessageQueue& window,
                       std::string& result) {
     if (job.type == CommandLineJob::Type::kPublish) return PublishProject(window, result);

@@ -7,6 +7,7 @@
 
 #include "platform/message_queue.h"
 #include "quarn/app/command_line.h"
+#include "quarn/app/task_job.h"
 
 struct CommandLineJob {
     enum class Type { kRunScript, kPublish };
@@ -23,6 +24,9 @@ struct CommandLineJob {
 // to, or a script path or project name longer than kMaxPath bytes.
 int PrepareCommandLineJob(const CommandLine& line, const std::string& startDir, CommandLineJob& job,
                           std::string& message);
+
+// The task thread's job for `job`.
+TaskJob ToTaskJob(const CommandLineJob& job);
 
 // Runs `job` on the calling thread. Returns 1 or 0 with the job's final text in `result`.
 int RunCommandLineJob(const CommandLineJob& job, platform::MessageQueue& window,

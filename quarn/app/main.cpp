@@ -1,4 +1,5 @@
-// quarn: start-up, then the job the command line asks for.
+// quarn: start-up, the task thread, then the job the command line asks for, or a service that
+// runs the jobs that arrive until SIGTERM or SIGINT.
 
 #include <signal.h>
 #include <unistd.h>
@@ -12,9 +13,11 @@
 #include "quarn/app/clock_override.h"
 #include "quarn/app/command_line.h"
 #include "quarn/app/command_line_job.h"
-#include "quarn/app/headless_run.h"
+#include "quarn/app/headless_window.h"
+#include "quarn/app/process_priority.h"
 #include "quarn/app/project_paths.h"
 #include "quarn/app/startup.h"
+#include "quarn/app/task_thread.h"
 #include "quarn/services/program_context.h"
 
 namespace {
@@ -24,17 +27,20 @@ void Print(const std::string& line) {
     std::fflush(stdout);
 }
 
-static_assert(std::atomic<bool>::is_always_lock_free, "the cancel flag is set by a signal handler");
+static_assert(std::atomic<bool>::is_always_lock_free, "the flags are set by a signal handler");
+std::atomic<bool> g_stopRequested{false};
 
-extern "C" void RequestCancel(int) {
+extern "C" void RequestStop(int) {
+    g_stopRequested = true;
     g_bCancelRequested = true;
 }
 
-// SIGINT and SIGTERM cancel the job as the Cancel command does: an upload stops after its block
-// and a retry pause within a second. A second signal ends the program at once.
-void CancelOnInterrupt() {
+// SIGINT and SIGTERM cancel the running job as the Cancel command does (an upload stops after
+// its block, a retry pause within a second) and end the program once it has answered. A second
+// signal ends the program at once.
+void StopOnSignal() {
     struct sigaction action {};
-    action.sa_handler = RequestCancel;
+    action.sa_handler = RequestStop;
     action.sa_flags = SA_RESETHAND | SA_RESTART;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
@@ -62,20 +68,33 @@ int main(int argc, char** argv) {
     if (started != StartupResult::kReady) return 1;
 
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (!line.runFromCommandLine) {
-        std::fprintf(stderr, "usage: quarn SCRIPT | quarn /p [PROJECT]\n");
-        return 1;
-    }
     CommandLineJob job;
     std::string message;
-    if (!PrepareCommandLineJob(line, startDir, job, message)) {
+    if (line.runFromCommandLine && !PrepareCommandLineJob(line, startDir, job, message)) {
         Print(message);
         return 1;
     }
-    CancelOnInterrupt();
-    const int ok =
-        RunHeadless([&job](platform::MessageQueue& window,
-                           std::string& result) { return RunCommandLineJob(job, window, result); },
-                    stdout);
+
+    // Before the threads start, so that they begin with it.
+    if (!SetProcessPriorityFromSettings(&message)) Print(message);
+    CHeadlessWindow window(stdout);
+    Ctaskthread tasks(window.Queue(), nullptr);
+    if (!tasks.Start(&error)) {
+        Print(error);
+        return 1;
+    }
+    StopOnSignal();
+
+    int ok = 1;
+    if (line.runFromCommandLine) {
+        tasks.PostJob(ToTaskJob(job));
+        ok = window.WaitForFirstJob();
+    } else {
+        window.PumpUntil([] { return g_stopRequested.load(); });
+    }
+    // The running job ends first (cancelled by a signal), and its last line is still written.
+    tasks.RequestStop();
+    window.PumpUntil([&tasks] { return tasks.Ended(); });
+    tasks.Join();
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "quarn/app/process_priority.h"
 #include "quarn/app/project_paths.h"
 #include "quarn/app/project_switch.h"
 #include "quarn/app/publish_job.h"
@@ -15,8 +16,6 @@
 #include "quarn/services/settings.h"
 
 namespace {
-
-constexpr int kIdleNice = 19;
 
 bool IsJobCode(unsigned code) {
     return code == TASK_RUN_SCRIPT || code == TASK_UPLOAD || code == TASK_PUBLISH ||
@@ -70,7 +69,7 @@ void Ctaskthread::Join() {
 
 void Ctaskthread::Loop() {
     // Jobs yield to everything else on the machine; a refused change leaves the priority as is.
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kIdleNice);
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), *NiceForPriorityClass(2));
     for (;;) {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_wake.wait(lock, [this] { return m_stopRequested || !m_jobs.empty(); });
