@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <functional>
 #include <optional>
 #include <system_error>
@@ -17,6 +16,7 @@
 
 #include "platform/ascii.h"
 #include "platform/file_descriptor.h"
+#include "platform/leading_int.h"
 
 namespace platform {
 namespace {
@@ -117,19 +117,6 @@ std::size_t InsertionPoint(const Lines& lines, Section section) {
         if (ParseKeyLine(lines[i])) after = i + 1;
     }
     return after;
-}
-
-// `text` holds something other than blanks.
-int LeadingInt(std::string_view text) {
-    auto i = text.find_first_not_of(kBlanks);
-    bool negative = false;
-    if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
-    constexpr long long kMagnitudeLimit = static_cast<long long>(INT_MAX) + 1;
-    long long magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = std::min(kMagnitudeLimit, magnitude * 10 + (text[i] - '0'));
-    }
-    return static_cast<int>(negative ? -magnitude : std::min<long long>(magnitude, INT_MAX));
 }
 
 // CR and LF would end the line early; they are written as blanks.
