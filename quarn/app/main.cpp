@@ -16,6 +16,7 @@
 #include "quarn/app/headless_window.h"
 #include "quarn/app/process_priority.h"
 #include "quarn/app/project_paths.h"
+#include "quarn/app/publish_scheduler_thread.h"
 #include "quarn/app/startup.h"
 #include "quarn/app/task_thread.h"
 #include "quarn/services/program_context.h"
@@ -83,6 +84,8 @@ int main(int argc, char** argv) {
         Print(error);
         return 1;
     }
+    CPublishSchedulerThread scheduler(tasks);
+    if (!scheduler.Start() || !scheduler.m_strMessage.empty()) Print(scheduler.m_strMessage);
     StopOnSignal();
 
     int ok = 1;
@@ -92,6 +95,7 @@ int main(int argc, char** argv) {
     } else {
         window.PumpUntil([] { return g_stopRequested.load(); });
     }
+    scheduler.Stop();
     // The running job ends first (cancelled by a signal), and its last line is still written.
     tasks.RequestStop();
     window.PumpUntil([&tasks] { return tasks.Ended(); });
