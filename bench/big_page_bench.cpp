@@ -1,12 +1,14 @@
 // One page holding a table of 100,000 rows, made by the real quarn program: prints the page's
 // size, quarn's peak memory, and the page's share of it, which should stay within four times the
-// page's size. The share is the peak less that of the same run over one row of the same table:
-// the program with its ODBC driver loaded and connected, which does not grow with the page. For
-// such a table of short values the SQLite3 driver's copy of a static cursor's result (every
+// page's size; exits 1, with no figures, when a run fails or the page does not hold every row of
+// the table in order. The share is the peak less that of the same run over one row of the same
+// table: the program with its ODBC driver loaded and connected, which does not grow with the page.
+// For such a table of short values the SQLite3 driver's copy of a static cursor's result (every
 // value a block of its own) is about twice the page; the page buffer is the rest.
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "bench/program_run.h"
 #include "tests/fixtures/sqlite_database.h"
@@ -31,6 +33,36 @@ constexpr const char* kScript =
     "</body></html>\n"
     "}\n";
 
+// Row `n` of the table as the script writes it.
+std::string Row(int n) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%d.%02d", n % 1000, n % 100);
+    const std::string number = std::to_string(n);
+    return "<tr><td>" + number + "</td><td>row number " + number + "</td><td>" + value +
+           "</td></tr>";
+}
+
+// Whether `page` holds rows 1 to `rows` of the table, in order, and no other; says what is wrong
+// when not.
+bool HoldsEveryRow(const std::string& page, int rows) {
+    int found = 0;
+    for (std::size_t start = 0; start < page.size();) {
+        std::size_t end = page.find('\n', start);
+        if (end == std::string::npos) end = page.size();
+        const std::string_view line(page.data() + start, end - start);
+        start = end + 1;
+        if (!line.starts_with("<tr><td>")) continue;
+        if (line != Row(++found)) {
+            std::printf("row %d of the page is \"%.*s\"\n", found, static_cast<int>(line.size()),
+                        line.data());
+            return false;
+        }
+    }
+    if (found == rows) return true;
+    std::printf("the page holds %d rows, not %d\n", found, rows);
+    return false;
+}
+
 struct PageRun {
     bool ok = false;
     long long bytes = 0;
@@ -53,13 +85,15 @@ PageRun MakePage(const std::string& dsn, int rows) {
         std::printf("cannot write the script\n");
         return page;
     }
-    const bench::ProgramRun run = quarn.Run("Script1.scp");
+    const bench::ProgramRun run = quarn.Run({"Script1.scp"});
     if (run.status != 0) {
         std::printf("quarn failed (status %d):\n%s\n", run.status, run.output.c_str());
         return page;
     }
+    const std::string text = fixtures::ReadTextFile(quarn.HtmlDir() + "/table.html").value_or("");
+    if (!HoldsEveryRow(text, rows)) return page;
     page.ok = true;
-    page.bytes = bench::ScanFiles(quarn.HtmlDir()).Bytes();
+    page.bytes = static_cast<long long>(text.size());
     page.peakKiB = run.peakKiB;
     page.seconds = run.seconds;
     return page;

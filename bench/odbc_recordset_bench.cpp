@@ -41,18 +41,28 @@ const Table& SharedTable() {
     return table;
 }
 
-// Reads every column of the current row and each following one; returns the rows read.
-int WalkRows(COdbcRecordset& recordset) {
+// Stops the benchmark with the recordset's message; false.
+bool Fail(benchmark::State& state, const COdbcRecordset& recordset) {
+    state.SkipWithError(std::string(recordset.GetValue()).c_str());
+    return false;
+}
+
+// Reads every column of the current row and each following one; false, with the benchmark
+// stopped by an error, when a read fails or the walk did not reach every row of the table.
+bool WalkRows(benchmark::State& state, COdbcRecordset& recordset) {
     int rows = 0;
     while (recordset.IsRowAvailable()) {
         for (int column = 1; column <= recordset.GetColumnCount(); ++column) {
-            recordset.GetColumn(column);
+            if (!recordset.GetColumn(column)) return Fail(state, recordset);
             benchmark::DoNotOptimize(recordset.GetValue().data());
         }
         ++rows;
-        recordset.FetchNext();
+        if (!recordset.FetchNext()) return Fail(state, recordset);
     }
-    return rows;
+    if (rows == kRows) return true;
+    state.SkipWithError(
+        ("walked " + std::to_string(rows) + " of " + std::to_string(kRows) + " rows").c_str());
+    return false;
 }
 
 bool Open(benchmark::State& state, COdbcRecordset& recordset) {
@@ -62,10 +72,8 @@ bool Open(benchmark::State& state, COdbcRecordset& recordset) {
         return false;
     }
     if (!recordset.Connect(table.ConnectionString()) ||
-        !recordset.ExecuteSql("SELECT id, name, price, data FROM items")) {
-        state.SkipWithError(std::string(recordset.GetValue()).c_str());
-        return false;
-    }
+        !recordset.ExecuteSql("SELECT id, name, price, data FROM items"))
+        return Fail(state, recordset);
     return true;
 }
 
@@ -75,8 +83,12 @@ void BM_WalkRows(benchmark::State& state) {
     if (!Open(state, recordset)) return;
     std::int64_t rows = 0;
     for (auto _ : state) {
-        recordset.FetchRow(1);
-        rows += WalkRows(recordset);
+        if (!recordset.FetchRow(1)) {
+            Fail(state, recordset);
+            break;
+        }
+        if (!WalkRows(state, recordset)) break;
+        rows += kRows;
     }
     state.counters["rows"] =
         benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
@@ -88,8 +100,8 @@ void BM_ExecuteAndWalkRows(benchmark::State& state) {
     std::int64_t rows = 0;
     for (auto _ : state) {
         COdbcRecordset recordset;
-        if (!Open(state, recordset)) return;
-        rows += WalkRows(recordset);
+        if (!Open(state, recordset) || !WalkRows(state, recordset)) break;
+        rows += kRows;
     }
     state.counters["rows"] =
         benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
@@ -97,5 +109,3 @@ void BM_ExecuteAndWalkRows(benchmark::State& state) {
 BENCHMARK(BM_ExecuteAndWalkRows)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -30,13 +30,13 @@ std::string UsersSettings() {
     std::string text = "[global]\r\n";
     for (int project = 0; project < kProjects; ++project)
         text += "profile" + std::to_string(project) + "=project" + std::to_string(project) + "\r\n";
-    text += "profile" + std::to_string(kProjects) + "=default\r\n";
+    text += "profile" + std::to_string(kProjects) + "=" + QuarnProgramDir::kProject + "\r\n";
     keys(text);
     for (int project = 0; project < kProjects; ++project) {
         text += "\r\n[project" + std::to_string(project) + "]\r\n";
         keys(text);
     }
-    text += "\r\n[default]\r\n";
+    text += std::string("\r\n[") + QuarnProgramDir::kProject + "]\r\n";
     keys(text);
     return text;
 }
@@ -83,16 +83,17 @@ QuarnProgramDir::QuarnProgramDir() {
     std::error_code ec;
     fs::create_directories(HtmlDir(), ec);
     if (ec) m_error = "cannot make " + HtmlDir() + ": " + ec.message();
-    if (!fixtures::WriteTextFile(m_programDir.File("Quarn.ini"), UsersSettings(), &error))
-        m_error = error;
+    if (!fixtures::WriteTextFile(SettingsFile(), UsersSettings(), &error)) m_error = error;
 }
 
 bool QuarnProgramDir::WriteScript(const std::string& name, const std::string& script) const {
     return fixtures::WriteTextFile(ProjectDir() + "/" + name, script, nullptr);
 }
 
-ProgramRun QuarnProgramDir::Run(const std::string& name) const {
-    return RunProgram({m_programDir.File("quarn"), name}, ProjectDir(),
+ProgramRun QuarnProgramDir::Run(const std::vector<std::string>& args) const {
+    std::vector<std::string> argv{m_programDir.File("quarn")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv, ProjectDir(),
                       {"HOME=" + m_programDir.Path(), "XDG_RUNTIME_DIR=" + m_runtimeDir.Path(),
                        "TZ=UTC", "LC_ALL=C", "LANG=C"});
 }

@@ -22,21 +22,28 @@ struct ProgramRun {
 ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& dir,
                       const std::vector<std::string>& extraEnv = {});
 
-// A fresh program directory holding the quarn program and the project "default" with its HTML
-// root, as after quarn's first start, and a settings file that lists a dozen more projects. quarn runs there with HOME and XDG_RUNTIME_DIR of its own.
+// A fresh program directory holding the quarn program and the project kProject with its HTML
+// root, as after quarn's first start, and a settings file that lists a dozen more projects. quarn
+// runs there with HOME and XDG_RUNTIME_DIR of its own.
 class QuarnProgramDir {
 public:
+    static constexpr const char* kProject = "default";
+
     QuarnProgramDir();
 
     bool Ok() const { return m_error.empty(); }
     const std::string& Error() const { return m_error; }
-    std::string ProjectDir() const { return m_programDir.File("projects/default"); }
+    std::string ProjectDir() const {
+        return m_programDir.File(std::string("projects/") + kProject);
+    }
     std::string HtmlDir() const { return ProjectDir() + "/html"; }
+    // The settings file quarn reads at its start.
+    std::string SettingsFile() const { return m_programDir.File("Quarn.ini"); }
 
     // Writes `script` as `name` in the project directory; false when it cannot.
     bool WriteScript(const std::string& name, const std::string& script) const;
-    // `quarn name`, started in the project directory.
-    ProgramRun Run(const std::string& name) const;
+    // `quarn args...`, started in the project directory.
+    ProgramRun Run(const std::vector<std::string>& args) const;
 
 private:
     fixtures::TempDir m_programDir{"bench_quarn"};
