@@ -308,9 +308,13 @@ int CUploadJob::MarkDirsUploaded(CFtpClient& ftp) {
     return RecordUploaded(current, kDirsUploaded, COutputTracker::kDirsChanged);
 }
 
+bool ChangeListsExist() {
+    return Exists(ProjectFile(COutputTracker::kFilesChanged)) ||
+           Exists(ProjectFile(COutputTracker::kDirsChanged));
+}
+
 int RunUploadAttempt(platform::MessageQueue* hNotifyWnd, int type, std::string& result) {
-    if (type == UPLOAD_CHANGED_ONLY && !Exists(ProjectFile(COutputTracker::kFilesChanged)) &&
-        !Exists(ProjectFile(COutputTracker::kDirsChanged))) {
+    if (type == UPLOAD_CHANGED_ONLY && !ChangeListsExist()) {
         result = kNothingToUpload;
         return 1;
     }

@@ -102,3 +102,7 @@ private:
 // "Upload cancelled- no files require update.". Otherwise CUploadJob::Run. Returns 1 or 0 with
 // the final text in `result`.
 int RunUploadAttempt(platform::MessageQueue* hNotifyWnd, int type, std::string& result);
+
+// True when the project directory holds htmlgen.chg or dirgen.chg: a changed-only upload has
+// something to send.
+bool ChangeListsExist();
