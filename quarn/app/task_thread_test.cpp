@@ -16,6 +16,8 @@
 #include "quarn/services/notifications.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
+#include "quarn/services/testing/fake_dialup_backend.h"
+#include "tests/fixtures/ftp_server.h"
 
 namespace {
 
@@ -247,6 +249,81 @@ TEST_F(TaskThreadTest, AJobHoldsTheProjectLockFromBusyToIdle) {
     EXPECT_TRUE(lockedWhileBusy);
     ASSERT_TRUE(g_csProject.try_lock());
     g_csProject.unlock();
+}
+
+// Projects that dial up before they upload, against a fake dial-up service.
+class TaskThreadDialupTest : public TaskThreadTest {
+protected:
+    void SetUp() override {
+        TaskThreadTest::SetUp();
+        Set(kGlobalSection, global_key::addressbook, "Home DSL");
+        Set(kProject, project_key::dialupen, 1);
+        Set(kProject, project_key::runscriptcheck, 0);
+        m_dialup.outcomes = {1};
+    }
+    void UseServer(const fixtures::FtpServer& server) {
+        Set(kProject, project_key::wsname, server.Host());
+        Set(kProject, project_key::ftpport, server.Port());
+        Set(kProject, project_key::wslogon, server.User());
+        Set(kProject, project_key::wspasswd, server.Password());
+    }
+
+    services_testing::FakeDialupBackend m_dialup;
+    platform::ScopedDialupBackend m_useDialup{m_dialup};
+};
+
+TEST_F(TaskThreadDialupTest, AChangedOnlyUploadWithoutChangeListsDoesNotDial) {
+    const std::vector<std::string> events =
+        Run({TaskJob{TASK_UPLOAD, UPLOAD_CHANGED_ONLY, "", kNoRequester}});
+    EXPECT_EQ(events.back(), "Upload cancelled- no files require update.");
+    EXPECT_TRUE(m_dialup.dials.empty());
+}
+
+TEST_F(TaskThreadDialupTest, AFailedDialSkipsTheUploadAttempt) {
+    PutFile(ProjectDir(kProject) + "/htmlgen.chg", "index.html\r\n");
+    Set(kGlobalSection, global_key::numretry, 2);
+    m_dialup.outcomes = {0, 0};
+    const std::vector<std::string> events =
+        Run({TaskJob{TASK_UPLOAD, UPLOAD_CHANGED_ONLY, "", kNoRequester}});
+    const std::vector<std::string> expected = {
+        "BUSY", "Dialling Home DSL", "ERROR", "IDLE",
+        "ERROR 25- dialup connection could not be established. Check dialup settings."};
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(m_dialup.dials.size(), 2u);
+}
+
+TEST_F(TaskThreadDialupTest, PublishDialsOnceAndHangsUpAfterTheUpload) {
+    fixtures::FtpServer server;
+    if (!server.IsRunning()) GTEST_SKIP() << server.FailureReason();
+    UseServer(server);
+    Set(kProject, project_key::runscriptcheck, 1);
+    Set(kProject, project_key::ftpcheck, 1);
+    Set(kProject, project_key::uploadchg, UPLOAD_CHANGED_ONLY);
+    Script(kProject, "Script1.scp", "&html(\"index.html\"){home}");
+    const std::vector<std::string> events = Run({TaskJob{TASK_PUBLISH, 0, "", kNoRequester}});
+    EXPECT_EQ(events.back(), "Publish operation complete.");
+    EXPECT_EQ(m_dialup.dials.size(), 1u);
+    EXPECT_EQ(m_dialup.hangUps, std::vector<std::string>{"attempt 1"});
+    EXPECT_EQ(FileText(server.RootFile("index.html")), "home");
+}
+
+TEST_F(TaskThreadDialupTest, AConnectionThatWasUpIsUsedAndLeftUp) {
+    m_dialup.active = {"Home DSL"};
+    Set(kProject, project_key::script2filename, "online.scp");
+    Script(kProject, "online.scp", "&html(\"news.html\"){news}");
+    const std::vector<std::string> events = Run({TaskJob{TASK_PUBLISH, 0, "", kNoRequester}});
+    EXPECT_EQ(events.back(), "Publish operation complete.");
+    EXPECT_TRUE(m_dialup.dials.empty());
+    EXPECT_TRUE(m_dialup.hangUps.empty());
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/html/news.html"), "news");
+}
+
+TEST_F(TaskThreadDialupTest, PublishWithNothingToUploadAndNoOnlineScriptDoesNotDial) {
+    Set(kProject, project_key::ftpcheck, 1);
+    Set(kProject, project_key::uploadchg, UPLOAD_CHANGED_ONLY);
+    const std::vector<std::string> events = Run({TaskJob{TASK_PUBLISH, 0, "", kNoRequester}});
+    EXPECT_EQ(events.back(), "Publish operation complete.");
+    EXPECT_TRUE(m_dialup.dials.empty());
 }
 
 }  // namespace

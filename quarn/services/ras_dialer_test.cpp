@@ -6,43 +6,13 @@
 #include "quarn/services/notifications.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
+#include "quarn/services/testing/fake_dialup_backend.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
-
-// A dial-up service on cue. Attempt n (from 1) answers outcomes[n-1], failing beyond the list,
-// and names its connection "attempt n".
-class FakeDialupBackend : public platform::DialupBackend {
-public:
-    bool Present() const override { return true; }
-    int ListActive(Names& names) override {
-        names = active;
-        return listFails ? 0 : 1;
-    }
-    int ListEntries(Names& names) override {
-        names = active;
-        return 1;
-    }
-    int Dial(const platform::DialRequest& request, platform::DialupHandle& handle) override {
-        dials.push_back(request);
-        const std::size_t attempt = dials.size();
-        handle = "attempt " + std::to_string(attempt);
-        if (static_cast<int>(attempt) == cancelDuringAttempt) g_bCancelRequested = true;
-        return attempt <= outcomes.size() ? outcomes[attempt - 1] : 0;
-    }
-    void HangUp(const platform::DialupHandle& handle) override {
-        if (handle) hangUps.push_back(*handle);
-    }
-
-    Names active;
-    bool listFails = false;
-    std::vector<int> outcomes;
-    int cancelDuringAttempt = 0;
-    std::vector<platform::DialRequest> dials;
-    Names hangUps;
-};
+using services_testing::FakeDialupBackend;
 
 class RasDialerTest : public testing::Test {
 protected:
