@@ -36,6 +36,10 @@ void ChildSpawn::Open(int target, const char* path, int flags) {
         m_bReady && ::posix_spawn_file_actions_addopen(&m_actions, target, path, flags, 0) == 0;
 }
 
+void ChildSpawn::ChangeDirectory(const std::string& dir) {
+    m_bReady = m_bReady && ::posix_spawn_file_actions_addchdir_np(&m_actions, dir.c_str()) == 0;
+}
+
 std::optional<pid_t> ChildSpawn::Start(const std::string& program,
                                        const std::vector<std::string>& argv) {
     m_bReady =

@@ -25,6 +25,8 @@ public:
     void Redirect(int fd, int target);
     // The child's descriptor `target` is `path` opened with `flags`.
     void Open(int target, const char* path, int flags);
+    // The child changes into `dir` after the redirections.
+    void ChangeDirectory(const std::string& dir);
 
     // Starts `program` (looked up on PATH when it holds no '/') with `argv` and this process's
     // environment. The child's process id, or nullopt when it could not be started.

@@ -94,5 +94,60 @@ TEST_F(ShellCommandTest, TheShellInheritsNoDescriptorsOrIgnoredSignals) {
     EXPECT_EQ(std::stoull(ignored.substr(7), nullptr, 16) & (1ull << (SIGPIPE - 1)), 0u) << ignored;
 }
 
+std::string ReadAll(PipedShellCommand& command) {
+    std::string output;
+    char chunk[7];  // small, so that lines arrive in pieces
+    for (;;) {
+        const ssize_t got = command.Read(chunk, sizeof chunk);
+        if (got <= 0) return got == 0 ? output : output + "<read failed>";
+        output.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+TEST_F(ShellCommandTest, APipedCommandsOutputAndErrorArriveThroughOnePipe) {
+    PipedShellCommand command;
+    ASSERT_EQ(command.Start("echo out; echo err >&2; cat; pwd", m_dir),
+              PipedShellCommand::StartFailure::kNone);
+    // cat ends at once: the command's input is at its end.
+    EXPECT_EQ(ReadAll(command), "out\nerr\n" + fs::canonical(m_dir).string() + "\n");
+    EXPECT_EQ(command.Finish(), 0);
+    EXPECT_EQ(command.Finish(), -1);
+}
+
+TEST_F(ShellCommandTest, APipedCommandStartsInTheCurrentDirectoryOrFailsOnABadOne) {
+    PipedShellCommand here;
+    ASSERT_EQ(here.Start("pwd; exit 3", ""), PipedShellCommand::StartFailure::kNone);
+    EXPECT_EQ(ReadAll(here), fs::current_path().string() + "\n");
+    EXPECT_EQ(here.Finish(), 3);
+
+    PipedShellCommand nowhere;
+    EXPECT_EQ(nowhere.Start("pwd", File("missing")), PipedShellCommand::StartFailure::kSpawn);
+    EXPECT_EQ(nowhere.Finish(), -1);
+}
+
+// A reader that stops early must not wait for ever on a command that goes on writing.
+TEST_F(ShellCommandTest, FinishingEndsACommandThatStillWrites) {
+    PipedShellCommand command;
+    ASSERT_EQ(command.Start("yes", ""), PipedShellCommand::StartFailure::kNone);
+    char chunk[16];
+    EXPECT_GT(command.Read(chunk, sizeof chunk), 0);
+    EXPECT_EQ(command.Finish(), 128 + SIGPIPE);
+}
+
+// With standard input closed, pipe() hands out descriptor 0; the child must still get the
+// right ends on 0, 1 and 2.
+TEST_F(ShellCommandTest, APipedCommandIsWiredRightWithOurStandardInputClosed) {
+    const int saved = ::dup(STDIN_FILENO);
+    ASSERT_GE(saved, 0);
+    ::close(STDIN_FILENO);
+    PipedShellCommand command;
+    const auto started = command.Start("cat; echo done", "");
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
+    ASSERT_EQ(started, PipedShellCommand::StartFailure::kNone);
+    EXPECT_EQ(ReadAll(command), "done\n");
+    EXPECT_EQ(command.Finish(), 0);
+}
+
 }  // namespace
 }  // namespace platform

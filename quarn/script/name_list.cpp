@@ -7,6 +7,12 @@
 #include "quarn/script/file_bytes.h"
 #include "quarn/script/output_path.h"
 
+std::string ListEntry(std::string_view name) {
+    std::string entry(name);
+    entry += "\r\n";
+    return entry;
+}
+
 ListFileRead ReadListFile(const std::string& path, std::string& bytes) {
     switch (ReadFileBytes(path, bytes)) {
         case FileBytesRead::kRead:

@@ -18,6 +18,9 @@ enum class ListFileRead { kRead, kMissing, kFailed };
 // be read or is not a plain file (a directory, a device).
 ListFileRead ReadListFile(const std::string& path, std::string& bytes);
 
+// The entry of `name` in an output or change list: the name and CR LF.
+std::string ListEntry(std::string_view name);
+
 std::string_view TrimTrailingSpace(std::string_view text);
 
 // The non-blank lines of `text` (a last line without LF counts), each without its trailing white

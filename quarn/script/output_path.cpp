@@ -24,6 +24,11 @@ std::optional<std::string> NormaliseOutputName(std::string_view name) {
     return result;
 }
 
+std::optional<std::string> CheckedOutputName(std::string_view name) {
+    if (name.starts_with("./") || name.starts_with(".\\")) return std::nullopt;
+    return NormaliseOutputName(name);
+}
+
 std::string PathBelowRoot(std::string_view root, std::string_view name) {
     std::string path(name);
     std::replace(path.begin(), path.end(), '\\', '/');

@@ -15,6 +15,10 @@
 // and a name that leaves nothing ("", ".", "./"), which would be the root itself.
 std::optional<std::string> NormaliseOutputName(std::string_view name);
 
+// A name a script or the external parser writes below the HTML root, normalised; nullopt when it
+// is refused: it starts with "./" or ".\", or NormaliseOutputName refuses it.
+std::optional<std::string> CheckedOutputName(std::string_view name);
+
 // `name` resolved against `root` (the HTML root, or the project directory for the list files):
 // "\" separates like "/", an absolute name stays absolute, and nothing is normalised or checked.
 std::string PathBelowRoot(std::string_view root, std::string_view name);

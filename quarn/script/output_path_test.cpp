@@ -75,4 +75,19 @@ TEST(OutputPathTest, ResolvesPathsBelowTheRoot) {
     }
 }
 
+TEST(OutputPathTest, ChecksNamesThatScriptsWrite) {
+    struct Row {
+        const char* name;
+        std::optional<std::string> expected;
+    };
+    const Row rows[] = {
+        {"a\\b.html", "a/b.html"},   {".hidden", ".hidden"},      {"./a.html", std::nullopt},
+        {".\\a.html", std::nullopt}, {"../a.html", std::nullopt}, {"/a.html", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(CheckedOutputName(row.name), row.expected);
+    }
+}
+
 }  // namespace

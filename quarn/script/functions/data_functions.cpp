@@ -13,6 +13,7 @@
 #include "quarn/script/file_replacement.h"
 #include "quarn/script/functions/function_support.h"
 #include "quarn/script/memory_guard.h"
+#include "quarn/script/name_list.h"
 #include "quarn/script/output_change.h"
 #include "quarn/script/output_path.h"
 #include "shared/output_buffer.h"

@@ -1,12 +1,10 @@
 #include "quarn/script/functions/function_support.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "platform/ascii.h"
 #include "quarn/script/number_text.h"
-#include "quarn/script/output_path.h"
+#include "quarn/script/output_page.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -53,12 +51,6 @@ int EvalIntArg(CScriptInterpreter& interp, std::string_view raw, int& value) {
     return 1;
 }
 
-std::string ListEntry(std::string_view name) {
-    std::string entry(name);
-    entry += "\r\n";
-    return entry;
-}
-
 std::string Quoted(std::string_view text) {
     std::string quoted = "\"";
     quoted += text;
@@ -66,16 +58,9 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
-std::optional<std::string> CheckedOutputName(std::string_view name) {
-    if (name.starts_with("./") || name.starts_with(".\\")) return std::nullopt;
-    return NormaliseOutputName(name);
-}
-
 int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root) {
     root = interp.HtmlRootDir();
-    // "<root>/." resolves only through a directory that can be entered, and X_OK asks for
-    // entering it: the test of changing into it, in one call.
-    if (::access((root + "/.").c_str(), X_OK) != 0) {
+    if (!CanEnterDirectory(root)) {
         Fail(interp, kHtmlRootUnusable);
         return 0;
     }

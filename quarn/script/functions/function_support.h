@@ -4,7 +4,6 @@
 // root. Every operation that returns an int returns 1 or 0 and leaves its message in the
 // interpreter's m_strMessage.
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,14 +30,9 @@ const std::string& Arg(const CScriptInterpreter& interp, int index);
 // m_strMessage. 0 with the evaluator's message.
 int EvalIntArg(CScriptInterpreter& interp, std::string_view raw, int& value);
 int EvalDoubleArg(CScriptInterpreter& interp, std::string_view raw, double& value);
-// The entry of a name in an output or change list: the name and CR LF.
-std::string ListEntry(std::string_view name);
 // The text in double quotes, as the run listing shows names.
 std::string Quoted(std::string_view text);
 
-// A name a function writes below the HTML root, normalised; nullopt when it is refused: it
-// starts with "./" or ".\", or NormaliseOutputName refuses it.
-std::optional<std::string> CheckedOutputName(std::string_view name);
 // The HTML root in `root`, when it is a directory the process can enter; else 0 with ERROR 94.
 int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root);
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <optional>
 #include <string>
 
 #include "quarn/script/script_interpreter.h"
@@ -67,21 +66,6 @@ TEST(FunctionSupport, EvaluatesNumberArguments) {
     EXPECT_EQ(EvalIntArg(interp, "1+", untouched), 0);
     EXPECT_EQ(untouched, 5);
     EXPECT_NE(interp.m_strMessage, "");
-}
-
-TEST(FunctionSupport, ChecksOutputNames) {
-    struct Row {
-        const char* name;
-        std::optional<std::string> expected;
-    };
-    const Row rows[] = {
-        {"a\\b.html", "a/b.html"},   {".hidden", ".hidden"},      {"./a.html", std::nullopt},
-        {".\\a.html", std::nullopt}, {"../a.html", std::nullopt}, {"/a.html", std::nullopt},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(CheckedOutputName(row.name), row.expected);
-    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "quarn/script/file_replacement.h"
 #include "quarn/script/functions/function_support.h"
+#include "quarn/script/name_list.h"
 #include "quarn/script/output_change.h"
 #include "quarn/script/output_path.h"
 #include "quarn/services/program_context.h"
@@ -82,15 +83,6 @@ void ApplyHtmlFlags(CScriptInterpreter& interp, int flags) {
         interp.m_nLineMode = 1;
     }
     interp.m_bEntities = (flags & CFnHtml::kHiAscii) ? 1 : 0;
-}
-
-void Compact(COutputBuffer& buffer, int flags) {
-    if (flags & CFnHtml::kFormatNone) return;
-    if (flags & CFnHtml::kFormatCr) {
-        buffer.CompactLinesKeepTabs();
-    } else {
-        buffer.CompactLines();
-    }
 }
 
 bool CopyFile(const CReadOnlyFile& source, const std::string& target) {
@@ -176,16 +168,12 @@ ScriptResult CFnHtml::Execute() {
     }
     if (result == script_result::kFailed) return script_result::kFailed;
     if (result == script_result::kDone) return Fail(interp, 79);
-    Compact(buffer, flags);
+    CompactPage(buffer, flags);
 
     std::string root;
     if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
-    const std::string path = root + "/" + *normal;
-    if (!OutputUnchanged(path, buffer.GetWrittenText())) {
-        if (!CFileReplacement::ReplaceWith(path, buffer.GetWrittenText())) {
-            return Fail(interp, 81);
-        }
-        interp.m_astrChgFiles.push_back(ListEntry(*normal));
+    if (!StorePage(root, *normal, buffer.GetWrittenText(), interp.m_astrChgFiles)) {
+        return Fail(interp, 81);
     }
     interp.WriteList("HTML file " + Quoted(name) + " closed\r\n");
     return result;

@@ -11,14 +11,15 @@
 
 #include <string>
 
+#include "quarn/script/output_page.h"
 #include "quarn/script/script_interpreter.h"
 
 // html (name [, flags]), a block: collects the block's output and writes it to the page `name`.
 class CFnHtml {
 public:
     // Flag values of the second argument (the expression words of the same names).
-    static constexpr int kFormatCr = 1;    // compaction B: leading tabs stay
-    static constexpr int kFormatNone = 2;  // no compaction; wins over kFormatCr
+    static constexpr int kFormatCr = kPageFormatCr;
+    static constexpr int kFormatNone = kPageFormatNone;
     static constexpr int kCr2Br = 4;       // line mode 1: "<BR>" before each CR of a value
     static constexpr int kCr2BrStrip = 8;  // line mode 2: CR dropped, LF becomes "<BR>"
     static constexpr int kHiAscii = 64;    // values as character references

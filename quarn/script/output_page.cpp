@@ -1,0 +1,32 @@
+#include "quarn/script/output_page.h"
+
+#include <unistd.h>
+
+#include "quarn/script/file_replacement.h"
+#include "quarn/script/name_list.h"
+#include "quarn/script/output_change.h"
+#include "shared/output_buffer.h"
+
+void CompactPage(COutputBuffer& page, int flags) {
+    if (flags & kPageFormatNone) return;
+    if (flags & kPageFormatCr) {
+        page.CompactLinesKeepTabs();
+    } else {
+        page.CompactLines();
+    }
+}
+
+bool CanEnterDirectory(const std::string& dir) {
+    // "<dir>/." resolves only through a directory, and X_OK asks for entering it: the test of
+    // changing into it, in one call.
+    return ::access((dir + "/.").c_str(), X_OK) == 0;
+}
+
+bool StorePage(const std::string& root, const std::string& normalName, std::string_view page,
+               std::vector<std::string>& changedFiles) {
+    const std::string path = root + "/" + normalName;
+    if (OutputUnchanged(path, page)) return true;
+    if (!CFileReplacement::ReplaceWith(path, page)) return false;
+    changedFiles.push_back(ListEntry(normalName));
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Finishing a generated page. The html built-in and the external parser's openfile both collect
+// a page in a COutputBuffer and end it here, so both compact, compare and write it alike.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class COutputBuffer;
+
+// Flag bits of a page (the expression words formatcr and formatnone).
+inline constexpr int kPageFormatCr = 1;    // compaction B: leading tabs stay
+inline constexpr int kPageFormatNone = 2;  // no compaction; wins over kPageFormatCr
+
+// Compaction A without either flag, B with kPageFormatCr alone, none with kPageFormatNone.
+void CompactPage(COutputBuffer& page, int flags);
+
+// True when this process can enter the directory `dir` (the HTML root before a page is written).
+bool CanEnterDirectory(const std::string& dir);
+
+// Writes `page` to the file `normalName` (normalised, output_path.h) below `root`, unless the file
+// holds exactly these bytes already and resetupload is 0; a written page's list entry is added to
+// `changedFiles`. False when the file cannot be written: the old file stays whole and nothing is
+// recorded.
+bool StorePage(const std::string& root, const std::string& normalName, std::string_view page,
+               std::vector<std::string>& changedFiles);
