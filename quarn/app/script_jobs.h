@@ -8,7 +8,9 @@
 #include "platform/message_queue.h"
 
 // Posts the status line "Running script file " + the quoted file name, then runs the script at
-// `path` (relative to the project directory unless absolute) at nesting `level`. Returns 1 or
-// 0; `result` holds the run's final text ("Script execution complete." or the error).
+// `path` (relative to the project directory unless absolute) at nesting `level`: with the
+// project key useexternalscript through the external parser (scriptexec), else with the
+// interpreter. Returns 1 or 0; `result` holds the run's final text ("Script execution
+// complete." or the error).
 int RunScriptFile(platform::MessageQueue& window, std::string_view path, int level,
                   std::string& result);

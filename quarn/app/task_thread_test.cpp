@@ -240,6 +240,18 @@ TEST_F(TaskThreadTest, AutoPublishPublishesTheChosenProjectForTheJobOnly) {
     EXPECT_TRUE(log[0].ends_with("  <shop> Script execution complete.")) << log[0];
 }
 
+TEST_F(TaskThreadTest, TheExternalParserRunsScriptsWhenTheProjectSaysSo) {
+    // The parser passes its script through, so the tagged lines open and close the page.
+    Script(kProject, "ext.scp",
+           "<quarn openfile(\"ext.html\")>\nfrom the parser\n<quarn closefile>\n<quarn end>\n");
+    Set(kProject, project_key::useexternalscript, 1);
+    Set(kProject, project_key::scriptexec, "/bin/sh " EXT_PARSER_DIR "/emit_script.sh");
+    const std::vector<std::string> events = Run({RunJob("ext.scp")});
+    EXPECT_EQ(events.back(), kComplete);
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/html/ext.html"), "from the parser\r\n");
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/htmlgen.log"), "ext.html\r\n");
+}
+
 TEST_F(TaskThreadTest, AJobHoldsTheProjectLockFromBusyToIdle) {
     Script(kProject, "a.scp", "&html(\"a.html\"){A}");
     bool lockedWhileBusy = false;
