@@ -2,25 +2,19 @@
 // program directory of its own, with what it printed, its exit status and the server's files
 // compared byte for byte.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "quarn/app/app_test_support.h"
 #include "tests/fixtures/ftp_server.h"
+#include "tests/fixtures/program_process.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/text.h"
@@ -28,93 +22,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using fixtures::SpawnOutput;
-using fixtures::SpawnProgram;
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kRunLimit = std::chrono::seconds(60);
-
-// One run of quarn, started by Start(): its standard output is read line by line as it comes,
-// its standard error goes to a file. The process is killed if the test leaves it running.
-class QuarnRun {
-public:
-    QuarnRun() = default;
-    ~QuarnRun() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_out >= 0) ::close(m_out);
-    }
-    QuarnRun(const QuarnRun&) = delete;
-    QuarnRun& operator=(const QuarnRun&) = delete;
-
-    // Starts `program` with `args` in `dir`; the error text when it could not start.
-    std::string Start(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& dir, const std::vector<std::string>& env,
-                      const std::string& errPath) {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) return std::string("pipe: ") + std::strerror(errno);
-        SpawnOutput output;
-        output.stdoutFd = out[1];
-        output.stderrPath = errPath;
-        const int spawned = SpawnProgram(program, args, dir, env, output, m_pid);
-        ::close(out[1]);
-        m_out = out[0];
-        if (spawned != 0) {
-            m_pid = -1;
-            return program + ": " + std::strerror(spawned);
-        }
-        return "";
-    }
-
-    // The next whole line of standard output without its line end; false at its end or when
-    // none came before `deadline`.
-    bool ReadLine(std::string& line, Clock::time_point deadline) {
-        for (;;) {
-            const std::size_t end = m_buffer.find('\n');
-            if (end != std::string::npos) {
-                line = m_buffer.substr(0, end);
-                m_buffer.erase(0, end + 1);
-                return true;
-            }
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0) return false;
-            pollfd ready{m_out, POLLIN, 0};
-            const int polled = ::poll(&ready, 1, static_cast<int>(left.count()));
-            if (polled < 0 && errno == EINTR) continue;
-            if (polled <= 0) return false;
-            char block[4096];
-            const ssize_t got = ::read(m_out, block, sizeof block);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            m_buffer.append(block, static_cast<std::size_t>(got));
-        }
-    }
-
-    void Signal(int number) const { ::kill(m_pid, number); }
-
-    // Reads standard output to its end into `lines` and waits for the exit; the exit status,
-    // or -1 when the program did not end normally before `deadline` (it is then killed).
-    int Finish(std::vector<std::string>& lines, Clock::time_point deadline) {
-        std::string line;
-        while (ReadLine(line, deadline))
-            lines.push_back(line);
-        int status = 0;
-        pid_t done = 0;
-        while ((done = ::waitpid(m_pid, &status, WNOHANG)) == 0 && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (done == 0) return -1;
-        m_pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-    std::string m_buffer;
-};
 
 // Every file (path -> bytes) and directory (path -> "<dir>") below `root`.
 std::map<std::string, std::string> Tree(const std::string& root) {
@@ -172,7 +82,7 @@ protected:
     }
 
     // Starts `quarn /p default` in the program directory.
-    void Start(QuarnRun& run) const {
+    void Start(fixtures::ProgramProcess& run) const {
         std::vector<std::string> env{"TZ=UTC", "LC_ALL=C", "HOME=" + m_programDir.Path(),
                                      "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()};
         for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
@@ -184,7 +94,7 @@ protected:
         ASSERT_EQ(error, "");
     }
     Outcome Publish() const {
-        QuarnRun run;
+        fixtures::ProgramProcess run;
         Outcome outcome;
         Start(run);
         outcome.status = run.Finish(outcome.lines, Clock::now() + kRunLimit);
@@ -264,7 +174,7 @@ TEST_F(PublishEndToEndTest, AnInterruptDuringTheRetryPauseCancelsTheJob) {
     if (!server.IsRunning()) GTEST_SKIP() << server.FailureReason();
     // No limit on attempts, and a minute between them.
     WriteSettings(server, "ftpretry=0\r\nftpretrypause=1\r\n");
-    QuarnRun run;
+    fixtures::ProgramProcess run;
     Start(run);
     Lines lines;
     std::string line;
