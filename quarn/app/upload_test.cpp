@@ -126,42 +126,34 @@ protected:
     // Runs `job` on a thread of its own while this thread stands in for the main window.
     UploadRun Drive(const std::function<int(platform::MessageQueue*, std::string&)>& job,
                     const WindowHooks& hooks) const {
-        platform::MessageQueue window;
         UploadRun run;
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            run.ok = job(&window, run.message);
-            done = true;
-        });
         int statusLines = 0;
         int updates = 0;
-        platform::PostedMessage message;
-        while (!done || window.TryTake(message)) {
-            if (!done && !window.WaitTake(message, std::chrono::milliseconds(10))) continue;
-            if (message.message != WM_FRAMENOTIFY) continue;
-            switch (message.wParam) {
-                case FRAME_STATUS_TEXT:
-                    if (hooks.beforeStatus) hooks.beforeStatus(statusLines);
-                    ++statusLines;
-                    run.events.push_back("status " + g_szStatusMailbox.Take());
-                    break;
-                case FRAME_PROGRESS_OPEN:
-                    run.events.push_back("open");
-                    break;
-                case FRAME_PROGRESS_CLOSE:
-                    run.events.push_back("close");
-                    break;
-                case FRAME_PROGRESS_UPDATE:
-                    run.events.push_back("update " + std::to_string(g_nProgressPos) + " " +
-                                         g_szProgressText.Get());
-                    if (hooks.afterUpdate) hooks.afterUpdate(updates);
-                    ++updates;
-                    break;
-                default:
-                    run.events.push_back("code " + std::to_string(message.wParam));
-            }
-        }
-        worker.join();
+        DriveJob([&](platform::MessageQueue& window) { run.ok = job(&window, run.message); },
+                 [&](const platform::PostedMessage& message) {
+                     if (message.message != WM_FRAMENOTIFY) return;
+                     switch (message.wParam) {
+                         case FRAME_STATUS_TEXT:
+                             if (hooks.beforeStatus) hooks.beforeStatus(statusLines);
+                             ++statusLines;
+                             run.events.push_back("status " + g_szStatusMailbox.Take());
+                             break;
+                         case FRAME_PROGRESS_OPEN:
+                             run.events.push_back("open");
+                             break;
+                         case FRAME_PROGRESS_CLOSE:
+                             run.events.push_back("close");
+                             break;
+                         case FRAME_PROGRESS_UPDATE:
+                             run.events.push_back("update " + std::to_string(g_nProgressPos) + " " +
+                                                  g_szProgressText.Get());
+                             if (hooks.afterUpdate) hooks.afterUpdate(updates);
+                             ++updates;
+                             break;
+                         default:
+                             run.events.push_back("code " + std::to_string(message.wParam));
+                     }
+                 });
         return run;
     }
     UploadRun RunAttempt(int type, const WindowHooks& hooks = {}) const {
