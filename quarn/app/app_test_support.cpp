@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "quarn/app/project_paths.h"
 #include "quarn/services/program_context.h"
@@ -43,4 +46,23 @@ void PutFile(const std::string& path, std::string_view content) {
 
 std::string FileText(const std::string& path) {
     return fixtures::ReadTextFile(path).value_or("<missing>");
+}
+
+void DriveJob(const std::function<void(platform::MessageQueue&)>& job,
+              const std::function<void(const platform::PostedMessage&)>& handle) {
+    platform::MessageQueue window;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        job(window);
+        done = true;
+    });
+    // Every post happens before `done` is set, so once it is, what the queue holds is all that
+    // is left. A message is handled only when a take returned it.
+    platform::PostedMessage message;
+    while (!done) {
+        if (window.WaitTake(message, std::chrono::milliseconds(10))) handle(message);
+    }
+    while (window.TryTake(message))
+        handle(message);
+    worker.join();
 }

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/message_queue.h"
 #include "tests/fixtures/temp_dir.h"
 
 class ProgramDirTest : public testing::Test {
@@ -31,3 +33,9 @@ private:
 void PutFile(const std::string& path, std::string_view content);
 // The whole file, or "<missing>".
 std::string FileText(const std::string& path);
+
+// Runs `job` on a thread of its own while the calling thread stands in for the main window:
+// `handle` gets every message the job posts, each once and in order, those still queued when
+// the job returns too. Returns after the job's thread has ended.
+void DriveJob(const std::function<void(platform::MessageQueue&)>& job,
+              const std::function<void(const platform::PostedMessage&)>& handle);

@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "quarn/app/app_test_support.h"
 #include "quarn/app/project_paths.h"
@@ -36,24 +33,17 @@ protected:
         m_message.clear();
         return PrepareCommandLineJob(line, "/start/dir", m_job, m_message);
     }
-    // Runs the job here, collecting the status lines it posts.
+    // Runs the job, collecting the status lines it posts.
     int Run() {
         m_lines.clear();
-        platform::MessageQueue window;
         std::string result;
-        // PostStatusText waits for an empty mailbox, so lines are taken as they are posted.
-        std::atomic<bool> done{false};
-        std::thread reader([&] {
-            platform::PostedMessage message;
-            while (!done || window.TryTake(message)) {
-                if (!window.WaitTake(message, std::chrono::milliseconds(10))) continue;
+        int ok = 0;
+        DriveJob(
+            [&](platform::MessageQueue& window) { ok = RunCommandLineJob(m_job, window, result); },
+            [&](const platform::PostedMessage& message) {
                 if (message.wParam == FRAME_STATUS_TEXT)
                     m_lines.push_back(g_szStatusMailbox.Take());
-            }
-        });
-        const int ok = RunCommandLineJob(m_job, window, result);
-        done = true;
-        reader.join();
+            });
         m_lines.push_back(result);
         return ok;
     }

@@ -182,6 +182,7 @@ TEST_F(PublishEndToEndTest, AnInterruptDuringTheRetryPauseCancelsTheJob) {
         lines.push_back(line);
         if (line == "Upload failed! Pausing before re-try...") break;
     }
+    ASSERT_FALSE(lines.empty()) << FileText(ErrPath());
     ASSERT_EQ(lines.back(), "Upload failed! Pausing before re-try...") << FileText(ErrPath());
     const Clock::time_point interrupted = Clock::now();
     run.Signal(SIGINT);

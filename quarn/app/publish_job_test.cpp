@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "quarn/app/app_test_support.h"
@@ -89,22 +87,15 @@ protected:
     // returns the job cannot post another line.
     static JobRun Drive(const std::function<int(platform::MessageQueue&, std::string&)>& job,
                         const std::function<void(int)>& beforeTake = {}) {
-        platform::MessageQueue window;
         JobRun run;
         std::string result;
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            run.ok = job(window, result);
-            done = true;
-        });
-        platform::PostedMessage message;
-        while (!done || window.TryTake(message)) {
-            if (!done && !window.WaitTake(message, std::chrono::milliseconds(10))) continue;
-            if (message.message != WM_FRAMENOTIFY || message.wParam != FRAME_STATUS_TEXT) continue;
-            if (beforeTake) beforeTake(static_cast<int>(run.lines.size()));
-            run.lines.push_back(g_szStatusMailbox.Take());
-        }
-        worker.join();
+        DriveJob([&](platform::MessageQueue& window) { run.ok = job(window, result); },
+                 [&](const platform::PostedMessage& message) {
+                     if (message.message != WM_FRAMENOTIFY || message.wParam != FRAME_STATUS_TEXT)
+                         return;
+                     if (beforeTake) beforeTake(static_cast<int>(run.lines.size()));
+                     run.lines.push_back(g_szStatusMailbox.Take());
+                 });
         run.lines.push_back(result);
         return run;
     }

@@ -37,6 +37,19 @@ struct UploadRun {
     std::vector<std::string> events;
 };
 
+// `events` with every progress update but the last cut to "update". The window reads position
+// and caption when it handles an update, and the job, which does not wait for it, may have moved
+// them on to a later file by then; only the last update is sure to show its own.
+// ProgressCountsTheFilesInOrder holds the job until each update was read.
+std::vector<std::string> WithOnlyTheLastUpdateShown(std::vector<std::string> events) {
+    const auto isUpdate = [](const std::string& event) { return event.starts_with("update "); };
+    const auto last = std::find_if(events.rbegin(), events.rend(), isUpdate);
+    for (auto it = last; it != events.rend(); ++it) {
+        if (it != last && isUpdate(*it)) *it = "update";
+    }
+    return events;
+}
+
 // Bytes that differ at every offset, so a block sent twice or left out shows.
 std::string Binary(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
@@ -126,42 +139,34 @@ protected:
     // Runs `job` on a thread of its own while this thread stands in for the main window.
     UploadRun Drive(const std::function<int(platform::MessageQueue*, std::string&)>& job,
                     const WindowHooks& hooks) const {
-        platform::MessageQueue window;
         UploadRun run;
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            run.ok = job(&window, run.message);
-            done = true;
-        });
         int statusLines = 0;
         int updates = 0;
-        platform::PostedMessage message;
-        while (!done || window.TryTake(message)) {
-            if (!done && !window.WaitTake(message, std::chrono::milliseconds(10))) continue;
-            if (message.message != WM_FRAMENOTIFY) continue;
-            switch (message.wParam) {
-                case FRAME_STATUS_TEXT:
-                    if (hooks.beforeStatus) hooks.beforeStatus(statusLines);
-                    ++statusLines;
-                    run.events.push_back("status " + g_szStatusMailbox.Take());
-                    break;
-                case FRAME_PROGRESS_OPEN:
-                    run.events.push_back("open");
-                    break;
-                case FRAME_PROGRESS_CLOSE:
-                    run.events.push_back("close");
-                    break;
-                case FRAME_PROGRESS_UPDATE:
-                    run.events.push_back("update " + std::to_string(g_nProgressPos) + " " +
-                                         g_szProgressText.Get());
-                    if (hooks.afterUpdate) hooks.afterUpdate(updates);
-                    ++updates;
-                    break;
-                default:
-                    run.events.push_back("code " + std::to_string(message.wParam));
-            }
-        }
-        worker.join();
+        DriveJob([&](platform::MessageQueue& window) { run.ok = job(&window, run.message); },
+                 [&](const platform::PostedMessage& message) {
+                     if (message.message != WM_FRAMENOTIFY) return;
+                     switch (message.wParam) {
+                         case FRAME_STATUS_TEXT:
+                             if (hooks.beforeStatus) hooks.beforeStatus(statusLines);
+                             ++statusLines;
+                             run.events.push_back("status " + g_szStatusMailbox.Take());
+                             break;
+                         case FRAME_PROGRESS_OPEN:
+                             run.events.push_back("open");
+                             break;
+                         case FRAME_PROGRESS_CLOSE:
+                             run.events.push_back("close");
+                             break;
+                         case FRAME_PROGRESS_UPDATE:
+                             run.events.push_back("update " + std::to_string(g_nProgressPos) + " " +
+                                                  g_szProgressText.Get());
+                             if (hooks.afterUpdate) hooks.afterUpdate(updates);
+                             ++updates;
+                             break;
+                         default:
+                             run.events.push_back("code " + std::to_string(message.wParam));
+                     }
+                 });
         return run;
     }
     UploadRun RunAttempt(int type, const WindowHooks& hooks = {}) const {
@@ -289,11 +294,11 @@ TEST_F(UploadTest, ChangedOnlySendsWhatTheChangeListsName) {
         std::string(kMoving),
         "status Creating directory \"new\"",
         "open",
-        "update 0 Uploading file 1 of 2  (b.html)",
+        "update",
         "update 50 Uploading file 2 of 2  (new/c.html)",
         "close",
     };
-    EXPECT_EQ(run.events, events);
+    EXPECT_EQ(WithOnlyTheLastUpdateShown(run.events), events);
 }
 
 TEST_F(UploadTest, ChangedOnlyWithOnlyDirectoriesCreatesThem) {
@@ -730,7 +735,7 @@ TEST_F(UploadTest, CleaningDeletesExactlyTheStaleServerFiles) {
         std::string(kMoving),
         "status Creating directory \"stay\"",
         "open",
-        "update 0 Uploading file 1 of 2  (my page.html)",
+        "update",
         "update 50 Uploading file 2 of 2  (keep.html)",
         "status Deleting old files from web server.",
         "status Deleting \"page.html\"",
@@ -740,7 +745,7 @@ TEST_F(UploadTest, CleaningDeletesExactlyTheStaleServerFiles) {
         "status Removing directory \"sub\"",
         "close",
     };
-    EXPECT_EQ(run.events, events);
+    EXPECT_EQ(WithOnlyTheLastUpdateShown(run.events), events);
     EXPECT_EQ(ProjectText("htmlgen.old"), Lines({"my page.html", "keep.html"}));
     EXPECT_EQ(ProjectText("dirgen.old"), Lines({"stay"}));
 }

@@ -55,6 +55,13 @@ protected:
         return shown;
     }
 
+    // Until the poster has either finished or is blocked on the full slot: its state decides
+    // which, not how long it was given.
+    static void WaitUntilPostedOrWaiting(const std::atomic<bool>& posted) {
+        while (!posted && g_szStatusMailbox.WaitingWriters() == 0)
+            std::this_thread::yield();
+    }
+
     platform::MessageQueue window;
 };
 
@@ -65,7 +72,7 @@ TEST_F(StatusMailboxTest, SecondLineWaitsUntilTheFirstIsShown) {
         PostStatusText(window, "second");
         second_posted = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    WaitUntilPostedOrWaiting(second_posted);
     EXPECT_FALSE(second_posted);  // the slot is still full
     EXPECT_EQ(Drain(2), (std::vector<std::string>{"first", "second"}));
     poster.join();
@@ -82,7 +89,7 @@ TEST_F(StatusMailboxTest, EmptyLineHoldsTheSlotToo) {
         PostStatusText(window, "second");
         second_posted = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    WaitUntilPostedOrWaiting(second_posted);
     EXPECT_FALSE(second_posted);
     EXPECT_EQ(Drain(2), (std::vector<std::string>{"", "second"}));
     poster.join();

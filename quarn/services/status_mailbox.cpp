@@ -9,8 +9,12 @@ void CStatusMailbox::Put(std::string text) {
     std::unique_lock lock(m_mutex);
     // A Take() wakes the waiter at once; the 100 ms step only bounds how long a missed wake-up
     // can delay it.
-    while (m_bFull)
-        m_emptied.wait_for(lock, std::chrono::milliseconds(100));
+    if (m_bFull) {
+        ++m_nWaitingWriters;
+        while (m_bFull)
+            m_emptied.wait_for(lock, std::chrono::milliseconds(100));
+        --m_nWaitingWriters;
+    }
     m_text = std::move(text);
     m_bFull = true;
 }
@@ -29,4 +33,9 @@ std::string CStatusMailbox::Take() {
 bool CStatusMailbox::IsEmpty() const {
     std::lock_guard lock(m_mutex);
     return !m_bFull;
+}
+
+int CStatusMailbox::WaitingWriters() const {
+    std::lock_guard lock(m_mutex);
+    return m_nWaitingWriters;
 }

@@ -17,10 +17,13 @@ public:
     // The main window's side: takes the line and frees the slot. "" when empty.
     std::string Take();
     bool IsEmpty() const;
+    // How many Put() calls wait for the slot to empty: each of them is blocked until a Take().
+    int WaitingWriters() const;
 
 private:
     mutable std::mutex m_mutex;
     std::condition_variable m_emptied;
     std::string m_text;
     bool m_bFull = false;  // a line waits, possibly an empty one
+    int m_nWaitingWriters = 0;
 };

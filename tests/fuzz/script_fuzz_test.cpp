@@ -15,6 +15,7 @@
 
 #include "quarn/script/script_interpreter.h"
 #include "quarn/script/testing/script_test_support.h"
+#include "tests/fixtures/case_directories.h"
 #include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/text.h"
@@ -127,27 +128,41 @@ struct GoldenScript {
     std::string text;  // with "@DSN@" left in
 };
 
+struct GoldenScriptList {
+    std::vector<GoldenScript> scripts;
+    std::string error;  // why no script could be found
+};
+
 // Read once: the suite's parameters and every test's donors.
-const std::vector<GoldenScript>& GoldenScripts() {
-    static const std::vector<GoldenScript> scripts = [] {
-        std::vector<GoldenScript> found;
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(GOLDEN_CASES_DIR, ec)) {
-            const fs::path project = entry.path() / "project";
+const GoldenScriptList& GoldenScripts() {
+    static const GoldenScriptList list = [] {
+        GoldenScriptList found;
+        std::vector<fs::path> dirs;
+        if (!fixtures::ListCaseDirectories(GOLDEN_CASES_DIR, &dirs, &found.error)) return found;
+        for (const fs::path& dir : dirs) {
+            const fs::path project = dir / "project";
             if (!fs::is_directory(project)) continue;
-            for (const auto& file : fs::directory_iterator(project)) {
-                if (file.path().extension() != ".scp") continue;
-                found.push_back({entry.path().filename().string(), entry.path(),
-                                 file.path().filename().string(),
-                                 fixtures::ReadTextFile(file.path()).value_or("")});
+            std::error_code ec;
+            for (fs::directory_iterator file(project, ec); !ec && file != fs::directory_iterator();
+                 file.increment(ec)) {
+                if (file->path().extension() != ".scp") continue;
+                found.scripts.push_back({dir.filename().string(), dir,
+                                         file->path().filename().string(),
+                                         fixtures::ReadTextFile(file->path()).value_or("")});
+            }
+            if (ec) {
+                found.error = project.string() + " cannot be read: " + ec.message();
+                return found;
             }
         }
-        std::sort(found.begin(), found.end(), [](const GoldenScript& a, const GoldenScript& b) {
-            return a.caseName + "/" + a.file < b.caseName + "/" + b.file;
-        });
+        if (found.scripts.empty()) found.error = "no case below " GOLDEN_CASES_DIR " has a script";
+        std::sort(found.scripts.begin(), found.scripts.end(),
+                  [](const GoldenScript& a, const GoldenScript& b) {
+                      return a.caseName + "/" + a.file < b.caseName + "/" + b.file;
+                  });
         return found;
     }();
-    return scripts;
+    return list;
 }
 
 std::string GoldenTestName(const testing::TestParamInfo<GoldenScript>& info) {
@@ -184,7 +199,7 @@ protected:
             fuzz::NeutraliseBlockedNames(text);
             ASSERT_TRUE(m_project.WriteFile(name, text));
         }
-        for (const GoldenScript& script : GoldenScripts())
+        for (const GoldenScript& script : GoldenScripts().scripts)
             m_donors.push_back(script.text);
     }
 
@@ -208,9 +223,14 @@ TEST_P(GoldenMutationTest, MutatedScriptsEndWithSuccessOrAnError) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, GoldenMutationTest, testing::ValuesIn(GoldenScripts()),
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenMutationTest, testing::ValuesIn(GoldenScripts().scripts),
                          GoldenTestName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GoldenMutationTest);
+
+// Without its scripts the suite above has no test to fail: this one does.
+TEST(GoldenMutationScripts, AreFound) {
+    EXPECT_TRUE(GoldenScripts().error.empty()) << GoldenScripts().error;
+}
 
 // --- generated scripts ---
 

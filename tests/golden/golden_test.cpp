@@ -21,6 +21,7 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/fixtures/case_directories.h"
 #include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
@@ -63,21 +64,30 @@ std::vector<std::string> Words(const std::string& text) {
     return words;
 }
 
-std::vector<GoldenCase> DiscoverCases() {
+struct CaseList {
     std::vector<GoldenCase> cases;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(GOLDEN_CASES_DIR, ec)) {
-        if (!entry.is_directory()) continue;
-        const std::string name = entry.path().filename().string();
-        std::vector<std::string> backends = Words(ReadFile(entry.path() / "backends"));
-        if (backends.empty()) backends.push_back("sqlite");
-        for (const std::string& backend : backends)
-            cases.push_back({name, backend});
-    }
-    std::sort(cases.begin(), cases.end(), [](const GoldenCase& a, const GoldenCase& b) {
-        return std::tie(a.name, a.backend) < std::tie(b.name, b.backend);
-    });
-    return cases;
+    std::string error;  // why no case could be found
+};
+
+// Read once, when the suite's parameters are made.
+const CaseList& DiscoveredCases() {
+    static const CaseList list = [] {
+        CaseList found;
+        std::vector<fs::path> dirs;
+        if (!fixtures::ListCaseDirectories(GOLDEN_CASES_DIR, &dirs, &found.error)) return found;
+        for (const fs::path& dir : dirs) {
+            std::vector<std::string> backends = Words(ReadFile(dir / "backends"));
+            if (backends.empty()) backends.push_back("sqlite");
+            for (const std::string& backend : backends)
+                found.cases.push_back({dir.filename().string(), backend});
+        }
+        std::sort(found.cases.begin(), found.cases.end(),
+                  [](const GoldenCase& a, const GoldenCase& b) {
+                      return std::tie(a.name, a.backend) < std::tie(b.name, b.backend);
+                  });
+        return found;
+    }();
+    return list;
 }
 
 std::string CaseTestName(const testing::TestParamInfo<GoldenCase>& info) {
@@ -369,8 +379,14 @@ TEST_P(GoldenTest, Run) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, GoldenTest, testing::ValuesIn(DiscoverCases()), CaseTestName);
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenTest, testing::ValuesIn(DiscoveredCases().cases),
+                         CaseTestName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GoldenTest);
+
+// Without its cases the suite above has no test to fail: this one does.
+TEST(GoldenCases, AreFound) {
+    EXPECT_TRUE(DiscoveredCases().error.empty()) << DiscoveredCases().error;
+}
 
 // `make demo`: the demo project published into a fresh program directory, then again.
 TEST(Demo, PublishesEveryPageAndASecondRunWritesNone) {
