@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "quarn/app/project_paths.h"
+#include "quarn/services/notifications.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 
@@ -65,4 +66,57 @@ void DriveJob(const std::function<void(platform::MessageQueue&)>& job,
     while (window.TryTake(message))
         handle(message);
     worker.join();
+}
+
+std::vector<std::string> TaskThreadHarness::Run(
+    const std::vector<TaskJob>& jobs, const std::function<void(const std::string&)>& onLine) {
+    std::string error;
+    if (!m_started) {
+        m_started = m_thread.Start(&error);
+        EXPECT_TRUE(m_started) << error;
+        if (!m_started) return {};
+    }
+    const std::size_t reported = Reports().size();
+    for (const TaskJob& job : jobs)
+        m_thread.PostJob(job);
+    std::vector<std::string> events;
+    const auto record = [&](const platform::PostedMessage& message) {
+        if (message.message != WM_FRAMENOTIFY) return;
+        switch (message.wParam) {
+            case FRAME_BUSY:
+                events.emplace_back("BUSY");
+                break;
+            case FRAME_IDLE:
+                events.emplace_back("IDLE");
+                break;
+            case FRAME_ERROR:
+                events.emplace_back("ERROR");
+                break;
+            case FRAME_STATUS_TEXT:
+                events.push_back(g_szStatusMailbox.Take());
+                if (onLine) onLine(events.back());
+                break;
+            default:
+                break;
+        }
+    };
+    platform::PostedMessage message;
+    // A job is reported after its last message was posted.
+    while (Reports().size() < reported + jobs.size())
+        if (m_window.WaitTake(message, std::chrono::milliseconds(20))) record(message);
+    while (m_window.TryTake(message))
+        record(message);
+    return events;
+}
+
+std::vector<TaskThreadHarness::Report> TaskThreadHarness::Reports() const {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reports;
+}
+
+void TaskThreadHarness::OnJobResult(RequesterId requester, int result) {
+    // The thread has finished the job's steps when it reports.
+    EXPECT_EQ(g_bTaskBusy, 0);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_reports.emplace_back(requester, result);
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/message_queue.h"
+#include "quarn/app/task_thread.h"
 #include "tests/fixtures/temp_dir.h"
 
 class ProgramDirTest : public testing::Test {
@@ -39,3 +40,24 @@ std::string FileText(const std::string& path);
 // the job returns too. Returns after the job's thread has ended.
 void DriveJob(const std::function<void(platform::MessageQueue&)>& job,
               const std::function<void(const platform::PostedMessage&)>& handle);
+
+// A task thread whose main window is the test. Run() posts jobs and returns what the thread
+// posted, in order ("BUSY", "IDLE", "ERROR" and the status lines), once every job has been
+// reported; `onLine` sees each status line as the window takes it.
+class TaskThreadHarness : public IJobResultSink {
+public:
+    using Report = std::pair<RequesterId, int>;
+
+    std::vector<std::string> Run(const std::vector<TaskJob>& jobs,
+                                 const std::function<void(const std::string&)>& onLine = {});
+    // Every job's requester and result, in the order reported.
+    std::vector<Report> Reports() const;
+    void OnJobResult(RequesterId requester, int result) override;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Report> m_reports;
+    platform::MessageQueue m_window;
+    Ctaskthread m_thread{m_window, this};
+    bool m_started = false;
+};

@@ -1,8 +1,6 @@
 #include "quarn/app/command_line_job.h"
 
 #include "quarn/app/project_switch.h"
-#include "quarn/app/publish_job.h"
-#include "quarn/app/script_jobs.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -23,30 +21,19 @@ int SwitchToProject(const std::string& name, std::string& message) {
 
 }  // namespace
 
-int PrepareCommandLineJob(const CommandLine& line, const std::string& startDir, CommandLineJob& job,
+int PrepareCommandLineJob(const CommandLine& line, const std::string& startDir, TaskJob& job,
                           std::string& message) {
     if (line.commandLineProject) {
-        job.type = CommandLineJob::Type::kPublish;
+        job = TaskJob{TASK_PUBLISH, 0, "", kNoRequester};
         return line.name.empty() ? 1 : SwitchToProject(line.name, message);
     }
-    job.type = CommandLineJob::Type::kRunScript;
-    job.scriptPath =
-        line.name.starts_with('/') || startDir.empty() ? line.name : startDir + "/" + line.name;
+    job = TaskJob{
+        TASK_RUN_SCRIPT, 0,
+        line.name.starts_with('/') || startDir.empty() ? line.name : startDir + "/" + line.name,
+        kNoRequester};
     if (job.scriptPath.size() > kMaxPath) {
         message = LoadMessage(66, job.scriptPath);
         return 0;
     }
     return 1;
-}
-
-TaskJob ToTaskJob(const CommandLineJob& job) {
-    if (job.type == CommandLineJob::Type::kPublish)
-        return TaskJob{TASK_PUBLISH, 0, "", kNoRequester};
-    return TaskJob{TASK_RUN_SCRIPT, 0, job.scriptPath, kNoRequester};
-}
-
-int RunCommandLineJob(const CommandLineJob& job, platform::MessageQueue& window,
-                      std::string& result) {
-    if (job.type == CommandLineJob::Type::kPublish) return PublishProject(window, result);
-    return RunScriptFile(window, job.scriptPath, 0, result);
 }

@@ -33,22 +33,18 @@ protected:
         m_message.clear();
         return PrepareCommandLineJob(line, "/start/dir", m_job, m_message);
     }
-    // Runs the job, collecting the status lines it posts.
+    // Runs the job on a task thread, collecting the status lines it posts; its result.
     int Run() {
         m_lines.clear();
-        std::string result;
-        int ok = 0;
-        DriveJob(
-            [&](platform::MessageQueue& window) { ok = RunCommandLineJob(m_job, window, result); },
-            [&](const platform::PostedMessage& message) {
-                if (message.wParam == FRAME_STATUS_TEXT)
-                    m_lines.push_back(g_szStatusMailbox.Take());
-            });
-        m_lines.push_back(result);
-        return ok;
+        for (std::string& event : m_tasks.Run({m_job})) {
+            if (event != "BUSY" && event != "IDLE" && event != "ERROR")
+                m_lines.push_back(std::move(event));
+        }
+        return m_tasks.Reports().back().second;
     }
 
-    CommandLineJob m_job;
+    TaskJob m_job;
+    TaskThreadHarness m_tasks;
     std::string m_message;
     std::vector<std::string> m_lines;
 };
@@ -65,7 +61,7 @@ TEST_F(CommandLineJobTest, AScriptNameIsJoinedToTheStartDirectory) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(Prepare({true, false, c.name}), 1) << m_message;
-        EXPECT_EQ(m_job.type, CommandLineJob::Type::kRunScript);
+        EXPECT_EQ(m_job.code, TASK_RUN_SCRIPT);
         EXPECT_EQ(m_job.scriptPath, c.path);
     }
 }
@@ -80,7 +76,7 @@ TEST_F(CommandLineJobTest, AScriptPathOverTheLimitIsRefused) {
 
 TEST_F(CommandLineJobTest, PublishAloneKeepsTheActiveProject) {
     ASSERT_EQ(Prepare({true, true, ""}), 1);
-    EXPECT_EQ(m_job.type, CommandLineJob::Type::kPublish);
+    EXPECT_EQ(m_job.code, TASK_PUBLISH);
     EXPECT_EQ(g_strProject.Get(), "default");
     EXPECT_EQ(CurrentDirectory(), ProjectDir("default"));
 }
@@ -89,7 +85,7 @@ TEST_F(CommandLineJobTest, PublishANamedProjectSwitchesToIt) {
     WriteSettings("[global]\r\nprofile0=default\r\nprofile1=shop\r\n");
     MakeProject("shop");
     ASSERT_EQ(Prepare({true, true, "shop"}), 1) << m_message;
-    EXPECT_EQ(m_job.type, CommandLineJob::Type::kPublish);
+    EXPECT_EQ(m_job.code, TASK_PUBLISH);
     EXPECT_EQ(g_strProject.Get(), "shop");
     EXPECT_EQ(g_szProjectDir.Get(), ProjectDir("shop"));
     EXPECT_EQ(CurrentDirectory(), ProjectDir("shop"));
@@ -115,7 +111,7 @@ TEST_F(CommandLineJobTest, PublishRefusesAProjectItCannotSwitchTo) {
 
 TEST_F(CommandLineJobTest, RunningAScriptShowsItsNameThenItsResult) {
     PutFile(ProjectDir("default") + "/empty.scp", "");
-    m_job = {CommandLineJob::Type::kRunScript, "empty.scp"};
+    m_job = {TASK_RUN_SCRIPT, 0, "empty.scp", kNoRequester};
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(m_lines, (std::vector<std::string>{"Running script file \"empty.scp\"",
                                                  "Script execution complete."}));

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     if (started != StartupResult::kReady) return 1;
 
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    CommandLineJob job;
+    TaskJob job;
     std::string message;
     if (line.runFromCommandLine && !PrepareCommandLineJob(line, startDir, job, message)) {
         Print(message);
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
 
     int ok = 1;
     if (line.runFromCommandLine) {
-        tasks.PostJob(ToTaskJob(job));
+        tasks.PostJob(job);
         ok = window.WaitForFirstJob();
     } else {
         window.PumpUntil([] { return g_stopRequested.load(); });

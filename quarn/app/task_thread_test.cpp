@@ -27,32 +27,8 @@ constexpr std::string_view kComplete = "Script execution complete.";
 constexpr std::string_view kPausing = "Upload failed! Pausing before re-try...";
 constexpr std::string_view kCancelled = "ERROR 31- upload cancelled by user.";
 
-// Records each job end the task thread reports; a test waits for the number it expects.
-class RecordingServer : public IJobResultSink {
-public:
-    void OnJobResult(RequesterId requester, int result) override {
-        // The thread has finished the job's steps when it reports.
-        EXPECT_EQ(g_bTaskBusy, 0);
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_results.emplace_back(requester, result);
-    }
-    std::size_t Count() const {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        return m_results.size();
-    }
-    std::vector<std::pair<RequesterId, int>> Results() const {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        return m_results;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::pair<RequesterId, int>> m_results;
-};
-
 // Projects "default" (active) and "shop", both listed, and a task thread whose main window is
-// the test: Run() posts jobs and records what the thread posts, in order, as "BUSY", "IDLE",
-// "ERROR" and the status lines, until every job has been reported.
+// the test.
 class TaskThreadTest : public ProgramDirTest {
 protected:
     void SetUp() override {
@@ -64,8 +40,6 @@ protected:
         g_strProject.Set(std::string(kProject));
         g_szProjectDir.Set(ProjectDir(kProject));
         g_bCancelRequested = false;
-        std::string error;
-        ASSERT_TRUE(m_thread.Start(&error)) << error;
     }
 
     void Script(std::string_view project, const std::string& name, std::string_view text) {
@@ -76,38 +50,9 @@ protected:
         ASSERT_EQ(g_settings.Set(project, key, value), 1);
     }
 
-    // Posts `jobs` and records until all are reported; `onLine` sees each status line.
     std::vector<std::string> Run(const std::vector<TaskJob>& jobs,
                                  const std::function<void(const std::string&)>& onLine = {}) {
-        for (const TaskJob& job : jobs)
-            m_thread.PostJob(job);
-        std::vector<std::string> events;
-        platform::PostedMessage message;
-        const auto record = [&] {
-            if (message.message != WM_FRAMENOTIFY) return;
-            switch (message.wParam) {
-                case FRAME_BUSY:
-                    events.emplace_back("BUSY");
-                    break;
-                case FRAME_IDLE:
-                    events.emplace_back("IDLE");
-                    break;
-                case FRAME_ERROR:
-                    events.emplace_back("ERROR");
-                    break;
-                case FRAME_STATUS_TEXT:
-                    events.push_back(g_szStatusMailbox.Take());
-                    if (onLine) onLine(events.back());
-                    break;
-                default:
-                    break;
-            }
-        };
-        while (m_server.Count() < jobs.size())
-            if (m_window.WaitTake(message, std::chrono::milliseconds(20))) record();
-        while (m_window.TryTake(message))
-            record();
-        return events;
+        return m_tasks.Run(jobs, onLine);
     }
 
     std::string LastError(std::string_view project) const {
@@ -123,9 +68,7 @@ protected:
         return lines;
     }
 
-    platform::MessageQueue m_window;
-    RecordingServer m_server;
-    Ctaskthread m_thread{m_window, &m_server};
+    TaskThreadHarness m_tasks;
 };
 
 TaskJob RunJob(std::string path, RequesterId requester = kNoRequester) {
@@ -140,8 +83,8 @@ TEST_F(TaskThreadTest, JobsRunOneAfterAnotherInPostingOrder) {
         "BUSY", "Running script file \"a.scp\"", "IDLE", std::string(kComplete),
         "BUSY", "Running script file \"b.scp\"", "IDLE", std::string(kComplete)};
     EXPECT_EQ(events, expected);
-    const std::vector<std::pair<RequesterId, int>> results = {{7, 1}, {kNoRequester, 1}};
-    EXPECT_EQ(m_server.Results(), results);
+    const std::vector<TaskThreadHarness::Report> results = {{7, 1}, {kNoRequester, 1}};
+    EXPECT_EQ(m_tasks.Reports(), results);
     // The second run's output lists replaced the first's.
     EXPECT_EQ(FileText(ProjectDir(kProject) + "/htmlgen.log"), "b.html\r\n");
     const std::vector<std::string> log = LogLines();
@@ -163,8 +106,8 @@ TEST_F(TaskThreadTest, AFailedScriptRecordsItsErrorAndRunsTheErrorScript) {
                                                std::string(kComplete)};
     EXPECT_EQ(events, expected);
     EXPECT_EQ(LastError(kProject), "no stock");
-    const std::vector<std::pair<RequesterId, int>> results = {{3, 0}};
-    EXPECT_EQ(m_server.Results(), results);
+    const std::vector<TaskThreadHarness::Report> results = {{3, 0}};
+    EXPECT_EQ(m_tasks.Reports(), results);
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_TRUE(log[0].ends_with("  <default> Script execution complete.")) << log[0];
