@@ -192,7 +192,6 @@ void CSvrClientSocket::OnPass(std::string_view password) {
     const std::string file = g_strProgramDir + "/" + std::string(kRemoteUsersFile);
     const RemoteLogon logon = CheckRemoteUser(file, m_strUser, password);
     if (logon == RemoteLogon::kFirstUser || logon == RemoteLogon::kUser) {
-        m_strPassword = password;
         m_nState = logon == RemoteLogon::kFirstUser ? 3 : 2;
         return Reply(svr_reply::kLoggedOn);
     }

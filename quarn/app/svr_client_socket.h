@@ -73,7 +73,6 @@ private:
     // 0 greeted, 1 user name given, 2 logged on, 3 logged on as the first remote user.
     int m_nState = 0;
     std::string m_strUser;
-    std::string m_strPassword;
     std::string m_strPending;  // received text not yet a whole line
     std::string m_strOutput;   // replies not yet sent, from m_nOutputSent on
     std::size_t m_nOutputSent = 0;
