@@ -18,6 +18,7 @@
 #include "quarn/app/project_paths.h"
 #include "quarn/app/publish_scheduler_thread.h"
 #include "quarn/app/startup.h"
+#include "quarn/app/svr_thread.h"
 #include "quarn/app/task_thread.h"
 #include "quarn/services/program_context.h"
 
@@ -79,11 +80,14 @@ int main(int argc, char** argv) {
     // Before the threads start, so that they begin with it.
     if (!SetProcessPriorityFromSettings(&message)) Print(message);
     CHeadlessWindow window(stdout);
-    Ctaskthread tasks(window.Queue(), nullptr);
+    Ctaskthread tasks(window.Queue());
+    CSvrThread server(tasks, &window.Queue());
+    tasks.ReportJobsTo(&server);
     if (!tasks.Start(&error)) {
         Print(error);
         return 1;
     }
+    if (!server.Start()) Print(server.Message());
     CPublishSchedulerThread scheduler(tasks);
     if (!scheduler.Start() || !scheduler.m_strMessage.empty()) Print(scheduler.m_strMessage);
     StopOnSignal();
@@ -100,5 +104,6 @@ int main(int argc, char** argv) {
     tasks.RequestStop();
     window.PumpUntil([&tasks] { return tasks.Ended(); });
     tasks.Join();
+    server.Stop();
     return ok ? 0 : 1;
 }

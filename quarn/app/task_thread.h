@@ -20,12 +20,15 @@ class Ctaskthread : public ITaskPoster {
 public:
     // Notifications go to `hMainWnd`, which must outlive the thread and be emptied by the main
     // window's thread; job ends go to `server` (may be null).
-    Ctaskthread(platform::MessageQueue& hMainWnd, IJobResultSink* server);
+    explicit Ctaskthread(platform::MessageQueue& hMainWnd, IJobResultSink* server = nullptr);
     // Stops and joins the thread.
     ~Ctaskthread() override;
     Ctaskthread(const Ctaskthread&) = delete;
     Ctaskthread& operator=(const Ctaskthread&) = delete;
 
+    // Job ends go to `server` from now on; called before Start, since the server is made with
+    // this thread as its poster.
+    void ReportJobsTo(IJobResultSink* server) { m_server = server; }
     // Starts the thread at idle priority; false with `error` when it cannot start.
     bool Start(std::string* error);
     void PostJob(TaskJob job) override;

@@ -13,7 +13,7 @@ platform::Guarded<std::string> g_szPendingProject;
 
 std::atomic<bool> g_bCancelRequested{false};
 std::atomic<int> g_bTaskBusy{0};
-std::atomic<int> g_nLockHolder{-1};
+std::atomic<std::int64_t> g_nLockHolder{-1};
 
 CStatusMailbox g_szStatusMailbox;
 std::atomic<int> g_nProgressPos{0};

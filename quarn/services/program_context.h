@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/critical_section.h"
@@ -26,7 +27,8 @@ extern platform::Guarded<std::string> g_szPendingProject;
 
 extern std::atomic<bool> g_bCancelRequested;
 extern std::atomic<int> g_bTaskBusy;
-extern std::atomic<int> g_nLockHolder;  // -1: none
+// The remote-control connection (its id) that holds the server lock; -1: none.
+extern std::atomic<std::int64_t> g_nLockHolder;
 
 extern CStatusMailbox g_szStatusMailbox;
 extern std::atomic<int> g_nProgressPos;

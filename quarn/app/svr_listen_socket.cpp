@@ -1,0 +1,101 @@
+#include "quarn/app/svr_listen_socket.h"
+
+#include "quarn/services/program_context.h"
+
+namespace {
+
+// Connections taken per readiness of the listener, so a flood of new ones cannot starve the
+// connections already there.
+constexpr int kAcceptsPerRound = 64;
+
+}  // namespace
+
+CSvrListenSocket::CSvrListenSocket(ITaskPoster& tasks, platform::MessageQueue* mainWnd,
+                                   std::size_t maxConnections)
+    : m_tasks(tasks), m_hMainWnd(mainWnd), m_nMaxConnections(maxConnections) {}
+
+CSvrListenSocket::~CSvrListenSocket() {
+    Close();
+}
+
+bool CSvrListenSocket::Listen(int port, std::string* error) {
+    return m_socket.Listen(port, kBacklog, error);
+}
+
+void CSvrListenSocket::AddPollEntries(std::vector<pollfd>& fds,
+                                      std::vector<RequesterId>& owners) const {
+    if (m_socket.Descriptor() >= 0) {
+        fds.push_back({m_socket.Descriptor(), POLLIN, 0});
+        owners.push_back(kNoRequester);
+    }
+    for (const auto& [id, connection] : m_connections) {
+        fds.push_back({connection->Descriptor(), connection->PollEvents(), 0});
+        owners.push_back(id);
+    }
+}
+
+void CSvrListenSocket::OnReady(RequesterId owner, short revents) {
+    if (owner == kNoRequester) {
+        OnAccept();
+        return;
+    }
+    // The connection may have ended earlier in this round.
+    const auto found = m_connections.find(owner);
+    if (found == m_connections.end()) return;
+    found->second->OnReady(revents);
+    EndIfEnded(*found->second);
+}
+
+void CSvrListenSocket::OnAccept() {
+    for (int round = 0; round < kAcceptsPerRound; ++round) {
+        if (m_connections.size() >= m_nMaxConnections) {
+            if (!m_socket.Shed()) return;
+            continue;
+        }
+        platform::UniqueFd socket;
+        const auto accepted = m_socket.Accept(&socket);
+        if (accepted == platform::PollListener::Accepted::kShed) continue;
+        if (accepted != platform::PollListener::Accepted::kConnection) return;
+        const RequesterId id = m_nextId++;
+        auto connection = std::make_unique<CSvrClientSocket>(*this, id, std::move(socket));
+        CSvrClientSocket& attached = *connection;
+        m_connections.emplace(id, std::move(connection));
+        attached.SendGreeting();
+        EndIfEnded(attached);
+    }
+}
+
+void CSvrListenSocket::SendToClient(RequesterId requester, std::string_view text) {
+    const auto found = m_connections.find(requester);
+    if (found == m_connections.end()) return;
+    found->second->SendIfLoggedIn(text);
+    EndIfEnded(*found->second);
+}
+
+void CSvrListenSocket::EndIfEnded(const CSvrClientSocket& connection) {
+    if (connection.Ended()) EndConnection(connection.Id());
+}
+
+void CSvrListenSocket::EndConnection(RequesterId id) {
+    const auto found = m_connections.find(id);
+    if (found == m_connections.end()) return;
+    RequesterId holder = id;
+    g_nLockHolder.compare_exchange_strong(holder, kNoRequester);
+    platform::CloseAfterSending(found->second->TakeSocket());
+    m_connections.erase(found);
+}
+
+void CSvrListenSocket::Close() {
+    m_socket.Close();
+    while (!m_connections.empty())
+        EndConnection(m_connections.begin()->first);
+}
+
+void CSvrListenSocket::PostJob(TaskJob job) {
+    m_awaited = job.requester;
+    m_tasks.PostJob(std::move(job));
+}
+
+void CSvrListenSocket::JobEnded(RequesterId requester) {
+    if (requester == m_awaited) m_awaited = kNoRequester;
+}

@@ -1,0 +1,91 @@
+#include "quarn/app/svr_test_support.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "quarn/services/program_context.h"
+
+void CRecordingPoster::PostJob(TaskJob job) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_posted.notify_all();
+}
+
+bool CRecordingPoster::WaitForJobs(std::size_t count, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_mutex);
+    return m_posted.wait_for(lock, timeout, [&] { return m_jobs.size() >= count; });
+}
+
+std::vector<TaskJob> CRecordingPoster::Jobs() const {
+    std::lock_guard lock(m_mutex);
+    return m_jobs;
+}
+
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+void SvrTest::SetUp() {
+    ProgramDirTest::SetUp();
+    MakeProject("alpha");
+    MakeProject("beta");
+    g_strProject.Set("alpha");
+    g_szProjectDir.Set(ProjectDir("alpha"));
+    PutFile(ProgramDir() + "/passwords.txt",
+            std::string(kFirstUser) + " " + std::string(kFirstPassword) + "\r\n" +
+                std::string(kUser) + " " + std::string(kPassword) + "\r\n");
+    WriteServerSettings();
+}
+
+void SvrTest::TearDown() {
+    m_server.reset();
+    g_bTaskBusy = 0;
+    g_nLockHolder = -1;
+    ProgramDirTest::TearDown();
+}
+
+void SvrTest::WriteServerSettings(std::string_view extra) {
+    m_nPort = FreePort();
+    ASSERT_NE(m_nPort, 0);
+    WriteSettings("[global]\r\nncen=1\r\nncport=" + std::to_string(m_nPort) +
+                  "\r\nprofile0=alpha\r\nprofile1=beta\r\nprofile2=gamma\r\ndefprofile=alpha\r\n" +
+                  std::string(extra));
+}
+
+void SvrTest::StartServer(std::size_t maxConnections) {
+    m_server = std::make_unique<CSvrThread>(m_poster, &m_window, maxConnections);
+    ASSERT_EQ(m_server->Start(), 1) << m_server->Message();
+    ASSERT_EQ(m_server->Port(), m_nPort) << m_server->Message();
+}
+
+void SvrTest::Connect(fixtures::LineClient& client) {
+    ASSERT_TRUE(client.Connect(m_nPort));
+    ASSERT_EQ(client.Line(), "220 Hi from Quarn Pro\r\n");
+}
+
+void SvrTest::ConnectAndLogOn(fixtures::LineClient& client, std::string_view user,
+                              std::string_view password) {
+    Connect(client);
+    ASSERT_EQ(Ask(client, "USER " + std::string(user)),
+              "331 Password required for " + std::string(user) + "\r\n");
+    ASSERT_EQ(Ask(client, "PASS " + std::string(password)), "230 OK\r\n");
+}
+
+std::string SvrTest::Ask(fixtures::LineClient& client, std::string_view line, int lines) {
+    if (!client.Send(std::string(line) + "\r\n")) return "<send failed>";
+    return client.Lines(lines);
+}

@@ -1,0 +1,108 @@
+#include "quarn/app/svr_thread.h"
+
+#include <poll.h>
+
+#include <cerrno>
+
+#include "quarn/app/svr_replies.h"
+#include "quarn/services/program_context.h"
+#include "quarn/services/prompt.h"
+#include "quarn/services/settings.h"
+
+namespace {
+
+// Message box style: OK alone with the warning icon.
+constexpr int kWarningBox = 48;
+
+}  // namespace
+
+CSvrThread::CSvrThread(ITaskPoster& tasks, platform::MessageQueue* hMainWnd,
+                       std::size_t maxConnections)
+    : m_hMainWnd(hMainWnd), m_listener(tasks, hMainWnd, maxConnections) {}
+
+CSvrThread::~CSvrThread() {
+    Stop();
+}
+
+int CSvrThread::Start() {
+    if (m_thread.joinable()) return 1;
+    std::string error;
+    if (!m_wake.Open(&error)) {
+        m_strMessage = "Remote control server: " + error;
+        return 0;
+    }
+    std::string listenWarning;
+    if (g_settings.GetGlobal(global_key::ncen)) {
+        const int port = g_settings.GetGlobal(global_key::ncport);
+        if (port >= 1 && m_listener.Listen(port, &error)) {
+            m_nPort = m_listener.Port();
+        } else {
+            listenWarning = WithProgramTitle(svr_reply::kListenFailed) + std::to_string(port) +
+                            WithProgramTitle(svr_reply::kListenFailedAdvice);
+            m_strMessage = listenWarning;
+        }
+        g_nLockHolder = kNoRequester;
+    }
+    m_thread = std::thread(&CSvrThread::Run, this, std::move(listenWarning));
+    return 1;
+}
+
+void CSvrThread::Stop() {
+    if (!m_thread.joinable()) return;
+    m_bStop = true;
+    m_wake.Signal();
+    m_thread.join();
+}
+
+void CSvrThread::OnJobResult(RequesterId requester, int result) {
+    {
+        std::lock_guard lock(m_resultsMutex);
+        m_results.emplace_back(requester, result);
+    }
+    m_wake.Signal();
+}
+
+void CSvrThread::Run(std::string listenWarning) {
+    if (!listenWarning.empty())
+        CurrentPrompter().MessageBox(m_hMainWnd, listenWarning, g_strProgramTitle.Get(),
+                                     kWarningBox);
+    std::vector<pollfd> fds;
+    std::vector<RequesterId> owners;
+    while (!m_bStop) {
+        fds.assign(1, pollfd{m_wake.Descriptor(), POLLIN, 0});
+        owners.assign(1, kNoRequester);
+        m_listener.AddPollEntries(fds, owners);
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            // Interrupted, or short of memory for a moment: the next round tries again.
+            if (errno == EINTR || errno == ENOMEM) continue;
+            break;
+        }
+        if (fds[0].revents != 0) {
+            m_wake.Drain();
+            TakeResults();
+        }
+        for (std::size_t i = 1; i < fds.size(); ++i)
+            if (fds[i].revents != 0) m_listener.OnReady(owners[i], fds[i].revents);
+    }
+    // A job that ended just before the stop (cancelled by it) still answers its requester.
+    TakeResults();
+    m_listener.Close();
+}
+
+void CSvrThread::TakeResults() {
+    std::vector<std::pair<RequesterId, int>> results;
+    {
+        std::lock_guard lock(m_resultsMutex);
+        results.swap(m_results);
+    }
+    for (const auto& [requester, result] : results)
+        OnJobDone(requester, result);
+}
+
+void CSvrThread::OnJobDone(RequesterId requester, int result) {
+    m_listener.JobEnded(requester);
+    const std::string text =
+        result ? WithProgramTitle(svr_reply::kOk)
+               : SvrFailureReply(g_settings.Get(g_strProject.Get(), project_key::lstprojerrmsg));
+    m_listener.SendToClient(requester, text);
+}
