@@ -22,27 +22,41 @@ bool CSvrListenSocket::Listen(int port, std::string* error) {
     return m_socket.Listen(port, kBacklog, error);
 }
 
-void CSvrListenSocket::AddPollEntries(std::vector<pollfd>& fds,
-                                      std::vector<RequesterId>& owners) const {
-    if (m_socket.Descriptor() >= 0) {
-        fds.push_back({m_socket.Descriptor(), POLLIN, 0});
-        owners.push_back(kNoRequester);
+void CSvrListenSocket::SyncInterest(platform::EventPoller& poller) {
+    if (!m_bListenerRegistered && m_socket.Descriptor() >= 0)
+        m_bListenerRegistered = poller.Add(m_socket.Descriptor(), EPOLLIN, kListenerKey);
+    for (const RequesterId id : m_touched) {
+        const auto found = m_connections.find(id);
+        if (found == m_connections.end()) continue;
+        const auto wanted = static_cast<std::uint32_t>(found->second->PollEvents());
+        const auto registered = m_registered.find(id);
+        const auto key = static_cast<std::uint64_t>(id);
+        if (registered == m_registered.end()) {
+            // A connection that cannot be watched would never be served.
+            if (!poller.Add(found->second->Descriptor(), wanted, key)) {
+                EndConnection(id);
+                continue;
+            }
+            m_registered.emplace(id, wanted);
+        } else if (registered->second != wanted &&
+                   poller.Modify(found->second->Descriptor(), wanted, key)) {
+            registered->second = wanted;
+        }
     }
-    for (const auto& [id, connection] : m_connections) {
-        fds.push_back({connection->Descriptor(), connection->PollEvents(), 0});
-        owners.push_back(id);
-    }
+    m_touched.clear();
 }
 
-void CSvrListenSocket::OnReady(RequesterId owner, short revents) {
-    if (owner == kNoRequester) {
+void CSvrListenSocket::OnReady(std::uint64_t key, short revents) {
+    if (key == kListenerKey) {
         OnAccept();
         return;
     }
+    const auto owner = static_cast<RequesterId>(key);
     // The connection may have ended earlier in this round.
     const auto found = m_connections.find(owner);
     if (found == m_connections.end()) return;
     found->second->OnReady(revents);
+    m_touched.push_back(owner);
     EndIfEnded(*found->second);
 }
 
@@ -60,6 +74,7 @@ void CSvrListenSocket::OnAccept() {
         auto connection = std::make_unique<CSvrClientSocket>(*this, id, std::move(socket));
         CSvrClientSocket& attached = *connection;
         m_connections.emplace(id, std::move(connection));
+        m_touched.push_back(id);
         attached.SendGreeting();
         EndIfEnded(attached);
     }
@@ -69,6 +84,7 @@ void CSvrListenSocket::SendToClient(RequesterId requester, std::string_view text
     const auto found = m_connections.find(requester);
     if (found == m_connections.end()) return;
     found->second->SendIfLoggedIn(text);
+    m_touched.push_back(requester);
     EndIfEnded(*found->second);
 }
 
@@ -83,10 +99,12 @@ void CSvrListenSocket::EndConnection(RequesterId id) {
     g_nLockHolder.compare_exchange_strong(holder, kNoRequester);
     platform::CloseAfterSending(found->second->TakeSocket());
     m_connections.erase(found);
+    m_registered.erase(id);
 }
 
 void CSvrListenSocket::Close() {
     m_socket.Close();
+    m_bListenerRegistered = false;
     while (!m_connections.empty())
         EndConnection(m_connections.begin()->first);
 }

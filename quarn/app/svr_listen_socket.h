@@ -3,16 +3,18 @@
 // connections share: where jobs go, the main window, and the remote job whose result is awaited.
 // Used only on the server thread.
 
-#include <poll.h>
 #include <sys/socket.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "platform/event_poller.h"
 #include "platform/message_queue.h"
 #include "platform/poll_socket.h"
 #include "quarn/app/svr_client_socket.h"
@@ -38,11 +40,15 @@ public:
     // The port listened on; 0 when not listening.
     int Port() const { return m_socket.Port(); }
 
-    // Appends the poll() entries of the listener and of every connection to `fds`, and the
-    // owner of each connection's entry (kNoRequester for the listener's) to `owners`.
-    void AddPollEntries(std::vector<pollfd>& fds, std::vector<RequesterId>& owners) const;
-    // Handles the readiness of one entry of AddPollEntries.
-    void OnReady(RequesterId owner, short revents);
+    // The key of the listener's registration; a connection's key is its id (from 1 up).
+    static constexpr std::uint64_t kListenerKey = 0;
+
+    // Brings `poller`'s registrations up to date: the listener and new connections are added,
+    // and a connection whose wanted events changed since the last call is modified (a closed
+    // descriptor leaves the poller by itself).
+    void SyncInterest(platform::EventPoller& poller);
+    // Handles the readiness (poll() event bits) of the registration under `key`.
+    void OnReady(std::uint64_t key, short revents);
 
     // Sends `text` + CR LF to connection `requester` when it is still connected and logged on.
     void SendToClient(RequesterId requester, std::string_view text);
@@ -72,5 +78,9 @@ private:
     platform::PollListener m_socket;
     std::map<RequesterId, std::unique_ptr<CSvrClientSocket>> m_connections;
     RequesterId m_nextId = 1;
+    bool m_bListenerRegistered = false;
+    // The events each connection is registered for, and the connections that may want others.
+    std::unordered_map<RequesterId, std::uint32_t> m_registered;
+    std::vector<RequesterId> m_touched;
     RequesterId m_awaited = kNoRequester;
 };

@@ -1,8 +1,8 @@
 #include "quarn/app/svr_thread.h"
 
-#include <poll.h>
-
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 #include "quarn/app/svr_replies.h"
 #include "quarn/services/program_context.h"
@@ -13,6 +13,8 @@ namespace {
 
 // Message box style: OK alone with the warning icon.
 constexpr int kWarningBox = 48;
+// The wake event's key among the poller's registrations (connections count up from 1).
+constexpr std::uint64_t kWakeKey = ~std::uint64_t{0};
 
 }  // namespace
 
@@ -27,8 +29,12 @@ CSvrThread::~CSvrThread() {
 int CSvrThread::Start() {
     if (m_thread.joinable()) return 1;
     std::string error;
-    if (!m_wake.Open(&error)) {
+    if (!m_wake.Open(&error) || !m_poller.Open(&error)) {
         m_strMessage = "Remote control server: " + error;
+        return 0;
+    }
+    if (!m_poller.Add(m_wake.Descriptor(), EPOLLIN, kWakeKey)) {
+        m_strMessage = std::string("Remote control server: epoll: ") + std::strerror(errno);
         return 0;
     }
     std::string listenWarning;
@@ -66,23 +72,19 @@ void CSvrThread::Run(std::string listenWarning) {
     if (!listenWarning.empty())
         CurrentPrompter().MessageBox(m_hMainWnd, listenWarning, g_strProgramTitle.Get(),
                                      kWarningBox);
-    std::vector<pollfd> fds;
-    std::vector<RequesterId> owners;
+    std::vector<platform::EventPoller::Ready> ready;
     while (!m_bStop) {
-        fds.assign(1, pollfd{m_wake.Descriptor(), POLLIN, 0});
-        owners.assign(1, kNoRequester);
-        m_listener.AddPollEntries(fds, owners);
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
-            // Interrupted, or short of memory for a moment: the next round tries again.
-            if (errno == EINTR || errno == ENOMEM) continue;
-            break;
+        m_listener.SyncInterest(m_poller);
+        if (!m_poller.Wait(ready, -1)) break;
+        for (const platform::EventPoller::Ready& event : ready) {
+            if (event.key == kWakeKey) {
+                m_wake.Drain();
+                TakeResults();
+            } else {
+                // epoll's event bits are poll()'s.
+                m_listener.OnReady(event.key, static_cast<short>(event.events));
+            }
         }
-        if (fds[0].revents != 0) {
-            m_wake.Drain();
-            TakeResults();
-        }
-        for (std::size_t i = 1; i < fds.size(); ++i)
-            if (fds[i].revents != 0) m_listener.OnReady(owners[i], fds[i].revents);
     }
     // A job that ended just before the stop (cancelled by it) still answers its requester.
     TakeResults();

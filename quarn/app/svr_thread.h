@@ -1,6 +1,6 @@
 #pragma once
-// The remote-control server: one thread whose poll() loop owns the listening socket and every
-// connection, and hands the connections' jobs to the task thread. The end of each job a
+// The remote-control server: one thread whose event loop (epoll) owns the listening socket and
+// every connection, and hands the connections' jobs to the task thread. The end of each job a
 // connection asked for comes back through OnJobResult, on the task thread; the loop then answers
 // "200 OK", or "550 " + the active project's lstprojerrmsg, to that connection alone, and only
 // while it is still connected.
@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/event_poller.h"
 #include "platform/message_queue.h"
 #include "platform/wake_event.h"
 #include "quarn/app/svr_listen_socket.h"
@@ -57,6 +58,7 @@ private:
     platform::MessageQueue* const m_hMainWnd;
     CSvrListenSocket m_listener;
     platform::WakeEvent m_wake;
+    platform::EventPoller m_poller;
     std::atomic<bool> m_bStop{false};
     std::mutex m_resultsMutex;
     std::vector<std::pair<RequesterId, int>> m_results;
