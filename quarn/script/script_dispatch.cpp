@@ -7,6 +7,7 @@
 
 #include "quarn/script/functions/control_functions.h"
 #include "quarn/script/functions/data_functions.h"
+#include "quarn/script/functions/http_functions.h"
 #include "quarn/script/functions/number_functions.h"
 #include "quarn/script/functions/output_functions.h"
 #include "quarn/script/functions/system_functions.h"
@@ -353,6 +354,8 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnDateformat>(*this);
         case kVoidfunction:
             return RunFunction<CFnVoidfunction>(*this);
+        case kHttp:
+            return RunFunction<CFnHttp>(*this);
     }
     // The mail, FTP, HTTP and dial-up keywords: not built yet.
     return Fail(76);
