@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "tests/fixtures/case_directories.h"
+#include "tests/fixtures/http_server.h"
 #include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
@@ -40,6 +41,40 @@ constexpr std::string_view kDsnMark = "@DSN@";
 // Placeholders that let git keep an otherwise empty directory; never copied or compared.
 bool IsKeepFile(const fs::path& path) {
     return path.filename() == ".keep" || path.filename() == ".gitkeep";
+}
+
+// A server a case names in its `servers` file, started for the case's run: the placeholders it
+// defines, the directory it starts from (the case's NAME/ is copied there) and the directory whose
+// files the case's expected-NAME/ lists. One class per server kind; StartCaseServer knows them.
+class CaseServer {
+public:
+    virtual ~CaseServer() = default;
+    // Why the server did not start (the case is skipped); "" while it runs.
+    virtual std::string SkipReason() const = 0;
+    virtual std::map<std::string, std::string> Placeholders() const = 0;
+    virtual std::string ContentDir() const = 0;
+    virtual std::string RecordDir() const = 0;
+};
+
+// "http": fixtures::HttpServer. @HTTP_PORT@ is its port; http/ holds the pages it serves;
+// expected-http/ the requests it saw ("request-1", ...).
+class HttpCaseServer : public CaseServer {
+public:
+    std::string SkipReason() const override { return m_server.FailureReason(); }
+    std::map<std::string, std::string> Placeholders() const override {
+        return {{"@HTTP_PORT@", std::to_string(m_server.Port())}};
+    }
+    std::string ContentDir() const override { return m_server.RootDir(); }
+    std::string RecordDir() const override { return m_server.RecordDir(); }
+
+private:
+    fixtures::HttpServer m_server;
+};
+
+// The server named `name`; null for a name no server has.
+std::unique_ptr<CaseServer> StartCaseServer(const std::string& name) {
+    if (name == "http") return std::make_unique<HttpCaseServer>();
+    return nullptr;
 }
 
 struct GoldenCase {
@@ -258,30 +293,59 @@ protected:
             ReadFile(sql));
         if (m_database->Skipped()) return;
         ASSERT_TRUE(m_database->Ok()) << m_database->Error();
-        m_dsn = m_database->ConnectionString();
+        m_placeholders[std::string(kDsnMark)] = m_database->ConnectionString();
+    }
+
+    // The servers the case names, each with its placeholders and its starting files. Sets
+    // m_skipReason when one did not start.
+    void StartServers() {
+        for (const std::string& name : Words(ReadFile(m_case / "servers"))) {
+            std::unique_ptr<CaseServer> server = StartCaseServer(name);
+            ASSERT_TRUE(server) << "unknown server \"" << name << "\" in " << (m_case / "servers");
+            if (!server->SkipReason().empty()) {
+                m_skipReason = name + " server: " + server->SkipReason();
+                return;
+            }
+            for (const auto& [mark, value] : server->Placeholders())
+                m_placeholders[mark] = value;
+            const fs::path content = m_case / name;
+            if (fs::is_directory(content)) {
+                ASSERT_NO_FATAL_FAILURE(CopyTree(content, server->ContentDir()));
+            }
+            m_servers.emplace_back(name, std::move(server));
+        }
     }
 
     // The program directory: the quarn binary, Quarn.ini, and the project with html/.
     void MakeProgramDirectory() {
         ASSERT_NO_FATAL_FAILURE(InstallQuarn(m_programDir.Path()));
         fs::create_directories(m_projectDir + "/html");
-        if (fs::exists(m_case / "Quarn.ini"))
-            CopyWithDsn(m_case / "Quarn.ini", m_programDir.File("Quarn.ini"));
+        if (fs::exists(m_case / "Quarn.ini")) {
+            ASSERT_NO_FATAL_FAILURE(
+                CopyWithPlaceholders(m_case / "Quarn.ini", m_programDir.File("Quarn.ini")));
+        }
         const fs::path project = m_case / "project";
-        if (!fs::is_directory(project)) return;
-        for (const auto& entry : fs::recursive_directory_iterator(project)) {
-            const fs::path target = m_projectDir / fs::relative(entry.path(), project);
+        if (fs::is_directory(project)) {
+            ASSERT_NO_FATAL_FAILURE(CopyTree(project, m_projectDir));
+        }
+    }
+
+    // The files below `from` into `to`, placeholders replaced.
+    void CopyTree(const fs::path& from, const fs::path& to) {
+        for (const auto& entry : fs::recursive_directory_iterator(from)) {
+            const fs::path target = to / fs::relative(entry.path(), from);
             if (entry.is_directory()) {
                 fs::create_directories(target);
             } else if (!IsKeepFile(entry.path())) {
-                CopyWithDsn(entry.path(), target);
+                ASSERT_NO_FATAL_FAILURE(CopyWithPlaceholders(entry.path(), target));
             }
         }
     }
 
-    void CopyWithDsn(const fs::path& from, const fs::path& to) {
+    void CopyWithPlaceholders(const fs::path& from, const fs::path& to) {
         std::string text = ReadFile(from);
-        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
+        for (const auto& [mark, value] : m_placeholders)
+            fixtures::ReplaceAll(text, mark, value);
         std::string error;
         ASSERT_TRUE(fixtures::WriteTextFile(to.string(), text, &error)) << error;
     }
@@ -289,7 +353,8 @@ protected:
     std::string Expected(const fs::path& path) const {
         std::string text = ReadFile(path);
         fixtures::ReplaceAll(text, kProgDirMark, m_programDir.Path());
-        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
+        for (const auto& [mark, value] : m_placeholders)
+            fixtures::ReplaceAll(text, mark, value);
         return text;
     }
 
@@ -338,16 +403,28 @@ protected:
             SCOPED_TRACE("program directory");
             CompareListedFiles(m_case / "expected-progdir", m_programDir.Path());
         }
+        for (const auto& [name, server] : m_servers) {
+            SCOPED_TRACE(name + " server");
+            const fs::path expected = m_case / ("expected-" + name);
+            CompareListedFiles(expected, server->RecordDir());
+            CompareEntries(expected, server->RecordDir());
+        }
         const fs::path expected = m_case / "expected";
         if (!fs::is_directory(expected)) return;
         CompareListedFiles(expected, m_projectDir);
-        if (!fs::is_directory(expected / "html")) return;
-        const std::set<std::string> want = Entries(expected / "html");
-        const std::set<std::string> have = Entries(fs::path(m_projectDir) / "html");
+        if (fs::is_directory(expected / "html"))
+            CompareEntries(expected / "html", fs::path(m_projectDir) / "html");
+    }
+
+    // `root` must hold exactly the files and directories below `expected`.
+    void CompareEntries(const fs::path& expected, const fs::path& root) {
+        const std::string prefix = root.filename().string() + "/";
+        const std::set<std::string> want = Entries(expected);
+        const std::set<std::string> have = Entries(root);
         for (const std::string& entry : have)
-            EXPECT_TRUE(want.count(entry)) << "html/" << entry << ": not expected";
+            EXPECT_TRUE(want.count(entry)) << prefix << entry << ": not expected";
         for (const std::string& entry : want)
-            EXPECT_TRUE(have.count(entry)) << "html/" << entry << ": missing after the run";
+            EXPECT_TRUE(have.count(entry)) << prefix << entry << ": missing after the run";
     }
 
     fs::path m_case;
@@ -356,12 +433,17 @@ protected:
     fixtures::TempDir m_scratch{"golden_output"};
     std::string m_projectDir;
     std::unique_ptr<fixtures::TestDatabase> m_database;
-    std::string m_dsn;
+    // Mark to value: @DSN@ and the servers' marks.
+    std::map<std::string, std::string> m_placeholders;
+    std::vector<std::pair<std::string, std::unique_ptr<CaseServer>>> m_servers;
+    std::string m_skipReason;
 };
 
 TEST_P(GoldenTest, Run) {
     ASSERT_NO_FATAL_FAILURE(MakeDatabase());
     if (m_database && m_database->Skipped()) GTEST_SKIP() << m_database->SkipReason();
+    ASSERT_NO_FATAL_FAILURE(StartServers());
+    if (!m_skipReason.empty()) GTEST_SKIP() << m_skipReason;
     ASSERT_NO_FATAL_FAILURE(MakeProgramDirectory());
     ASSERT_TRUE(fs::exists(m_case / "cmd")) << "a case needs its cmd file";
 
