@@ -63,21 +63,28 @@ void CSmtpMailer::SplitRecipients(std::string_view to) {
     }
 }
 
-std::string CSmtpMailer::DotStuff(std::string_view body) {
-    std::string stuffed;
-    stuffed.reserve(body.size() + body.size() / 64 + 2);
-    bool lineStart = true;
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        const char c = body[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n') ++i;
-            stuffed += "\r\n";
-            lineStart = true;
+std::string CSmtpMailer::ToCrLf(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size() + text.size() / 32);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            lines += c;
             continue;
         }
-        if (lineStart && c == '.') stuffed += '.';
-        stuffed += c;
-        lineStart = false;
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        lines += "\r\n";
+    }
+    return lines;
+}
+
+std::string CSmtpMailer::DotStuff(std::string_view body) {
+    const std::string lines = ToCrLf(body);
+    std::string stuffed;
+    stuffed.reserve(lines.size() + lines.size() / 64 + 1);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == '.' && (i == 0 || lines[i - 1] == '\n')) stuffed += '.';
+        stuffed += lines[i];
     }
     return stuffed;
 }

@@ -47,6 +47,8 @@ public:
     // Appends the parts of `to` between commas to the recipient list, blanks kept: "a, b" gives
     // "a" and " b", "a," gives "a" and "".
     void SplitRecipients(std::string_view to);
+    // `text` with every bare CR and bare LF made CR LF.
+    static std::string ToCrLf(std::string_view text);
     // `body` with bare CR and bare LF made CR LF and one more "." before every line that starts
     // with ".", the first line included: a line "." can never end the data early.
     static std::string DotStuff(std::string_view body);
