@@ -23,6 +23,7 @@
 
 #include "tests/fixtures/case_directories.h"
 #include "tests/fixtures/odbc_env.h"
+#include "tests/fixtures/smtp_server.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"
@@ -40,6 +41,41 @@ constexpr std::string_view kDsnMark = "@DSN@";
 // Placeholders that let git keep an otherwise empty directory; never copied or compared.
 bool IsKeepFile(const fs::path& path) {
     return path.filename() == ".keep" || path.filename() == ".gitkeep";
+}
+
+// A server a case starts (named in its `servers` file): the placeholders that tell the case where
+// it listens, and what it received, compared with expected-servers/<name>.
+class CaseServer {
+public:
+    virtual ~CaseServer() = default;
+    // "" while it runs; else why it did not start (the case is skipped).
+    virtual std::string Failure() const = 0;
+    virtual std::map<std::string, std::string> Placeholders() const = 0;
+    virtual std::string Received() const = 0;
+    // The server's log, for failure messages.
+    virtual std::string Log() const = 0;
+};
+
+// aiosmtpd: @SMTP_HOST@ and @SMTP_PORT@; received: SmtpServer::Transcript of every message.
+class SmtpCaseServer : public CaseServer {
+public:
+    std::string Failure() const override { return m_server.FailureReason(); }
+    std::map<std::string, std::string> Placeholders() const override {
+        return {{"@SMTP_HOST@", m_server.Host()}, {"@SMTP_PORT@", std::to_string(m_server.Port())}};
+    }
+    std::string Received() const override {
+        return fixtures::SmtpServer::Transcript(m_server.Messages());
+    }
+    std::string Log() const override { return m_server.LogText(); }
+
+private:
+    fixtures::SmtpServer m_server;
+};
+
+// The server a `servers` file names; null for a name no server has.
+std::unique_ptr<CaseServer> StartCaseServer(const std::string& name) {
+    if (name == "smtp") return std::make_unique<SmtpCaseServer>();
+    return nullptr;
 }
 
 struct GoldenCase {
@@ -258,7 +294,23 @@ protected:
             ReadFile(sql));
         if (m_database->Skipped()) return;
         ASSERT_TRUE(m_database->Ok()) << m_database->Error();
-        m_dsn = m_database->ConnectionString();
+        m_placeholders[std::string(kDsnMark)] = m_database->ConnectionString();
+    }
+
+    // The servers the case's `servers` file names, each with its placeholders; a server that
+    // cannot start sets m_skipReason.
+    void StartServers() {
+        for (const std::string& name : Words(ReadFile(m_case / "servers"))) {
+            std::unique_ptr<CaseServer> server = StartCaseServer(name);
+            ASSERT_TRUE(server) << "unknown server \"" << name << "\" in " << (m_case / "servers");
+            if (const std::string failure = server->Failure(); !failure.empty()) {
+                m_skipReason = failure;
+                return;
+            }
+            for (const auto& [mark, value] : server->Placeholders())
+                m_placeholders[mark] = value;
+            m_servers.emplace_back(name, std::move(server));
+        }
     }
 
     // The program directory: the quarn binary, Quarn.ini, and the project with html/.
@@ -266,7 +318,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(InstallQuarn(m_programDir.Path()));
         fs::create_directories(m_projectDir + "/html");
         if (fs::exists(m_case / "Quarn.ini"))
-            CopyWithDsn(m_case / "Quarn.ini", m_programDir.File("Quarn.ini"));
+            CopyWithPlaceholders(m_case / "Quarn.ini", m_programDir.File("Quarn.ini"));
         const fs::path project = m_case / "project";
         if (!fs::is_directory(project)) return;
         for (const auto& entry : fs::recursive_directory_iterator(project)) {
@@ -274,14 +326,15 @@ protected:
             if (entry.is_directory()) {
                 fs::create_directories(target);
             } else if (!IsKeepFile(entry.path())) {
-                CopyWithDsn(entry.path(), target);
+                CopyWithPlaceholders(entry.path(), target);
             }
         }
     }
 
-    void CopyWithDsn(const fs::path& from, const fs::path& to) {
+    void CopyWithPlaceholders(const fs::path& from, const fs::path& to) {
         std::string text = ReadFile(from);
-        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
+        for (const auto& [mark, value] : m_placeholders)
+            fixtures::ReplaceAll(text, mark, value);
         std::string error;
         ASSERT_TRUE(fixtures::WriteTextFile(to.string(), text, &error)) << error;
     }
@@ -289,7 +342,8 @@ protected:
     std::string Expected(const fs::path& path) const {
         std::string text = ReadFile(path);
         fixtures::ReplaceAll(text, kProgDirMark, m_programDir.Path());
-        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
+        for (const auto& [mark, value] : m_placeholders)
+            fixtures::ReplaceAll(text, mark, value);
         return text;
     }
 
@@ -334,6 +388,15 @@ protected:
     }
 
     void CompareExpectedFiles() {
+        for (const auto& [name, server] : m_servers) {
+            SCOPED_TRACE("server " + name);
+            const std::string received = server->Received();
+            const std::string difference = FirstDifference(
+                "expected-servers/" + name, Expected(m_case / "expected-servers" / name), received);
+            EXPECT_TRUE(difference.empty()) << difference << "\n--- actual ---\n"
+                                            << received << "\n--- server log ---\n"
+                                            << fixtures::Tail(server->Log());
+        }
         if (fs::is_directory(m_case / "expected-progdir")) {
             SCOPED_TRACE("program directory");
             CompareListedFiles(m_case / "expected-progdir", m_programDir.Path());
@@ -356,12 +419,17 @@ protected:
     fixtures::TempDir m_scratch{"golden_output"};
     std::string m_projectDir;
     std::unique_ptr<fixtures::TestDatabase> m_database;
-    std::string m_dsn;
+    // Marks replaced in the case's files: @DSN@ and the servers' own.
+    std::map<std::string, std::string> m_placeholders;
+    std::vector<std::pair<std::string, std::unique_ptr<CaseServer>>> m_servers;
+    std::string m_skipReason;
 };
 
 TEST_P(GoldenTest, Run) {
     ASSERT_NO_FATAL_FAILURE(MakeDatabase());
     if (m_database && m_database->Skipped()) GTEST_SKIP() << m_database->SkipReason();
+    ASSERT_NO_FATAL_FAILURE(StartServers());
+    if (!m_skipReason.empty()) GTEST_SKIP() << m_skipReason;
     ASSERT_NO_FATAL_FAILURE(MakeProgramDirectory());
     ASSERT_TRUE(fs::exists(m_case / "cmd")) << "a case needs its cmd file";
 
