@@ -10,6 +10,7 @@
 #include "quarn/script/functions/http_functions.h"
 #include "quarn/script/functions/number_functions.h"
 #include "quarn/script/functions/output_functions.h"
+#include "quarn/script/functions/smtp_functions.h"
 #include "quarn/script/functions/system_functions.h"
 #include "quarn/script/functions/text_functions.h"
 #include "quarn/script/functions/variable_functions.h"
@@ -333,6 +334,8 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnUnpack>(*this);
         case kPack:
             return RunFunction<CFnPack>(*this);
+        case kSendmail:
+            return RunFunction<CFnSendmail>(*this);
         case kElseif:
             return m_nArgCount < 2 ? RunFunction<CFnIf>(*this, 1)
                                    : RunFunction<CFnStrcmp>(*this, 2);

@@ -24,6 +24,7 @@
 #include "tests/fixtures/case_directories.h"
 #include "tests/fixtures/http_server.h"
 #include "tests/fixtures/odbc_env.h"
+#include "tests/fixtures/smtp_server.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"
@@ -71,9 +72,37 @@ private:
     fixtures::HttpServer m_server;
 };
 
+// "smtp": fixtures::SmtpServer (aiosmtpd). @SMTP_HOST@ and @SMTP_PORT@ say where it listens;
+// expected-smtp/transcript is every message it accepted (SmtpServer::Transcript).
+class SmtpCaseServer : public CaseServer {
+public:
+    std::string SkipReason() const override {
+        if (!m_records.Ok()) return m_records.Error();
+        return m_server.FailureReason();
+    }
+    std::map<std::string, std::string> Placeholders() const override {
+        return {{"@SMTP_HOST@", m_server.Host()}, {"@SMTP_PORT@", std::to_string(m_server.Port())}};
+    }
+    std::string ContentDir() const override { return m_records.Path(); }
+    // Writes the transcript of what arrived so far, and returns its directory.
+    std::string RecordDir() const override {
+        std::string error;
+        EXPECT_TRUE(fixtures::WriteTextFile(m_records.File("transcript"),
+                                            fixtures::SmtpServer::Transcript(m_server.Messages()),
+                                            &error))
+            << error;
+        return m_records.Path();
+    }
+
+private:
+    fixtures::SmtpServer m_server;
+    fixtures::TempDir m_records{"golden_smtp"};
+};
+
 // The server named `name`; null for a name no server has.
 std::unique_ptr<CaseServer> StartCaseServer(const std::string& name) {
     if (name == "http") return std::make_unique<HttpCaseServer>();
+    if (name == "smtp") return std::make_unique<SmtpCaseServer>();
     return nullptr;
 }
 

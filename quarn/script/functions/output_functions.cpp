@@ -13,6 +13,7 @@
 #include "quarn/script/functions/function_support.h"
 #include "quarn/script/name_list.h"
 #include "quarn/script/output_change.h"
+#include "quarn/script/output_guards.h"
 #include "quarn/script/output_path.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -36,45 +37,6 @@ bool IsDirectory(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
-
-// Restores the output modes of the enclosing code on every way out of an html call.
-class OutputModesGuard {
-public:
-    explicit OutputModesGuard(CScriptInterpreter& interp)
-        : m_interp(interp),
-          m_nLineMode(interp.m_nLineMode),
-          m_bTagForm(interp.m_bTagForm),
-          m_bEntities(interp.m_bEntities) {}
-    ~OutputModesGuard() {
-        m_interp.m_nLineMode = m_nLineMode;
-        m_interp.m_bTagForm = m_bTagForm;
-        m_interp.m_bEntities = m_bEntities;
-    }
-    OutputModesGuard(const OutputModesGuard&) = delete;
-    OutputModesGuard& operator=(const OutputModesGuard&) = delete;
-
-private:
-    CScriptInterpreter& m_interp;
-    int m_nLineMode;
-    int m_bTagForm;
-    int m_bEntities;
-};
-
-// Makes `buffer` the open output; the enclosing output is open again when this goes.
-class OpenOutputGuard {
-public:
-    OpenOutputGuard(CScriptInterpreter& interp, COutputBuffer& buffer)
-        : m_interp(interp), m_pPrevious(interp.m_pOutput) {
-        interp.m_pOutput = &buffer;
-    }
-    ~OpenOutputGuard() { m_interp.m_pOutput = m_pPrevious; }
-    OpenOutputGuard(const OpenOutputGuard&) = delete;
-    OpenOutputGuard& operator=(const OpenOutputGuard&) = delete;
-
-private:
-    CScriptInterpreter& m_interp;
-    COutputBuffer* m_pPrevious;
-};
 
 void ApplyHtmlFlags(CScriptInterpreter& interp, int flags) {
     if (flags & CFnHtml::kCr2BrStrip) {
