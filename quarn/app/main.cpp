@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "quarn/app/clock_override.h"
+#include "quarn/app/timeout_override.h"
 #include "quarn/app/command_line.h"
 #include "quarn/app/command_line_job.h"
 #include "quarn/app/headless_window.h"
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
 
     std::string error;
     if (!ApplyClockOverride(std::getenv(kClockVariable), &error))
+        std::fprintf(stderr, "quarn: %s\n", error.c_str());
+    if (!ApplyNetTimeoutOverride(std::getenv(kNetTimeoutVariable), &error))
         std::fprintf(stderr, "quarn: %s\n", error.c_str());
 
     const std::string startDir = CurrentDirectory();

@@ -27,6 +27,7 @@
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"
 #include "tests/fixtures/text.h"
+#include "tests/golden/case_servers.h"
 
 namespace {
 
@@ -279,9 +280,45 @@ protected:
         }
     }
 
-    void CopyWithDsn(const fs::path& from, const fs::path& to) {
-        std::string text = ReadFile(from);
+    // The case's servers (its `servers` file), started, with their marks added.
+    void StartServers() {
+        std::istringstream lines(ReadFile(m_case / "servers"));
+        for (std::string line; std::getline(lines, line);) {
+            const std::vector<std::string> words = Words(line);
+            if (words.empty()) continue;
+            std::unique_ptr<golden::CaseServer> server = golden::MakeCaseServer(words[0]);
+            ASSERT_TRUE(server) << "unknown server \"" << words[0] << "\" in "
+                                << (m_case / "servers");
+            bool skip = false;
+            const std::string failure = server->Start(m_case, &skip);
+            if (skip) {
+                m_skipReason = failure;
+                return;
+            }
+            ASSERT_TRUE(failure.empty()) << failure;
+            for (const auto& mark : server->Marks())
+                m_marks.insert(mark);
+            m_servers.push_back(std::move(server));
+        }
+    }
+
+    void CheckServers() {
+        for (const auto& server : m_servers) {
+            const std::string difference = server->Check(m_case);
+            EXPECT_TRUE(difference.empty()) << difference;
+        }
+    }
+
+    // `text` with the DSN and the servers' marks filled in.
+    std::string WithMarks(std::string text) const {
         if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
+        for (const auto& [mark, value] : m_marks)
+            fixtures::ReplaceAll(text, mark, value);
+        return text;
+    }
+
+    void CopyWithDsn(const fs::path& from, const fs::path& to) {
+        const std::string text = WithMarks(ReadFile(from));
         std::string error;
         ASSERT_TRUE(fixtures::WriteTextFile(to.string(), text, &error)) << error;
     }
@@ -289,17 +326,19 @@ protected:
     std::string Expected(const fs::path& path) const {
         std::string text = ReadFile(path);
         fixtures::ReplaceAll(text, kProgDirMark, m_programDir.Path());
-        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
-        return text;
+        return WithMarks(text);
     }
 
     // One run of quarn and every comparison the case asks for; `round` names the run.
     void RunAndCompare(const std::string& round) {
         SCOPED_TRACE(round);
         const std::vector<std::string> args = Words(ReadFile(m_case / "cmd"));
+        std::vector<std::string> env = RunEnvironment(m_programDir.Path(), m_runtimeDir.Path());
+        std::istringstream extra(WithMarks(ReadFile(m_case / "env")));
+        for (std::string line; std::getline(extra, line);)
+            if (!line.empty()) env.push_back(line);
         const RunResult run =
-            RunProgram(m_programDir.File("quarn"), args, m_projectDir,
-                       RunEnvironment(m_programDir.Path(), m_runtimeDir.Path()), m_scratch);
+            RunProgram(m_programDir.File("quarn"), args, m_projectDir, env, m_scratch);
         const std::string stderrNote =
             run.err.empty() ? "" : "\n--- quarn's stderr ---\n" + run.err;
         ASSERT_TRUE(run.failure.empty()) << run.failure << stderrNote;
@@ -314,6 +353,7 @@ protected:
         const int expectedStatus = status.empty() ? 0 : std::atoi(status[0].c_str());
         EXPECT_EQ(run.status, expectedStatus) << "exit status" << stderrNote;
         CompareExpectedFiles();
+        CheckServers();
     }
 
     // Every file below `expected` against the file of the same name below `root`.
@@ -357,11 +397,16 @@ protected:
     std::string m_projectDir;
     std::unique_ptr<fixtures::TestDatabase> m_database;
     std::string m_dsn;
+    std::vector<std::unique_ptr<golden::CaseServer>> m_servers;
+    std::map<std::string, std::string> m_marks;
+    std::string m_skipReason;  // why a server the case needs could not start
 };
 
 TEST_P(GoldenTest, Run) {
     ASSERT_NO_FATAL_FAILURE(MakeDatabase());
     if (m_database && m_database->Skipped()) GTEST_SKIP() << m_database->SkipReason();
+    ASSERT_NO_FATAL_FAILURE(StartServers());
+    if (!m_skipReason.empty()) GTEST_SKIP() << m_skipReason;
     ASSERT_NO_FATAL_FAILURE(MakeProgramDirectory());
     ASSERT_TRUE(fs::exists(m_case / "cmd")) << "a case needs its cmd file";
 
