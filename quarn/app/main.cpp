@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "quarn/app/clock_override.h"
-#include "quarn/app/timeout_override.h"
 #include "quarn/app/command_line.h"
 #include "quarn/app/command_line_job.h"
 #include "quarn/app/headless_window.h"
@@ -21,6 +20,7 @@
 #include "quarn/app/startup.h"
 #include "quarn/app/svr_thread.h"
 #include "quarn/app/task_thread.h"
+#include "quarn/app/timeout_override.h"
 #include "quarn/services/program_context.h"
 
 namespace {
