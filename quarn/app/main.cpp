@@ -20,6 +20,7 @@
 #include "quarn/app/startup.h"
 #include "quarn/app/svr_thread.h"
 #include "quarn/app/task_thread.h"
+#include "quarn/app/timeout_override.h"
 #include "quarn/services/program_context.h"
 
 namespace {
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
 
     std::string error;
     if (!ApplyClockOverride(std::getenv(kClockVariable), &error))
+        std::fprintf(stderr, "quarn: %s\n", error.c_str());
+    if (!ApplyNetTimeoutOverride(std::getenv(kNetTimeoutVariable), &error))
         std::fprintf(stderr, "quarn: %s\n", error.c_str());
 
     const std::string startDir = CurrentDirectory();

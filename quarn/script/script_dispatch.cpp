@@ -10,6 +10,7 @@
 #include "quarn/script/functions/http_functions.h"
 #include "quarn/script/functions/number_functions.h"
 #include "quarn/script/functions/output_functions.h"
+#include "quarn/script/functions/pop3_functions.h"
 #include "quarn/script/functions/smtp_functions.h"
 #include "quarn/script/functions/system_functions.h"
 #include "quarn/script/functions/text_functions.h"
@@ -359,6 +360,18 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnVoidfunction>(*this);
         case kHttp:
             return RunFunction<CFnHttp>(*this);
+        case kPop3session:
+            return RunFunction<CFnPop3session>(*this);
+        case kGetmails:
+            return RunFunction<CFnGetmails>(*this);
+        case kGetmsg:
+            return RunFunction<CFnGetmsg>(*this);
+        case kMsgno:
+            return RunFunction<CFnMsgno>(*this);
+        case kDeletemail:
+            return RunFunction<CFnDeletemail>(*this);
+        case kMailheader:
+            return RunFunction<CFnMailheader>(*this);
     }
     // The mail, FTP, HTTP and dial-up keywords: not built yet.
     return Fail(76);

@@ -17,6 +17,7 @@
 #include "quarn/services/frame_caption.h"
 #include "quarn/services/html_root.h"
 #include "quarn/services/messages.h"
+#include "quarn/services/pop3_session.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 #include "shared/output_buffer.h"

@@ -11,6 +11,7 @@
 //
 // Only the task thread runs interpreters.
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,7 @@
 
 class COutputBuffer;
 class CListingArchive;
+class CPop3Session;
 
 class CScriptInterpreter : public CScriptArgParser {
 public:
@@ -89,6 +91,8 @@ public:
     std::string m_strFTagExclusions;
     CListingArchive* m_pListArchive = nullptr;  // the run's listing; null when listing is off
     int m_nBlockDepth = 0;                      // RunBlock activations now running
+    // The session of the pop3session or getmails block that runs; null outside one.
+    std::unique_ptr<CPop3Session> m_pPop3;
     // The files being expanded by the include pass, outermost first, as absolute lexically
     // normal paths; kept by the top-level interpreter.
     std::vector<std::string> m_astrIncludeChain;

@@ -29,6 +29,7 @@
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"
 #include "tests/fixtures/text.h"
+#include "tests/golden/case_servers.h"
 
 namespace {
 
@@ -42,68 +43,6 @@ constexpr std::string_view kDsnMark = "@DSN@";
 // Placeholders that let git keep an otherwise empty directory; never copied or compared.
 bool IsKeepFile(const fs::path& path) {
     return path.filename() == ".keep" || path.filename() == ".gitkeep";
-}
-
-// A server a case names in its `servers` file, started for the case's run: the placeholders it
-// defines, the directory it starts from (the case's NAME/ is copied there) and the directory whose
-// files the case's expected-NAME/ lists. One class per server kind; StartCaseServer knows them.
-class CaseServer {
-public:
-    virtual ~CaseServer() = default;
-    // Why the server did not start (the case is skipped); "" while it runs.
-    virtual std::string SkipReason() const = 0;
-    virtual std::map<std::string, std::string> Placeholders() const = 0;
-    virtual std::string ContentDir() const = 0;
-    virtual std::string RecordDir() const = 0;
-};
-
-// "http": fixtures::HttpServer. @HTTP_PORT@ is its port; http/ holds the pages it serves;
-// expected-http/ the requests it saw ("request-1", ...).
-class HttpCaseServer : public CaseServer {
-public:
-    std::string SkipReason() const override { return m_server.FailureReason(); }
-    std::map<std::string, std::string> Placeholders() const override {
-        return {{"@HTTP_PORT@", std::to_string(m_server.Port())}};
-    }
-    std::string ContentDir() const override { return m_server.RootDir(); }
-    std::string RecordDir() const override { return m_server.RecordDir(); }
-
-private:
-    fixtures::HttpServer m_server;
-};
-
-// "smtp": fixtures::SmtpServer (aiosmtpd). @SMTP_HOST@ and @SMTP_PORT@ say where it listens;
-// expected-smtp/transcript is every message it accepted (SmtpServer::Transcript).
-class SmtpCaseServer : public CaseServer {
-public:
-    std::string SkipReason() const override {
-        if (!m_records.Ok()) return m_records.Error();
-        return m_server.FailureReason();
-    }
-    std::map<std::string, std::string> Placeholders() const override {
-        return {{"@SMTP_HOST@", m_server.Host()}, {"@SMTP_PORT@", std::to_string(m_server.Port())}};
-    }
-    std::string ContentDir() const override { return m_records.Path(); }
-    // Writes the transcript of what arrived so far, and returns its directory.
-    std::string RecordDir() const override {
-        std::string error;
-        EXPECT_TRUE(fixtures::WriteTextFile(m_records.File("transcript"),
-                                            fixtures::SmtpServer::Transcript(m_server.Messages()),
-                                            &error))
-            << error;
-        return m_records.Path();
-    }
-
-private:
-    fixtures::SmtpServer m_server;
-    fixtures::TempDir m_records{"golden_smtp"};
-};
-
-// The server named `name`; null for a name no server has.
-std::unique_ptr<CaseServer> StartCaseServer(const std::string& name) {
-    if (name == "http") return std::make_unique<HttpCaseServer>();
-    if (name == "smtp") return std::make_unique<SmtpCaseServer>();
-    return nullptr;
 }
 
 struct GoldenCase {
@@ -329,7 +268,7 @@ protected:
     // m_skipReason when one did not start.
     void StartServers() {
         for (const std::string& name : Words(ReadFile(m_case / "servers"))) {
-            std::unique_ptr<CaseServer> server = StartCaseServer(name);
+            std::unique_ptr<golden::CaseServer> server = golden::StartCaseServer(name);
             ASSERT_TRUE(server) << "unknown server \"" << name << "\" in " << (m_case / "servers");
             if (!server->SkipReason().empty()) {
                 m_skipReason = name + " server: " + server->SkipReason();
@@ -341,6 +280,8 @@ protected:
             if (fs::is_directory(content)) {
                 ASSERT_NO_FATAL_FAILURE(CopyTree(content, server->ContentDir()));
             }
+            const std::string unusable = server->Loaded();
+            ASSERT_TRUE(unusable.empty()) << name << " server: " << unusable;
             m_servers.emplace_back(name, std::move(server));
         }
     }
@@ -391,9 +332,13 @@ protected:
     void RunAndCompare(const std::string& round) {
         SCOPED_TRACE(round);
         const std::vector<std::string> args = Words(ReadFile(m_case / "cmd"));
+        std::vector<std::string> env = RunEnvironment(m_programDir.Path(), m_runtimeDir.Path());
+        // The case's own variables, one NAME=value a line, placeholders replaced.
+        std::istringstream extra(Expected(m_case / "env"));
+        for (std::string line; std::getline(extra, line);)
+            if (!line.empty()) env.push_back(line);
         const RunResult run =
-            RunProgram(m_programDir.File("quarn"), args, m_projectDir,
-                       RunEnvironment(m_programDir.Path(), m_runtimeDir.Path()), m_scratch);
+            RunProgram(m_programDir.File("quarn"), args, m_projectDir, env, m_scratch);
         const std::string stderrNote =
             run.err.empty() ? "" : "\n--- quarn's stderr ---\n" + run.err;
         ASSERT_TRUE(run.failure.empty()) << run.failure << stderrNote;
@@ -464,7 +409,7 @@ protected:
     std::unique_ptr<fixtures::TestDatabase> m_database;
     // Mark to value: @DSN@ and the servers' marks.
     std::map<std::string, std::string> m_placeholders;
-    std::vector<std::pair<std::string, std::unique_ptr<CaseServer>>> m_servers;
+    std::vector<std::pair<std::string, std::unique_ptr<golden::CaseServer>>> m_servers;
     std::string m_skipReason;
 };
 
