@@ -335,6 +335,8 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnUnpack>(*this);
         case kPack:
             return RunFunction<CFnPack>(*this);
+        case kMailtxt:
+            return RunFunction<CFnMailtxt>(*this);
         case kSendmail:
             return RunFunction<CFnSendmail>(*this);
         case kElseif:

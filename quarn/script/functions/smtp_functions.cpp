@@ -85,3 +85,22 @@ ScriptResult CFnSendmail::Execute() {
     interp.m_strMessage = mailer.GetMessage();
     return sent ? result : script_result::kFailed;
 }
+
+ScriptResult CFnMailtxt::Execute() {
+    CScriptInterpreter& interp = *m_pInterp;
+    if (!CheckArgCount(interp, 4, 5)) return script_result::kFailed;
+    std::string texts[4];
+    for (int i = 0; i < 4; ++i) {
+        if (!interp.EvalStringArg(Arg(interp, i))) return script_result::kFailed;
+        texts[i] = interp.m_strMessage;
+    }
+    const auto& [server, from, to, text] = texts;
+    int port = CFnSendmail::kDefaultPort;
+    if (interp.m_nArgCount == 5 && !EvalIntArg(interp, Arg(interp, 4), port))
+        return script_result::kFailed;
+    interp.WriteList("Sending email to " + to + "\r\n");
+    CSmtpMailer mailer;
+    const int sent = mailer.SendMail(server, from, to, text, port);
+    interp.m_strMessage = mailer.GetMessage();
+    return sent ? script_result::kDone : script_result::kFailed;
+}

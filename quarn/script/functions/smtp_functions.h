@@ -1,5 +1,6 @@
 #pragma once
-// The built-in that sends mail from a script: sendmail, whose block's output is the mail.
+// The built-ins that send mail from a script: mailtxt, with the mail as its argument, and
+// sendmail, whose block's output is the mail.
 //
 // The class is built by Dispatch on its stack for one call; Execute returns a ScriptResult with
 // the message in the interpreter's m_strMessage.
@@ -31,6 +32,18 @@ public:
     // "BODY:". 0 with the text in `mail`; else the number of the message that refuses it (112
     // without "HEADER:" at the start, 113 without "\r\nBODY:" after it).
     static int ComposeMail(std::string_view output, std::string* mail);
+
+private:
+    CScriptInterpreter* m_pInterp;
+};
+
+// mailtxt (server, from, to, text [, port]): sends `text` as it stands (header lines, an empty
+// line and the body) with one SMTP dialogue. 1, or 0 with the mailer's message.
+class CFnMailtxt {
+public:
+    explicit CFnMailtxt(CScriptInterpreter& interp) : m_pInterp(&interp) {}
+    virtual ~CFnMailtxt() = default;
+    ScriptResult Execute();
 
 private:
     CScriptInterpreter* m_pInterp;

@@ -181,4 +181,25 @@ TEST(SendmailStallTest, TimeOutThenRetrySucceeds) {
     EXPECT_EQ(messages[0].data, "Subject: s\r\n\r\nb\r\n\r\n");
 }
 
+TEST_F(SendmailScriptTest, MailtxtSendsItsTextAsTheMail) {
+    const std::string call =
+        "&mailtxt(\"" + m_server.Host() + "\", \"me@a.test\", \"x@b.test, y@c.test\", " +
+        "\"Subject: hi\\r\\n\\r\\n.one\\r\\ntwo\", " + std::to_string(m_server.Port()) + ")";
+    const auto run = m_project.Run(call);
+    EXPECT_EQ(run.result, 1) << run.message;
+    const std::vector<SmtpServer::Message> messages = m_server.Messages();
+    ASSERT_EQ(messages.size(), 1u) << m_server.LogText();
+    EXPECT_EQ(messages[0].from, "me@a.test");
+    EXPECT_EQ(messages[0].recipients, (std::vector<std::string>{"x@b.test", "y@c.test"}));
+    EXPECT_EQ(messages[0].data, "Subject: hi\r\n\r\n.one\r\ntwo\r\n");
+    EXPECT_NE(m_project.Listing().find("Sending email to x@b.test, y@c.test\r\n"),
+              std::string::npos)
+        << m_project.Listing();
+
+    const auto refused = m_project.Run("&mailtxt(\"127.0.0.1\", \"a\", \"b\", \"t\", 1)");
+    EXPECT_EQ(refused.result, 0);
+    EXPECT_EQ(refused.message, "ERROR 108- unable to connect to SMTP server.");
+    EXPECT_EQ(m_project.Run("&mailtxt(\"s\", \"a\", \"b\")").message,
+              "ERROR 68- illegal number of arguments in function.");
+}
 }  // namespace
