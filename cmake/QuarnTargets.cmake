@@ -29,6 +29,10 @@ function(quarn_qt_test name)
     add_test(NAME ${class}.all COMMAND ${name} ${class}
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     set_tests_properties(${class}.all PROPERTIES ENVIRONMENT
-      "QT_QPA_PLATFORM=offscreen;QUARN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/fixtures/qt_lsan.supp")
+      "QT_QPA_PLATFORM=offscreen;QUARN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots")
+    if(QUARN_TSAN)
+      set_property(TEST ${class}.all PROPERTY ENVIRONMENT_MODIFICATION
+        "TSAN_OPTIONS=string_append: suppressions=${CMAKE_SOURCE_DIR}/tests/fixtures/qt_tsan.supp")
+    endif()
   endforeach()
 endfunction()
