@@ -22,10 +22,11 @@ TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 # The test executables with threads of their own, and the suites of them that run under
 # ThreadSanitizer.
-TSAN_TARGETS := quarn platform_test quarn_services_test quarn_app_test
-TSAN_SUITES  := ^(MessageQueue|JobThread|StatusMailboxTest|PromptTest|HeadlessWindowTest|CommandLineJobTest|TaskThread[A-Za-z]*|PublishScheduler[A-Za-z]*|Svr[A-Za-z]*Test|ServiceEndToEndTest)\.
+TSAN_TARGETS := quarn platform_test quarn_services_test quarn_app_test quarn_ui_test
+TSAN_SUITES  := ^(Ui[A-Za-z]*Test|MessageQueue|JobThread|StatusMailboxTest|PromptTest|HeadlessWindowTest|CommandLineJobTest|TaskThread[A-Za-z]*|PublishScheduler[A-Za-z]*|Svr[A-Za-z]*Test|ServiceEndToEndTest)\.
 
-.PHONY: all deps build programs demo test test-plain test-san test-tsan bench format clean
+.PHONY: all deps build programs demo test test-plain test-san test-tsan screenshots bench format \
+        clean
 
 all: build
 
@@ -60,6 +61,14 @@ test-tsan:
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TARGETS)
 	@$(TSAN_ENV) ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) \
 	       -R '$(TSAN_SUITES)' --no-tests=error
+
+# The window tests write PNGs of every window under $(BUILD)/screenshots.
+screenshots:
+	@tools/configure $(BUILD) $(PLAIN_ARGS) $(CMAKE_ARGS)
+	@cmake --build $(BUILD) -j $(JOBS) --target quarn_ui_test shared_widgets_test
+	@rm -rf $(BUILD)/screenshots
+	@ctest --test-dir $(BUILD) --output-on-failure -R '^(Ui[A-Za-z]*|ToolBarEx)Test\.'
+	@ls -1 $(BUILD)/screenshots/*.png
 
 # Benchmarks are built optimised in a directory of their own, so switching between benchmarks
 # and tests never rebuilds everything or changes the tests' build type.

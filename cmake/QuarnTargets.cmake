@@ -15,3 +15,24 @@ function(quarn_bench name)
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark Threads::Threads)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()
+
+# quarn_qt_test(NAME SOURCES ... LIBS ... CLASSES ...): one Qt Test executable holding the test
+# classes CLASSES (each registered with QUARN_QT_TEST); CTest runs each class as the test
+# "CLASS.all" on the offscreen platform.
+function(quarn_qt_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;CLASSES" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fixtures/qt_test_main.cpp)
+  set_target_properties(${name} PROPERTIES AUTOMOC ON
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Widgets Qt6::Test Threads::Threads)
+  foreach(class ${T_CLASSES})
+    add_test(NAME ${class}.all COMMAND ${name} ${class}
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    set_tests_properties(${class}.all PROPERTIES ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;QUARN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots")
+    if(QUARN_TSAN)
+      set_property(TEST ${class}.all PROPERTY ENVIRONMENT_MODIFICATION
+        "TSAN_OPTIONS=string_append: suppressions=${CMAKE_SOURCE_DIR}/tests/fixtures/qt_tsan.supp")
+    endif()
+  endforeach()
+endfunction()

@@ -8,6 +8,13 @@ void MessageQueue::Post(PostedMessage message) {
         m_messages.push_back(message);
     }
     m_ready.notify_one();
+    std::lock_guard lock(m_wakeUpMutex);
+    if (m_wakeUp) m_wakeUp();
+}
+
+void MessageQueue::SetWakeUp(std::function<void()> wakeUp) {
+    std::lock_guard lock(m_wakeUpMutex);
+    m_wakeUp = std::move(wakeUp);
 }
 
 bool MessageQueue::TryTake(PostedMessage& out) {

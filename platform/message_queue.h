@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 namespace platform {
@@ -33,7 +34,15 @@ public:
     // Waits until a message arrives.
     PostedMessage Take();
 
+    // `wakeUp` is called on the posting thread after each Post, so a receiver whose thread runs
+    // an event loop of its own learns that the queue holds something. It must not block and must
+    // not post; an empty function removes it. Once SetWakeUp returns, the previous one is no
+    // longer running and is never called again.
+    void SetWakeUp(std::function<void()> wakeUp);
+
 private:
+    std::mutex m_wakeUpMutex;
+    std::function<void()> m_wakeUp;
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::deque<PostedMessage> m_messages;

@@ -1,5 +1,6 @@
-// quarn: start-up, the task thread, then the job the command line asks for, or a service that
-// runs the jobs that arrive until SIGTERM or SIGINT.
+// quarn: start-up, the task thread, then the job the command line asks for; without a job the
+// main window when there is a display, else a service that runs the jobs that arrive until
+// SIGTERM or SIGINT.
 
 #include <signal.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "quarn/app/svr_thread.h"
 #include "quarn/app/task_thread.h"
 #include "quarn/app/timeout_override.h"
+#include "quarn/app/ui/windowed_run.h"
 #include "quarn/services/program_context.h"
 
 namespace {
@@ -82,6 +84,7 @@ int main(int argc, char** argv) {
 
     // Before the threads start, so that they begin with it.
     if (!SetProcessPriorityFromSettings(&message)) Print(message);
+    if (!line.runFromCommandLine && HasDisplay()) return RunWindowed(argc, argv, Print);
     CHeadlessWindow window(stdout);
     Ctaskthread tasks(window.Queue());
     CSvrThread server(tasks, &window.Queue());

@@ -1,0 +1,20 @@
+#include "quarn/app/ui/frame_dialogs.h"
+
+#include <QFileDialog>
+#include <memory>
+
+#include "quarn/app/ui/message_box.h"
+
+int CQtFrameDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                int type) {
+    std::unique_ptr<QMessageBox> box(MakeMessageBox(owner, text, caption, type));
+    box->exec();
+    return MessageBoxAnswer(*box, type);
+}
+
+std::optional<QString> CQtFrameDialogs::OpenFile(QWidget* owner, const QString& title,
+                                                 const QString& filter, const QString& directory) {
+    const QString path = QFileDialog::getOpenFileName(owner, title, directory, filter);
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}

@@ -1,0 +1,101 @@
+#pragma once
+// quarn's main window: the message log, the project and main toolbars (the main one holds the
+// project selector), a status bar with busy and error panes, and the tray icon. It turns commands
+// into jobs for the task thread and follows what worker threads post to its queue.
+//
+// GUI thread only. Worker threads reach it through the queue given at construction, which it
+// empties from a queued Qt event, in posting order. It never waits for g_csProject: a command
+// that needs the project tries the lock and does nothing when a job holds it.
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QPointer>
+#include <atomic>
+#include <string>
+
+#include "platform/message_queue.h"
+#include "quarn/app/task_job.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QSystemTrayIcon;
+class CProgressDlg;
+class CQuarnView;
+class CSplashDlg;
+class CToolBarEx;
+class IFrameDialogs;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // `queue` is the window's queue (the task thread and the server post to it); jobs go to
+    // `tasks`; `dialogs` asks the user. All three must outlive the window.
+    CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrameDialogs& dialogs);
+    ~CMainFrame() override;
+
+    // Shows the splash window for `ms` milliseconds.
+    void ShowSplash(int ms);
+
+    QAction* Command(int id) const;
+    CQuarnView* View() const { return m_pView; }
+    // The progress window and the splash while they exist, else null.
+    CProgressDlg* ProgressDlg() const;
+    CSplashDlg* Splash() const;
+    bool IsIdle() const { return m_bIdle != 0; }
+
+    void FillProjectCombo();
+    void SelectPendingProject();
+    void HideToTray();
+    // Asks when busy; saves placement and bar layout and closes. False when the user keeps it.
+    bool ExitProgram();
+    // Runs the script at `path` as a dropped file does.
+    void RunDroppedFile(const std::string& path);
+
+    // The section that holds the bar layout.
+    static std::string BarStateSection();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateCommands();
+    void CreateMenus();
+    void CreateBars();
+    void CreateTray();
+    void PlaceWindow();
+    void SavePlacement();
+
+    void WakeUp();
+    void DrainQueue();
+    void OnFrameNotify(unsigned code);
+    void UpdateCommands();
+    void UpdatePanes();
+    void ShowFromTray();
+
+    void PostJob(unsigned code, int param = 0, std::string path = {});
+    void OnOpenRunScript();
+    void OnSwitchProject(int index);
+
+    platform::MessageQueue& m_queue;
+    ITaskPoster& m_tasks;
+    IFrameDialogs& m_dialogs;
+    std::atomic<bool> m_drainPosted{false};
+
+    int m_bIdle = 1;
+    QString m_strStatus = "IDLE";
+    QByteArray m_dockState;
+    bool m_bExiting = false;
+
+    CQuarnView* m_pView;
+    CToolBarEx* m_wndProjectBar = nullptr;
+    CToolBarEx* m_wndMainBar = nullptr;
+    QComboBox* m_wndProjectCombo = nullptr;
+    QLabel* m_busyPane = nullptr;
+    QLabel* m_errorPane = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    QPointer<CSplashDlg> m_pSplash;
+    QPointer<CProgressDlg> m_pProgressDlg;
+};

@@ -1,0 +1,85 @@
+#include "quarn/app/ui/ui_test_support.h"
+
+#include <QPixmap>
+#include <QTest>
+#include <filesystem>
+
+#include "quarn/app/project_paths.h"
+#include "quarn/app/ui/quarn_view.h"
+#include "quarn/services/program_context.h"
+#include "quarn/services/prompt.h"
+#include "quarn/services/settings.h"
+#include "tests/fixtures/qt_test_registry.h"
+
+int CRecordingFrameDialogs::MessageBox(QWidget*, const QString& text, const QString&, int type) {
+    asked.push_back({text, type});
+    if (buttons.empty()) return MessageBoxButtons(type).front();
+    const int button = buttons.front();
+    buttons.pop_front();
+    return button;
+}
+
+std::optional<QString> CRecordingFrameDialogs::OpenFile(QWidget*, const QString&, const QString&,
+                                                        const QString&) {
+    ++fileDialogs;
+    if (files.empty()) return std::nullopt;
+    const QString file = files.front();
+    files.pop_front();
+    if (file.isEmpty()) return std::nullopt;
+    return file;
+}
+
+WindowFixture::WindowFixture() {
+    if (!m_dir.Ok()) return;
+    m_savedCwd = CurrentDirectory();
+    g_strProgramDir = m_dir.Path();
+    g_settings.SetPath(m_dir.File("Quarn.ini"));
+    g_strProgramTitle.Set("Quarn Pro");
+    g_settings.Set(kGlobalSection, global_key::defprofile, "default");
+    for (const char* project : {"default", "shop"}) {
+        std::filesystem::create_directories(ProjectDir(project) + "/html");
+        g_settings.Set(kGlobalSection, StringKey{ProjectListKey(project[0] == 'd' ? 0 : 1), ""},
+                       project);
+    }
+    std::filesystem::current_path(ProjectDir("default"));
+    g_strProject.Set("default");
+    g_szProjectDir.Set(ProjectDir("default"));
+    g_bCancelRequested = false;
+    frame = std::make_unique<CMainFrame>(queue, tasks, dialogs);
+    frame->show();
+    std::string error;
+    m_ok = tasks.Start(&error);
+}
+
+WindowFixture::~WindowFixture() {
+    tasks.RequestStop();
+    // Not a QTRY: those stop waiting once the test has failed.
+    if (!QTest::qWaitFor([this] { return tasks.Ended(); }, 20000)) QFAIL("the task thread hangs");
+    tasks.Join();
+    frame.reset();
+    if (!m_savedCwd.empty()) std::filesystem::current_path(m_savedCwd);
+}
+
+std::string WindowFixture::ProjectDir(const std::string& project) const {
+    return m_dir.File("projects/" + project);
+}
+
+void WindowFixture::PutFile(const std::string& path, const std::string& content) const {
+    std::string error;
+    QVERIFY2(fixtures::WriteTextFile(path, content, &error), error.c_str());
+}
+
+bool WindowFixture::WaitUntilIdle() {
+    return QTest::qWaitFor([this] { return frame->IsIdle() && g_bTaskBusy == 0; }, 20000);
+}
+
+QString WindowFixture::LastLine() const {
+    const QStringList& lines = frame->View()->Lines();
+    return lines.isEmpty() ? QString() : lines.back();
+}
+
+void SaveScreenshot(QWidget& widget, const QString& name) {
+    const std::string dir = fixtures::ScreenshotDir();
+    if (dir.empty()) return;
+    QVERIFY(widget.grab().save(QString::fromStdString(dir) + "/" + name + ".png"));
+}

@@ -1,0 +1,65 @@
+#pragma once
+// A running quarn for window tests: a program directory of its own with the projects "default"
+// (active) and "shop", the real task thread, and the main window on the offscreen platform,
+// its own questions answered by a recording fake.
+
+#include <QString>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/message_queue.h"
+#include "quarn/app/task_thread.h"
+#include "quarn/app/ui/frame_dialogs.h"
+#include "quarn/app/ui/main_frame.h"
+#include "tests/fixtures/temp_dir.h"
+
+class QWidget;
+
+// Answers the main window's own questions from queues and records them.
+class CRecordingFrameDialogs : public IFrameDialogs {
+public:
+    struct Question {
+        QString text;
+        int type = 0;
+    };
+    std::deque<int> buttons;    // empty: the first button
+    std::deque<QString> files;  // "" answers Cancel
+    std::vector<Question> asked;
+    int fileDialogs = 0;
+
+    int MessageBox(QWidget* owner, const QString& text, const QString& caption, int type) override;
+    std::optional<QString> OpenFile(QWidget* owner, const QString& title, const QString& filter,
+                                    const QString& directory) override;
+};
+
+class WindowFixture {
+public:
+    WindowFixture();
+    // Ends the task thread while the window still takes its messages.
+    ~WindowFixture();
+
+    bool Ok() const { return m_ok; }
+    std::string ProjectDir(const std::string& project) const;
+    void PutFile(const std::string& path, const std::string& content) const;
+    // Waits (handling events) until the window is idle and the task thread has let go of the
+    // last job; false after 20 s.
+    bool WaitUntilIdle();
+    // The log's last line.
+    QString LastLine() const;
+
+    CRecordingFrameDialogs dialogs;
+    platform::MessageQueue queue;
+    Ctaskthread tasks{queue};
+    std::unique_ptr<CMainFrame> frame;
+
+private:
+    fixtures::TempDir m_dir{"quarn_ui"};
+    std::string m_savedCwd;
+    bool m_ok = false;
+};
+
+// Writes `widget` as NAME.png to the screenshot directory, when there is one.
+void SaveScreenshot(QWidget& widget, const QString& name);
