@@ -3,11 +3,10 @@
 // SIGTERM or SIGINT.
 
 #include <signal.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,10 +16,9 @@
 #include "quarn/app/headless_window.h"
 #include "quarn/app/process_priority.h"
 #include "quarn/app/project_paths.h"
-#include "quarn/app/publish_scheduler_thread.h"
+#include "quarn/app/quarn_threads.h"
 #include "quarn/app/startup.h"
-#include "quarn/app/svr_thread.h"
-#include "quarn/app/task_thread.h"
+#include "quarn/app/stop_signal.h"
 #include "quarn/app/timeout_override.h"
 #include "quarn/app/ui/windowed_run.h"
 #include "quarn/services/program_context.h"
@@ -30,26 +28,6 @@ namespace {
 void Print(const std::string& line) {
     std::fprintf(stdout, "%s\n", line.c_str());
     std::fflush(stdout);
-}
-
-static_assert(std::atomic<bool>::is_always_lock_free, "the flags are set by a signal handler");
-std::atomic<bool> g_stopRequested{false};
-
-extern "C" void RequestStop(int) {
-    g_stopRequested = true;
-    g_bCancelRequested = true;
-}
-
-// SIGINT and SIGTERM cancel the running job as the Cancel command does (an upload stops after
-// its block, a retry pause within a second) and end the program once it has answered. A second
-// signal ends the program at once.
-void StopOnSignal() {
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 }  // namespace
@@ -86,30 +64,18 @@ int main(int argc, char** argv) {
     if (!SetProcessPriorityFromSettings(&message)) Print(message);
     if (!line.runFromCommandLine && HasDisplay()) return RunWindowed(argc, argv, Print);
     CHeadlessWindow window(stdout);
-    Ctaskthread tasks(window.Queue());
-    CSvrThread server(tasks, &window.Queue());
-    tasks.ReportJobsTo(&server);
-    if (!tasks.Start(&error)) {
-        Print(error);
-        return 1;
-    }
-    if (!server.Start()) Print(server.Message());
-    CPublishSchedulerThread scheduler(tasks);
-    if (!scheduler.Start() || !scheduler.m_strMessage.empty()) Print(scheduler.m_strMessage);
+    CQuarnThreads threads(window.Queue());
+    if (!threads.Start(Print)) return 1;
     StopOnSignal();
 
     int ok = 1;
     if (line.runFromCommandLine) {
-        tasks.PostJob(job);
+        threads.Tasks().PostJob(job);
         ok = window.WaitForFirstJob();
     } else {
-        window.PumpUntil([] { return g_stopRequested.load(); });
+        window.PumpUntil(StopRequested);
     }
-    scheduler.Stop();
     // The running job ends first (cancelled by a signal), and its last line is still written.
-    tasks.RequestStop();
-    window.PumpUntil([&tasks] { return tasks.Ended(); });
-    tasks.Join();
-    server.Stop();
+    threads.Stop([&window](const std::function<bool()>& ended) { window.PumpUntil(ended); });
     return ok ? 0 : 1;
 }

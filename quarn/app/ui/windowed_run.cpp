@@ -1,11 +1,12 @@
 #include "quarn/app/ui/windowed_run.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdlib>
+#include <functional>
 
-#include "quarn/app/publish_scheduler_thread.h"
-#include "quarn/app/svr_thread.h"
-#include "quarn/app/task_thread.h"
+#include "quarn/app/quarn_threads.h"
+#include "quarn/app/stop_signal.h"
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/main_frame.h"
 #include "quarn/app/ui/qt_prompter.h"
@@ -14,6 +15,8 @@
 namespace {
 
 constexpr int kSplashMs = 2000;
+// How often the window looks for a stop signal.
+constexpr int kStopWatchMs = 100;
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -29,35 +32,31 @@ bool HasDisplay() {
 int RunWindowed(int argc, char** argv, const std::function<void(const std::string&)>& print) {
     QApplication app(argc, argv);
     platform::MessageQueue queue;
-    Ctaskthread tasks(queue);
-    CSvrThread server(tasks, &queue);
-    tasks.ReportJobsTo(&server);
+    CQuarnThreads threads(queue);
     CQtFrameDialogs dialogs;
-    CMainFrame frame(queue, tasks, dialogs);
+    CMainFrame frame(queue, threads.Tasks(), dialogs);
     CQtPrompter prompter(&frame);
     const CScopedPrompter install(prompter);
 
-    std::string error;
-    if (!tasks.Start(&error)) {
-        print(error);
-        return 1;
-    }
     frame.show();
     if (g_settings.GetGlobal(global_key::splashscr) != 0) frame.ShowSplash(kSplashMs);
-    if (!server.Start()) print(server.Message());
-    CPublishSchedulerThread scheduler(tasks);
-    if (!scheduler.Start() || !scheduler.m_strMessage.empty()) print(scheduler.m_strMessage);
+    if (!threads.Start(print)) return 1;
+    StopOnSignal();
+    // A signal ends the program as closing the window does.
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [&app] {
+        if (StopRequested()) app.quit();
+    });
+    stopWatch.start(kStopWatchMs);
 
     app.exec();
 
-    scheduler.Stop();
     // A question still open gets its default answer, so the running job can end; the window
     // keeps taking its lines meanwhile.
     prompter.Close();
-    tasks.RequestStop();
-    while (!tasks.Ended())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    tasks.Join();
-    server.Stop();
+    threads.Stop([](const std::function<bool()>& ended) {
+        while (!ended())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    });
     return 0;
 }
