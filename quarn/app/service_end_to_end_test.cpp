@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "quarn/app/app_test_support.h"
-#include "quarn/app/svr_test_support.h"
+#include "tests/fixtures/free_port.h"
 #include "tests/fixtures/ftp_server.h"
 #include "tests/fixtures/line_client.h"
 #include "tests/fixtures/program_process.h"
@@ -43,7 +43,7 @@ protected:
         std::string error;
         ASSERT_TRUE(fixtures::InstallProgram(QUARN_BINARY, m_programDir.File("quarn"), &error))
             << error;
-        m_port = FreePort();
+        m_port = fixtures::FreeLoopbackPort();
         ASSERT_NE(m_port, 0);
         PutFile(m_programDir.File("passwords.txt"), "admin s3cret\r\nbob Pw 2\r\n");
         for (const char* project : {"default", "shop"})

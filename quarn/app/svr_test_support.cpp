@@ -1,5 +1,7 @@
 #include "quarn/app/svr_test_support.h"
 
+#include "tests/fixtures/free_port.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -25,20 +27,6 @@ std::vector<TaskJob> CRecordingPoster::Jobs() const {
     return m_jobs;
 }
 
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
 void SvrTest::SetUp() {
     ProgramDirTest::SetUp();
     MakeProject("alpha");
@@ -59,7 +47,7 @@ void SvrTest::TearDown() {
 }
 
 void SvrTest::WriteServerSettings(std::string_view extra) {
-    m_nPort = FreePort();
+    m_nPort = fixtures::FreeLoopbackPort();
     ASSERT_NE(m_nPort, 0);
     WriteSettings("[global]\r\nncen=1\r\nncport=" + std::to_string(m_nPort) +
                   "\r\nprofile0=alpha\r\nprofile1=beta\r\nprofile2=gamma\r\ndefprofile=alpha\r\n" +

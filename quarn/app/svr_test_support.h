@@ -33,9 +33,6 @@ private:
     std::vector<TaskJob> m_jobs;
 };
 
-// A port on 127.0.0.1 that was free a moment ago.
-int FreePort();
-
 // The users of the remote users file: the first logs on with state 3, the others with 2.
 inline constexpr std::string_view kFirstUser = "admin";
 inline constexpr std::string_view kFirstPassword = "s3cret";
