@@ -7,6 +7,8 @@
 
 #include "quarn/script/functions/control_functions.h"
 #include "quarn/script/functions/data_functions.h"
+#include "quarn/script/functions/dialup_function.h"
+#include "quarn/script/functions/ftp_functions.h"
 #include "quarn/script/functions/number_functions.h"
 #include "quarn/script/functions/output_functions.h"
 #include "quarn/script/functions/system_functions.h"
@@ -328,10 +330,20 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnFiletest>(*this);
         case kFormat:
             return RunFunction<CFnFormat>(*this);
+        case kDialup:
+            return RunFunction<CFnDialup>(*this);
         case kUnpack:
             return RunFunction<CFnUnpack>(*this);
         case kPack:
             return RunFunction<CFnPack>(*this);
+        case kFtpsession:
+            return RunFunction<CFnFtpsession>(*this);
+        case kFtpput:
+            return RunFunction<CFnFtpput>(*this);
+        case kFtpget:
+            return RunFunction<CFnFtpget>(*this);
+        case kFtpdel:
+            return RunFunction<CFnFtpdel>(*this);
         case kElseif:
             return m_nArgCount < 2 ? RunFunction<CFnIf>(*this, 1)
                                    : RunFunction<CFnStrcmp>(*this, 2);
@@ -345,8 +357,14 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnIgnore>(*this);
         case kStriphtml:
             return RunFunction<CFnStriphtml>(*this);
+        case kFtpcommand:
+            return RunFunction<CFnFtpcommand>(*this);
         case kDirectory:
             return RunFunction<CFnDirectory>(*this);
+        case kFtpmkdir:
+            return RunFunction<CFnFtpmkdir>(*this);
+        case kFtprmdir:
+            return RunFunction<CFnFtprmdir>(*this);
         case kDatecomp:
             return RunFunction<CFnDatecomp>(*this);
         case kDateformat:

@@ -20,6 +20,7 @@
 
 class COutputBuffer;
 class CListingArchive;
+class CFtpClient;
 
 class CScriptInterpreter : public CScriptArgParser {
 public:
@@ -89,6 +90,9 @@ public:
     std::string m_strFTagExclusions;
     CListingArchive* m_pListArchive = nullptr;  // the run's listing; null when listing is off
     int m_nBlockDepth = 0;                      // RunBlock activations now running
+    // The session of the running ftpsession block, which owns it; null when none.
+    CFtpClient* m_pFtp = nullptr;
+    int m_nFtpOption = 0;  // 1: the session's transfers are passive
     // The files being expanded by the include pass, outermost first, as absolute lexically
     // normal paths; kept by the top-level interpreter.
     std::vector<std::string> m_astrIncludeChain;
