@@ -27,6 +27,7 @@
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"
 #include "tests/fixtures/text.h"
+#include "tests/golden/golden_servers.h"
 
 namespace {
 
@@ -214,8 +215,10 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
 }
 
 // quarn's environment in a test: fixed clock, zone and locale, the test's ODBC configuration,
-// and nothing of the user's home or session.
-std::vector<std::string> RunEnvironment(const std::string& home, const std::string& runtimeDir) {
+// and nothing of the user's home or session; then `extra` ("NAME=value"), each replacing a
+// variable of the same name.
+std::vector<std::string> RunEnvironment(const std::string& home, const std::string& runtimeDir,
+                                        const std::vector<std::string>& extra = {}) {
     std::vector<std::string> env{"TZ=UTC", "LC_ALL=C", "LANG=C"};
     env.push_back(std::string("QUARN_CLOCK=") + kFixedClock);
     env.push_back("HOME=" + home);
@@ -224,7 +227,23 @@ std::vector<std::string> RunEnvironment(const std::string& home, const std::stri
                              "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
     }
+    for (const std::string& setting : extra) {
+        const std::string prefix = setting.substr(0, setting.find('=') + 1);
+        std::erase_if(env, [&](const std::string& entry) { return entry.starts_with(prefix); });
+        env.push_back(setting);
+    }
     return env;
+}
+
+// "" when the entries `have` are exactly `want`; else what is missing and what is not expected.
+std::string EntryDifferences(const std::string& label, const std::set<std::string>& want,
+                             const std::set<std::string>& have) {
+    std::string out;
+    for (const std::string& entry : have)
+        if (!want.count(entry)) out += label + entry + ": not expected\n";
+    for (const std::string& entry : want)
+        if (!have.count(entry)) out += label + entry + ": missing after the run\n";
+    return out;
 }
 
 // Puts the quarn program into `programDir`.
@@ -259,6 +278,35 @@ protected:
         if (m_database->Skipped()) return;
         ASSERT_TRUE(m_database->Ok()) << m_database->Error();
         m_dsn = m_database->ConnectionString();
+        m_placeholders.emplace_back(kDsnMark, m_dsn);
+    }
+
+    // The servers the case's `servers` file names, started, their placeholders added and their
+    // file roots seeded from server-NAME/. m_skipReason is set when one could not start.
+    void StartServers() {
+        for (const std::string& name : Words(ReadFile(m_case / "servers"))) {
+            std::unique_ptr<golden::GoldenServer> server = golden::StartGoldenServer(name);
+            ASSERT_TRUE(server) << "unknown server \"" << name << "\" in " << (m_case / "servers");
+            if (!server->SkipReason().empty()) {
+                m_skipReason = server->SkipReason();
+                return;
+            }
+            for (const auto& placeholder : server->Placeholders())
+                m_placeholders.push_back(placeholder);
+            const fs::path seed = m_case / ("server-" + name);
+            if (fs::is_directory(seed)) {
+                ASSERT_FALSE(server->FileRoot().empty()) << name << " has no files to seed";
+                for (const auto& entry : fs::recursive_directory_iterator(seed)) {
+                    const fs::path target = server->FileRoot() / fs::relative(entry.path(), seed);
+                    if (entry.is_directory()) {
+                        fs::create_directories(target);
+                    } else if (!IsKeepFile(entry.path())) {
+                        fs::copy_file(entry.path(), target);
+                    }
+                }
+            }
+            m_servers.emplace_back(name, std::move(server));
+        }
     }
 
     // The program directory: the quarn binary, Quarn.ini, and the project with html/.
@@ -266,7 +314,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(InstallQuarn(m_programDir.Path()));
         fs::create_directories(m_projectDir + "/html");
         if (fs::exists(m_case / "Quarn.ini"))
-            CopyWithDsn(m_case / "Quarn.ini", m_programDir.File("Quarn.ini"));
+            CopyWithPlaceholders(m_case / "Quarn.ini", m_programDir.File("Quarn.ini"));
         const fs::path project = m_case / "project";
         if (!fs::is_directory(project)) return;
         for (const auto& entry : fs::recursive_directory_iterator(project)) {
@@ -274,14 +322,19 @@ protected:
             if (entry.is_directory()) {
                 fs::create_directories(target);
             } else if (!IsKeepFile(entry.path())) {
-                CopyWithDsn(entry.path(), target);
+                CopyWithPlaceholders(entry.path(), target);
             }
         }
     }
 
-    void CopyWithDsn(const fs::path& from, const fs::path& to) {
+    void FillPlaceholders(std::string& text) const {
+        for (const auto& [mark, value] : m_placeholders)
+            fixtures::ReplaceAll(text, mark, value);
+    }
+
+    void CopyWithPlaceholders(const fs::path& from, const fs::path& to) {
         std::string text = ReadFile(from);
-        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
+        FillPlaceholders(text);
         std::string error;
         ASSERT_TRUE(fixtures::WriteTextFile(to.string(), text, &error)) << error;
     }
@@ -289,7 +342,7 @@ protected:
     std::string Expected(const fs::path& path) const {
         std::string text = ReadFile(path);
         fixtures::ReplaceAll(text, kProgDirMark, m_programDir.Path());
-        if (!m_dsn.empty()) fixtures::ReplaceAll(text, kDsnMark, m_dsn);
+        FillPlaceholders(text);
         return text;
     }
 
@@ -297,9 +350,13 @@ protected:
     void RunAndCompare(const std::string& round) {
         SCOPED_TRACE(round);
         const std::vector<std::string> args = Words(ReadFile(m_case / "cmd"));
-        const RunResult run =
-            RunProgram(m_programDir.File("quarn"), args, m_projectDir,
-                       RunEnvironment(m_programDir.Path(), m_runtimeDir.Path()), m_scratch);
+        std::vector<std::string> extraEnv;
+        std::istringstream envLines(Expected(m_case / "env"));
+        for (std::string line; std::getline(envLines, line);)
+            if (!line.empty()) extraEnv.push_back(line);
+        const RunResult run = RunProgram(
+            m_programDir.File("quarn"), args, m_projectDir,
+            RunEnvironment(m_programDir.Path(), m_runtimeDir.Path(), extraEnv), m_scratch);
         const std::string stderrNote =
             run.err.empty() ? "" : "\n--- quarn's stderr ---\n" + run.err;
         ASSERT_TRUE(run.failure.empty()) << run.failure << stderrNote;
@@ -338,16 +395,22 @@ protected:
             SCOPED_TRACE("program directory");
             CompareListedFiles(m_case / "expected-progdir", m_programDir.Path());
         }
+        for (const auto& [name, server] : m_servers) {
+            const fs::path expected = m_case / ("expected-server-" + name);
+            if (!fs::is_directory(expected)) continue;
+            SCOPED_TRACE("server " + name);
+            CompareListedFiles(expected, server->FileRoot());
+            const std::string differences =
+                EntryDifferences("", Entries(expected), Entries(server->FileRoot()));
+            EXPECT_TRUE(differences.empty()) << differences;
+        }
         const fs::path expected = m_case / "expected";
         if (!fs::is_directory(expected)) return;
         CompareListedFiles(expected, m_projectDir);
         if (!fs::is_directory(expected / "html")) return;
-        const std::set<std::string> want = Entries(expected / "html");
-        const std::set<std::string> have = Entries(fs::path(m_projectDir) / "html");
-        for (const std::string& entry : have)
-            EXPECT_TRUE(want.count(entry)) << "html/" << entry << ": not expected";
-        for (const std::string& entry : want)
-            EXPECT_TRUE(have.count(entry)) << "html/" << entry << ": missing after the run";
+        const std::string differences = EntryDifferences("html/", Entries(expected / "html"),
+                                                         Entries(fs::path(m_projectDir) / "html"));
+        EXPECT_TRUE(differences.empty()) << differences;
     }
 
     fs::path m_case;
@@ -357,11 +420,17 @@ protected:
     std::string m_projectDir;
     std::unique_ptr<fixtures::TestDatabase> m_database;
     std::string m_dsn;
+    // Marks and their values, filled into the case's files and into what they must match.
+    std::vector<std::pair<std::string, std::string>> m_placeholders;
+    std::vector<std::pair<std::string, std::unique_ptr<golden::GoldenServer>>> m_servers;
+    std::string m_skipReason;  // why a server the case needs did not start
 };
 
 TEST_P(GoldenTest, Run) {
     ASSERT_NO_FATAL_FAILURE(MakeDatabase());
     if (m_database && m_database->Skipped()) GTEST_SKIP() << m_database->SkipReason();
+    ASSERT_NO_FATAL_FAILURE(StartServers());
+    if (!m_skipReason.empty()) GTEST_SKIP() << m_skipReason;
     ASSERT_NO_FATAL_FAILURE(MakeProgramDirectory());
     ASSERT_TRUE(fs::exists(m_case / "cmd")) << "a case needs its cmd file";
 
