@@ -278,6 +278,46 @@ protected:
     ClientTimeout m_timeout{kShortTimeout};
 };
 
+TEST_F(FtpFunctionsScriptedTest, LogOnArgumentsReachTheServerInOrder) {
+    struct Case {
+        const char* name;
+        // The call's arguments after the port's place; "PORT" stands for the server's port.
+        std::string arguments;
+        std::function<void(ScriptedFtpServer&)> script;
+    };
+    const auto greetAndAskForAccount = [](ScriptedFtpServer& s, const std::string& account) {
+        s.Reply("220 Ready.").Expect("USER u").Reply("331 Password.").Expect("PASS p");
+        s.Reply("332 Account.").Expect("ACCT " + account).Reply("230 In.");
+    };
+    const std::vector<Case> cases = {
+        {"account as text", "\"127.0.0.1\",\"u\",\"p\",\"sales\",PORT",
+         [&](ScriptedFtpServer& s) { greetAndAskForAccount(s, "sales"); }},
+        {"account as a number", "\"127.0.0.1\",\"u\",\"p\",12*2,PORT",
+         [&](ScriptedFtpServer& s) { greetAndAskForAccount(s, "24"); }},
+        // With seven arguments the seventh is not read: the logon is direct.
+        {"seventh argument alone", "\"127.0.0.1\",\"u\",\"p\",\"\",PORT,0,\"unused\"",
+         [](ScriptedFtpServer& s) { ScriptLogOn(s); }},
+        // Type 5 sends USER user@host to the firewall at the firewall port.
+        {"through a firewall",
+         "\"remote.example\",\"u\",\"p\",\"\",21,0,\"127.0.0.1\",5,\"fu\",\"fp\",PORT",
+         [](ScriptedFtpServer& s) {
+             s.Reply("220 Firewall.").Expect("USER u@remote.example").Reply("331 Password.");
+             s.Expect("PASS p").Reply("230 In.");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedFtpServer server;
+        c.script(server);
+        ASSERT_TRUE(server.Start()) << server.Failure();
+        std::string arguments = c.arguments;
+        fixtures::ReplaceAll(arguments, "PORT", std::to_string(server.Port()));
+        const ScriptRun run = m_project.Run("&ftpsession(" + arguments + "){}");
+        EXPECT_EQ(run.result, 1) << run.message;
+        EXPECT_TRUE(server.WaitDone()) << server.Failure();
+    }
+}
+
 TEST_F(FtpFunctionsScriptedTest, StalledReplyTimesOutAndOnErrorRetrySucceeds) {
     ScriptedFtpServer server;
     ScriptLogOn(server);
