@@ -7,6 +7,8 @@
 
 #include "quarn/script/functions/control_functions.h"
 #include "quarn/script/functions/data_functions.h"
+#include "quarn/script/functions/dialup_function.h"
+#include "quarn/script/functions/ftp_functions.h"
 #include "quarn/script/functions/http_functions.h"
 #include "quarn/script/functions/number_functions.h"
 #include "quarn/script/functions/output_functions.h"
@@ -331,6 +333,8 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnFiletest>(*this);
         case kFormat:
             return RunFunction<CFnFormat>(*this);
+        case kDialup:
+            return RunFunction<CFnDialup>(*this);
         case kUnpack:
             return RunFunction<CFnUnpack>(*this);
         case kPack:
@@ -339,6 +343,14 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnMailtxt>(*this);
         case kSendmail:
             return RunFunction<CFnSendmail>(*this);
+        case kFtpsession:
+            return RunFunction<CFnFtpsession>(*this);
+        case kFtpput:
+            return RunFunction<CFnFtpput>(*this);
+        case kFtpget:
+            return RunFunction<CFnFtpget>(*this);
+        case kFtpdel:
+            return RunFunction<CFnFtpdel>(*this);
         case kElseif:
             return m_nArgCount < 2 ? RunFunction<CFnIf>(*this, 1)
                                    : RunFunction<CFnStrcmp>(*this, 2);
@@ -352,8 +364,14 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
             return RunFunction<CFnIgnore>(*this);
         case kStriphtml:
             return RunFunction<CFnStriphtml>(*this);
+        case kFtpcommand:
+            return RunFunction<CFnFtpcommand>(*this);
         case kDirectory:
             return RunFunction<CFnDirectory>(*this);
+        case kFtpmkdir:
+            return RunFunction<CFnFtpmkdir>(*this);
+        case kFtprmdir:
+            return RunFunction<CFnFtprmdir>(*this);
         case kDatecomp:
             return RunFunction<CFnDatecomp>(*this);
         case kDateformat:
@@ -375,6 +393,6 @@ ScriptResult CScriptInterpreter::Dispatch(int index) {
         case kMailheader:
             return RunFunction<CFnMailheader>(*this);
     }
-    // The mail, FTP, HTTP and dial-up keywords: not built yet.
+    // Every keyword has its case above; only an index outside the table comes here.
     return Fail(76);
 }

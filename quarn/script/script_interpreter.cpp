@@ -86,6 +86,7 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
     m_nIfState = 3;
     m_pOutput = nullptr;
     m_pListArchive = nullptr;
+    m_pFtp = nullptr;
     m_bInErrorHandler = 0;
     m_nBlockDepth = 0;
     ResetDatasources();

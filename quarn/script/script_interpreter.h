@@ -21,6 +21,7 @@
 
 class COutputBuffer;
 class CListingArchive;
+class CFtpClient;
 class CPop3Session;
 
 class CScriptInterpreter : public CScriptArgParser {
@@ -93,6 +94,9 @@ public:
     int m_nBlockDepth = 0;                      // RunBlock activations now running
     // The session of the pop3session or getmails block that runs; null outside one.
     std::unique_ptr<CPop3Session> m_pPop3;
+    // The session of the running ftpsession block, which owns it; null when none.
+    CFtpClient* m_pFtp = nullptr;
+    int m_nFtpOption = 0;  // 1: the session's transfers are passive
     // The files being expanded by the include pass, outermost first, as absolute lexically
     // normal paths; kept by the top-level interpreter.
     std::vector<std::string> m_astrIncludeChain;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <span>
@@ -25,6 +26,9 @@ constexpr const char* kNetworkError = "Network error";
 constexpr const char* kLogonFailed = "Logon failed";
 constexpr const char* kNotConnected = "Not connected to server!";
 constexpr const char* kInvalidCharacter = "Invalid character in command";
+
+// Milliseconds; one value for the process, read by each new client.
+std::atomic<std::chrono::milliseconds::rep> g_defaultTimeout{CFtpClient::kDefaultTimeout.count()};
 
 // One step of a logon scheme: the code of the command to send (an index into LogOn's command
 // list), then the next step on a 2xx and on a 3xx reply; kLoggedOn and kSchemeFailed end it.
@@ -125,7 +129,16 @@ bool TruncateForDownload(int fd) {
 
 }  // namespace
 
-CFtpClient::CFtpClient(std::size_t lineBufferSize) : m_lineBufferSize(lineBufferSize) {}
+std::chrono::milliseconds CFtpClient::SetDefaultTimeout(std::chrono::milliseconds timeout) {
+    return std::chrono::milliseconds(g_defaultTimeout.exchange(timeout.count()));
+}
+
+std::chrono::milliseconds CFtpClient::DefaultTimeout() {
+    return std::chrono::milliseconds(g_defaultTimeout.load());
+}
+
+CFtpClient::CFtpClient(std::size_t lineBufferSize)
+    : m_lineBufferSize(lineBufferSize), m_timeout(DefaultTimeout()) {}
 
 CFtpClient::~CFtpClient() {
     Close();

@@ -4,8 +4,9 @@
 // a passive (PASV) or active (PORT) data connection. Blocking, line by line; it never sends QUIT.
 // Every operation returns 1 or 0 and leaves the last reply line, or the text of a local failure,
 // in GetMessage(); nothing throws. Every connect, send, receive and accept waits at most the
-// time-out of SetTimeout(), and a time-out is that step's failure ("Unable to connect to server" or
-// "Network error"). Not thread-safe: one client serves one session on one thread.
+// client's time-out (the process's default time-out when the client was made, or SetTimeout()),
+// and a time-out is that step's failure ("Unable to connect to server" or "Network error").
+// Not thread-safe: one client serves one session on one thread.
 
 #include <chrono>
 #include <cstddef>
@@ -32,6 +33,11 @@ public:
     ~CFtpClient();
     CFtpClient(const CFtpClient&) = delete;
     CFtpClient& operator=(const CFtpClient&) = delete;
+
+    // The time-out that clients made from now on start with, for the whole process (any thread);
+    // kDefaultTimeout until changed. Returns the previous one, so that tests can restore it.
+    static std::chrono::milliseconds SetDefaultTimeout(std::chrono::milliseconds timeout);
+    static std::chrono::milliseconds DefaultTimeout();
 
     // Applies to every later connect, send, receive and accept.
     void SetTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
@@ -95,5 +101,5 @@ private:
     std::unique_ptr<platform::TcpLineReader> m_reader;
     int m_nReplyClass = 0;
     std::size_t m_lineBufferSize;
-    std::chrono::milliseconds m_timeout = kDefaultTimeout;
+    std::chrono::milliseconds m_timeout;
 };

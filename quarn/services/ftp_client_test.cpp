@@ -650,6 +650,20 @@ TEST_F(FtpClientTest, SilentServerTimesOut) {
     }
 }
 
+TEST_F(FtpClientTest, NewClientsTakeTheProcessDefaultTimeout) {
+    EXPECT_EQ(CFtpClient::DefaultTimeout(), CFtpClient::kDefaultTimeout);
+    const auto previous = CFtpClient::SetDefaultTimeout(kShortTimeout);
+    CFtpClient client;
+    EXPECT_EQ(CFtpClient::SetDefaultTimeout(previous), kShortTimeout);
+    ScriptedFtpServer server;
+    ASSERT_TRUE(server.Start()) << server.Failure();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(client.LogOn("127.0.0.1", server.Port(), "alice", "pw", "", "", "", "", 0, 0), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, kShortTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kPatientTimeout);
+    EXPECT_EQ(client.GetMessage(), kNetworkError);
+}
+
 TEST_F(FtpClientTest, ConnectTimesOut) {
     // A listener whose accept queue is full drops further handshakes.
     platform::TcpListener listener;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/fixtures/dovecot_server.h"
+#include "tests/fixtures/ftp_server.h"
 #include "tests/fixtures/http_server.h"
 #include "tests/fixtures/scripted_ftp_server.h"
 #include "tests/fixtures/smtp_server.h"
@@ -39,6 +40,22 @@ public:
 
 private:
     fixtures::HttpServer m_server;
+};
+
+class FtpCaseServer : public CaseServer {
+public:
+    std::string SkipReason() const override { return m_server.FailureReason(); }
+    std::map<std::string, std::string> Placeholders() const override {
+        return {{"@FTP_HOST@", m_server.Host()},
+                {"@FTP_PORT@", std::to_string(m_server.Port())},
+                {"@FTP_USER@", m_server.User()},
+                {"@FTP_PASSWORD@", m_server.Password()}};
+    }
+    std::string ContentDir() const override { return m_server.RootDir(); }
+    std::string RecordDir() override { return m_server.RootDir(); }
+
+private:
+    fixtures::FtpServer m_server;
 };
 
 class SmtpCaseServer : public CaseServer {
@@ -139,6 +156,7 @@ private:
 
 std::unique_ptr<CaseServer> StartCaseServer(const std::string& name) {
     if (name == "http") return std::make_unique<HttpCaseServer>();
+    if (name == "ftp") return std::make_unique<FtpCaseServer>();
     if (name == "smtp") return std::make_unique<SmtpCaseServer>();
     if (name == "dovecot") return std::make_unique<DovecotCaseServer>();
     if (name == "scripted") return std::make_unique<ScriptedCaseServer>();

@@ -5,6 +5,7 @@
 // and after the run shows in RecordDir() what it holds or received, which the case's
 // expected-NAME/ lists file by file:
 //   http      pages served from http/; records request-1, request-2, ...: each request's bytes
+//   ftp       pyftpdlib; ftp/ is the server's files before the run, expected-ftp/ after it
 //   smtp      records transcript: every message accepted (envelope, data)
 //   dovecot   POP3; dovecot/ seeds the mailbox (one file a message, numbered in name order);
 //             records the messages left after the run, by name

@@ -333,10 +333,16 @@ protected:
         SCOPED_TRACE(round);
         const std::vector<std::string> args = Words(ReadFile(m_case / "cmd"));
         std::vector<std::string> env = RunEnvironment(m_programDir.Path(), m_runtimeDir.Path());
-        // The case's own variables, one NAME=value a line, placeholders replaced.
+        // The case's own variables, one NAME=value a line, placeholders replaced; each replaces
+        // an inherited one of its name.
         std::istringstream extra(Expected(m_case / "env"));
-        for (std::string line; std::getline(extra, line);)
-            if (!line.empty()) env.push_back(line);
+        for (std::string line; std::getline(extra, line);) {
+            if (line.empty()) continue;
+            const std::string name = line.substr(0, line.find('=') + 1);
+            std::erase_if(env,
+                          [&name](const std::string& entry) { return entry.starts_with(name); });
+            env.push_back(line);
+        }
         const RunResult run =
             RunProgram(m_programDir.File("quarn"), args, m_projectDir, env, m_scratch);
         const std::string stderrNote =
