@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "quarn/services/ftp_client.h"
 #include "quarn/services/http_request.h"
 #include "quarn/services/pop3_session.h"
 #include "quarn/services/smtp_mailer.h"
@@ -20,6 +21,7 @@ bool ApplyNetTimeoutOverride(const char* value, std::string* error) {
         return false;
     }
     const std::chrono::milliseconds timeout(milliseconds);
+    CFtpClient::SetDefaultTimeout(timeout);
     CHttpRequest::SetTimeout(timeout);
     CPop3Session::SetTimeout(timeout);
     CSmtpMailer::SetTimeout(timeout);
