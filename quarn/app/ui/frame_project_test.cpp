@@ -1,13 +1,18 @@
 // The main window's project commands and program launches, driven by their command ids.
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <filesystem>
 #include <thread>
 
 #include "quarn/app/ui/frame_commands.h"
+#include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/main_frame.h"
 #include "quarn/app/ui/ui_test_support.h"
 #include "quarn/services/program_context.h"
@@ -83,6 +88,30 @@ private slots:
         QVERIFY(fs::is_directory(quarn.ProjectDir("news") + "/html"));
         QVERIFY(fs::is_regular_file(quarn.ProjectDir("news") + "/Script1.scp"));
         QCOMPARE(fs::canonical(fs::current_path()), fs::canonical(quarn.ProjectDir("news")));
+    }
+
+    void TheNewProjectDialogTakesTheTypedName() {
+        WindowFixture quarn;
+        QVERIFY(quarn.Ok());
+        CQtFrameDialogs dialogs;
+        const auto answerWith = [](int key) {
+            QTimer::singleShot(0, [key] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                QCOMPARE(dialog->objectName(), QString("165"));
+                QCOMPARE(dialog->windowTitle(), QString("Quarn Pro"));
+                auto* name = dialog->findChild<QLineEdit*>("1000");
+                QCOMPARE(name->maxLength(), 32);
+                QCOMPARE(name->toolTip(), QString("Quarn Pro project name"));
+                QTest::keyClicks(name, "My Site");
+                SaveScreenshot(*dialog, "new_project_dialog");
+                QTest::keyClick(name, static_cast<Qt::Key>(key));
+            });
+        };
+        answerWith(Qt::Key_Return);
+        QCOMPARE(dialogs.AskProjectName(quarn.frame.get()), std::optional<QString>("My Site"));
+        answerWith(Qt::Key_Escape);
+        QCOMPARE(dialogs.AskProjectName(quarn.frame.get()), std::nullopt);
     }
 
     void DeleteAsksAndRemovesTheActiveProject() {
