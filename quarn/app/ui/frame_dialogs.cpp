@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "quarn/app/ui/message_box.h"
+#include "quarn/app/ui/new_project_dlg.h"
 
 int CQtFrameDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption,
                                 int type) {
@@ -17,4 +18,10 @@ std::optional<QString> CQtFrameDialogs::OpenFile(QWidget* owner, const QString& 
     const QString path = QFileDialog::getOpenFileName(owner, title, directory, filter);
     if (path.isEmpty()) return std::nullopt;
     return path;
+}
+
+std::optional<QString> CQtFrameDialogs::AskProjectName(QWidget* owner) {
+    CNewProjectDlg dialog(owner);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Name();
 }

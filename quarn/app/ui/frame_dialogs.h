@@ -1,6 +1,7 @@
 #pragma once
 // The questions the main window asks the user itself (on the GUI thread): message boxes and the
-// file-open dialog. The window gets them through this seam so that tests answer them.
+// file-open dialog and the New Project dialog. The window gets them through this seam so that tests
+// answer them.
 
 #include <QString>
 #include <optional>
@@ -16,6 +17,8 @@ public:
     // The file chosen in a file-open dialog starting in `directory`; nullopt after Cancel.
     virtual std::optional<QString> OpenFile(QWidget* owner, const QString& title,
                                             const QString& filter, const QString& directory) = 0;
+    // The name typed in the New Project dialog; nullopt after Cancel.
+    virtual std::optional<QString> AskProjectName(QWidget* owner) = 0;
 };
 
 // The platform's standard dialogs.
@@ -24,4 +27,5 @@ public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, int type) override;
     std::optional<QString> OpenFile(QWidget* owner, const QString& title, const QString& filter,
                                     const QString& directory) override;
+    std::optional<QString> AskProjectName(QWidget* owner) override;
 };

@@ -17,7 +17,10 @@
 #include <filesystem>
 #include <mutex>
 
+#include "quarn/app/launch_commands.h"
+#include "quarn/app/project_commands.h"
 #include "quarn/app/project_name.h"
+#include "quarn/app/project_paths.h"
 #include "quarn/app/project_switch.h"
 #include "quarn/app/ui/frame_commands.h"
 #include "quarn/app/ui/frame_dialogs.h"
@@ -77,8 +80,13 @@ QIcon CommandIcon(const QStyle& style, int id) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrameDialogs& dialogs)
-    : m_queue(queue), m_tasks(tasks), m_dialogs(dialogs), m_pView(new CQuarnView(this)) {
+CMainFrame::CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrameDialogs& dialogs,
+                       ILauncher& launcher)
+    : m_queue(queue),
+      m_tasks(tasks),
+      m_dialogs(dialogs),
+      m_launcher(launcher),
+      m_pView(new CQuarnView(this)) {
     setObjectName("CMainFrame");
     setWindowTitle(Title());
     m_pView->setObjectName("CQuarnView");
@@ -141,6 +149,31 @@ void CMainFrame::CreateCommands() {
     on(kFtp, [this] {
         PostJob(TASK_UPLOAD, g_settings.Get(g_strProject.Get(), project_key::uploadchg));
     });
+    on(kOpenEditScript, [this] { OnOpenEditScript(); });
+    on(kNewProject, [this] { OnNewProject(); });
+    on(kDeleteProject, [this] { OnDeleteProject(); });
+    on(kPreview, [this] { OnPreview(); });
+    on(kOpenDatabase, [this] {
+        const std::string database = g_settings.Get(g_strProject.Get(), project_key::database);
+        if (SplitCommandLine(database).empty()) {
+            ShowError(
+                "ERROR 43- user database has not been defined. Check Helper Apps settings under "
+                "Project settings.");
+            return;
+        }
+        Launch(SettingCommand(database, {}, ProjectDirectory()),
+               "ERROR 42- unable to run database. Check Helper Apps settings under Project "
+               "Settings.");
+    });
+    on(kListOutput, [this] {
+        Launch(SettingCommand(g_settings.GetGlobal(global_key::listviewer),
+                              {ProjectFile("listfile.txt")}, ProjectDirectory()),
+               "ERROR 37- unable to run text editor. Check program settings.");
+    });
+    on(kWizard,
+       [this] { Launch(ProgramDirCommand("kestrel"), "ERROR 38- unable to run utility."); });
+    on(kTolvane,
+       [this] { Launch(ProgramDirCommand("tolvane"), "ERROR 38- unable to run utility."); });
     on(kCancel, [] { g_bCancelRequested = true; });
     on(kExit, [this] { ExitProgram(); });
     on(kClearError, [this] {
@@ -331,6 +364,10 @@ void CMainFrame::UpdateCommands() {
         if (command.enable != CommandEnable::kIdle) continue;
         if (command.id == kProjectCombo) {
             m_wndProjectCombo->setEnabled(m_bIdle != 0);
+        } else if (command.id == kListOutput) {
+            Command(command.id)
+                ->setEnabled(m_bIdle != 0 &&
+                             g_settings.Get(g_strProject.Get(), project_key::listen) == 1);
         } else {
             Command(command.id)->setEnabled(m_bIdle != 0);
         }
@@ -346,19 +383,99 @@ void CMainFrame::PostJob(unsigned code, int param, std::string path) {
     m_tasks.PostJob(TaskJob{code, param, std::move(path), kNoRequester});
 }
 
+QString CMainFrame::ScriptDirectory() const {
+    const std::string dir = g_settings.Get(g_strProject.Get(), project_key::pscriptdir);
+    std::filesystem::path path(dir);
+    if (path.is_relative()) path = std::filesystem::path(g_szProjectDir.Get()) / path;
+    return FromBytes(path.lexically_normal().string());
+}
+
 void CMainFrame::OnOpenRunScript() {
     QString directory;
     {
         std::unique_lock project(g_csProject, std::try_to_lock);
         if (!project.owns_lock()) return;  // a job runs: busy
-        const std::string dir = g_settings.Get(g_strProject.Get(), project_key::pscriptdir);
-        std::filesystem::path path(dir);
-        if (path.is_relative()) path = std::filesystem::path(g_szProjectDir.Get()) / path;
-        directory = FromBytes(path.lexically_normal().string());
+        directory = ScriptDirectory();
     }
     const std::optional<QString> file = m_dialogs.OpenFile(
         this, "Open script file", "Script Files (*.scp *.sce);;All Files (*)", directory);
     if (file) PostJob(TASK_RUN_SCRIPT, 0, ToBytes(*file));
+}
+
+void CMainFrame::OnOpenEditScript() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    const std::optional<QString> file = m_dialogs.OpenFile(
+        this, "Open script file", "Script Files (*.scp);;All Files (*)", ScriptDirectory());
+    if (!file) return;
+    Launch(SettingCommand(g_settings.GetGlobal(global_key::texted), {ToBytes(*file)},
+                          ProjectDirectory()),
+           "ERROR 37- unable to run text editor. Check program settings.");
+}
+
+void CMainFrame::OnPreview() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    const std::string name = g_strProject.Get();
+    const std::string top = g_settings.Get(name, project_key::htmltop);
+    if (top.empty()) {
+        ShowError(
+            "ERROR 39- top-level HTML document not defined. (Before previewing HTML, you need to "
+            "run a script.)");
+        return;
+    }
+    const std::string root = ProjectFile(g_settings.Get(name, project_key::roothtml));
+    if (!IsOpenableDirectory(root)) {
+        ShowError("ERROR 94- local HTML directory could not be opened. Check program settings.");
+        return;
+    }
+    const std::string dir = std::filesystem::path(root).lexically_normal().string();
+    Launch(BrowserCommand(g_settings.GetGlobal(global_key::webb), dir + "/" + top),
+           "ERROR 40- unable to run web browser. Check Helper Apps settings under Program "
+           "Settings.");
+}
+
+void CMainFrame::Launch(const std::optional<LaunchCommand>& command, std::string_view failure) {
+    if (!command || !m_launcher.Launch(*command)) ShowError(failure);
+}
+
+void CMainFrame::ShowError(std::string_view text) {
+    m_dialogs.MessageBox(this, FromBytes(WithProgramTitle(text)), Title(), 16);
+}
+
+void CMainFrame::OnNewProject() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    const std::optional<QString> typed = m_dialogs.AskProjectName(this);
+    if (!typed) return;
+    CProjectCommands commands;
+    std::string name;
+    if (!commands.CheckNewName(ToBytes(*typed), &name)) {
+        m_dialogs.MessageBox(this, FromBytes(commands.m_strMessage), Title(), 48);
+        return;
+    }
+    if (!commands.Create(name)) {
+        ShowError(commands.m_strMessage);
+        return;
+    }
+    FillProjectCombo();
+}
+
+void CMainFrame::OnDeleteProject() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    if (m_wndProjectCombo->currentIndex() < 0) return;
+    const std::string name = ToBytes(m_wndProjectCombo->currentText());
+    CProjectCommands commands;
+    if (!commands.CheckDelete(name)) {
+        m_dialogs.MessageBox(this, FromBytes(commands.m_strMessage), Title(), 48);
+        return;
+    }
+    if (m_dialogs.MessageBox(this, FromBytes(CProjectCommands::DeleteQuestion(name)), Title(),
+                             1 | 48) != 1)
+        return;
+    if (!commands.Delete(name)) ShowError(commands.m_strMessage);
+    FillProjectCombo();
 }
 
 void CMainFrame::RunDroppedFile(const std::string& path) {

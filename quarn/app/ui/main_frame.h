@@ -11,7 +11,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <atomic>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/message_queue.h"
 #include "quarn/app/task_job.h"
@@ -25,13 +27,17 @@ class CQuarnView;
 class CSplashDlg;
 class CToolBarEx;
 class IFrameDialogs;
+class ILauncher;
+struct LaunchCommand;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // `queue` is the window's queue (the task thread and the server post to it); jobs go to
-    // `tasks`; `dialogs` asks the user. All three must outlive the window.
-    CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrameDialogs& dialogs);
+    // `tasks`; `dialogs` asks the user; `launcher` starts other programs. All four must outlive
+    // the window.
+    CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrameDialogs& dialogs,
+               ILauncher& launcher);
     ~CMainFrame() override;
 
     // Shows the splash window for `ms` milliseconds.
@@ -77,11 +83,21 @@ private:
 
     void PostJob(unsigned code, int param = 0, std::string path = {});
     void OnOpenRunScript();
+    void OnOpenEditScript();
     void OnSwitchProject(int index);
+    void OnNewProject();
+    void OnDeleteProject();
+    void OnPreview();
+    // The directory the script file dialogs start in; the caller holds g_csProject.
+    QString ScriptDirectory() const;
+    // Starts `command`, or shows `failure` (an error box) when it cannot be started or is none.
+    void Launch(const std::optional<LaunchCommand>& command, std::string_view failure);
+    void ShowError(std::string_view text);
 
     platform::MessageQueue& m_queue;
     ITaskPoster& m_tasks;
     IFrameDialogs& m_dialogs;
+    ILauncher& m_launcher;
     std::atomic<bool> m_drainPosted{false};
 
     int m_bIdle = 1;

@@ -29,6 +29,21 @@ std::optional<QString> CRecordingFrameDialogs::OpenFile(QWidget*, const QString&
     return file;
 }
 
+std::optional<QString> CRecordingFrameDialogs::AskProjectName(QWidget*) {
+    if (names.empty() || names.front().isNull()) {
+        if (!names.empty()) names.pop_front();
+        return std::nullopt;
+    }
+    const QString name = names.front();
+    names.pop_front();
+    return name;
+}
+
+int CRecordingLauncher::Launch(const LaunchCommand& command) {
+    launched.push_back(command);
+    return fail ? 0 : 1;
+}
+
 WindowFixture::WindowFixture() {
     if (!m_dir.Ok()) return;
     m_savedCwd = CurrentDirectory();
@@ -45,7 +60,7 @@ WindowFixture::WindowFixture() {
     g_strProject.Set("default");
     g_szProjectDir.Set(ProjectDir("default"));
     g_bCancelRequested = false;
-    frame = std::make_unique<CMainFrame>(queue, tasks, dialogs);
+    frame = std::make_unique<CMainFrame>(queue, tasks, dialogs, launcher);
     frame->show();
     std::string error;
     m_ok = tasks.Start(&error);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/message_queue.h"
+#include "quarn/app/launch_commands.h"
 #include "quarn/app/task_thread.h"
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/main_frame.h"
@@ -27,12 +28,22 @@ public:
     };
     std::deque<int> buttons;    // empty: the first button
     std::deque<QString> files;  // "" answers Cancel
+    std::deque<QString> names;  // New Project dialog; a null QString answers Cancel
     std::vector<Question> asked;
     int fileDialogs = 0;
 
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, int type) override;
     std::optional<QString> OpenFile(QWidget* owner, const QString& title, const QString& filter,
                                     const QString& directory) override;
+    std::optional<QString> AskProjectName(QWidget* owner) override;
+};
+
+// Records the programs the window starts; `fail` makes every start fail.
+class CRecordingLauncher : public ILauncher {
+public:
+    std::vector<LaunchCommand> launched;
+    bool fail = false;
+    int Launch(const LaunchCommand& command) override;
 };
 
 class WindowFixture {
@@ -51,6 +62,7 @@ public:
     QString LastLine() const;
 
     CRecordingFrameDialogs dialogs;
+    CRecordingLauncher launcher;
     platform::MessageQueue queue;
     Ctaskthread tasks{queue};
     std::unique_ptr<CMainFrame> frame;

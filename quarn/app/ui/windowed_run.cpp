@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "quarn/app/launch_commands.h"
 #include "quarn/app/quarn_threads.h"
 #include "quarn/app/stop_signal.h"
 #include "quarn/app/ui/frame_dialogs.h"
@@ -34,7 +35,8 @@ int RunWindowed(int argc, char** argv, const std::function<void(const std::strin
     platform::MessageQueue queue;
     CQuarnThreads threads(queue);
     CQtFrameDialogs dialogs;
-    CMainFrame frame(queue, threads.Tasks(), dialogs);
+    CProcessLauncher launcher;
+    CMainFrame frame(queue, threads.Tasks(), dialogs, launcher);
     CQtPrompter prompter(&frame);
     const CScopedPrompter install(prompter);
 
