@@ -7,9 +7,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
-#include <atomic>
 #include <filesystem>
-#include <thread>
 
 #include "quarn/app/ui/frame_commands.h"
 #include "quarn/app/ui/frame_dialogs.h"
@@ -154,21 +152,13 @@ private slots:
         WindowFixture quarn;
         QVERIFY(quarn.Ok());
         CMainFrame& frame = *quarn.frame;
-        std::atomic<bool> release{false}, held{false};
-        std::thread job([&] {
-            std::lock_guard lock(g_csProject);
-            held = true;
-            while (!release)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        });
-        QTRY_VERIFY(held);
+        ProjectLockHolder job;
         quarn.dialogs.asked.clear();
         quarn.dialogs.names.push_back("news");
         quarn.dialogs.files.push_back("/tmp/a.scp");
         for (int id : {kNewProject, kDeleteProject, kOpenEditScript, kPreview})
             frame.Command(id)->trigger();
-        release = true;
-        job.join();
+        job.Release();
         QVERIFY(quarn.dialogs.asked.empty());
         QCOMPARE(quarn.dialogs.names.size(), size_t{1});
         QCOMPARE(quarn.dialogs.fileDialogs, 0);

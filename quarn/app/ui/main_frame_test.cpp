@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <thread>
 
 #include "quarn/app/ui/frame_commands.h"
 #include "quarn/app/ui/progress_dlg.h"
@@ -245,14 +244,7 @@ private slots:
         QVERIFY(quarn.Ok());
         CMainFrame& frame = *quarn.frame;
         // A job that holds the project and has not yet said it is busy.
-        std::atomic<bool> release{false}, held{false};
-        std::thread job([&] {
-            std::lock_guard lock(g_csProject);
-            held = true;
-            while (!release)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        });
-        QTRY_VERIFY(held);
+        ProjectLockHolder job;
         quarn.dialogs.files.push_back(QString("x.scp"));
         frame.Command(kOpenRunScript)->trigger();
         QCOMPARE(quarn.dialogs.fileDialogs, 0);
@@ -261,8 +253,7 @@ private slots:
         emit combo->activated(1);
         QCOMPARE(combo->currentText(), QString("default"));
         QCOMPARE(g_strProject.Get(), std::string("default"));
-        release = true;
-        job.join();
+        job.Release();
 
         // Free again: the switch goes through.
         combo->setCurrentIndex(1);

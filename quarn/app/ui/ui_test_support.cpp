@@ -98,3 +98,25 @@ void SaveScreenshot(QWidget& widget, const QString& name) {
     if (dir.empty()) return;
     QVERIFY(widget.grab().save(QString::fromStdString(dir) + "/" + name + ".png"));
 }
+
+ProjectLockHolder::ProjectLockHolder()
+    : m_thread([this] {
+          const std::lock_guard<platform::CriticalSection> project(g_csProject);
+          std::unique_lock lock(m_mutex);
+          m_held = true;
+          m_changed.notify_all();
+          m_changed.wait(lock, [this] { return m_release; });
+      }) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_held; });
+}
+
+void ProjectLockHolder::Release() {
+    if (!m_thread.joinable()) return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_release = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}

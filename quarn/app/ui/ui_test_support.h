@@ -4,10 +4,13 @@
 // its own questions answered by a recording fake.
 
 #include <QString>
+#include <condition_variable>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/message_queue.h"
@@ -44,6 +47,24 @@ public:
     std::vector<LaunchCommand> launched;
     bool fail = false;
     int Launch(const LaunchCommand& command) override;
+};
+
+// A job's grip on the project: another thread holds g_csProject from construction (which returns
+// once it is held) until Release() or destruction.
+class ProjectLockHolder {
+public:
+    ProjectLockHolder();
+    ~ProjectLockHolder() { Release(); }
+    ProjectLockHolder(const ProjectLockHolder&) = delete;
+    ProjectLockHolder& operator=(const ProjectLockHolder&) = delete;
+    void Release();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_held = false;
+    bool m_release = false;
+    std::thread m_thread;
 };
 
 class WindowFixture {
