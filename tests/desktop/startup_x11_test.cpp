@@ -22,6 +22,7 @@
 #include "tests/fixtures/run_command.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
+#include "tests/fixtures/text.h"
 #include "tests/fixtures/xvfb_server.h"
 
 namespace {
@@ -129,15 +130,26 @@ protected:
                  "XDG_RUNTIME_DIR=" + m_runtimeDir.Path(),
                  "DISPLAY=" + m_x.Display(),
                  "QT_QPA_PLATFORM=xcb"};
-        for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
             if (const char* value = std::getenv(name))
                 m_env.push_back(std::string(name) + "=" + value);
         }
+        const char* leakOptions = std::getenv("LSAN_OPTIONS");
+        m_env.push_back(std::string("LSAN_OPTIONS=") + (leakOptions ? leakOptions : "") +
+                        ":suppressions=" + X11_LSAN_SUPPRESSIONS);
     }
 
     std::string Start(ProgramProcess& quarn, const std::string& errName) {
         return quarn.Start(m_programDir.File("quarn"), {}, m_programDir.Path(), m_env,
                            m_runtimeDir.File(errName));
+    }
+
+    // The end of what a run wrote to its standard error.
+    std::string ErrorText(const std::string& errName) const {
+        std::ifstream in(m_runtimeDir.File(errName));
+        std::ostringstream text;
+        text << in.rdbuf();
+        return fixtures::Tail(text.str());
     }
 
     fixtures::XvfbServer m_x;
@@ -188,13 +200,13 @@ TEST_F(StartupX11Test, ASecondStartBringsTheRunningWindowForwardAndEnds) {
     // The notice ends with its program, as it does when its OK is pressed.
     second.Signal(SIGTERM);
     std::vector<std::string> lines;
-    EXPECT_EQ(second.Finish(lines, Clock::now() + kLimit), 1);
+    EXPECT_EQ(second.Finish(lines, Clock::now() + kLimit), 1) << ErrorText("second.err");
     EXPECT_EQ(lines, std::vector<std::string>{kNotice});
 
     cover.Signal(SIGTERM);
     cover.Finish(lines, Clock::now() + kLimit);
     first.Signal(SIGTERM);
-    EXPECT_EQ(first.Finish(lines, Clock::now() + kLimit), 0);
+    EXPECT_EQ(first.Finish(lines, Clock::now() + kLimit), 0) << ErrorText("first.err");
 }
 
 }  // namespace
