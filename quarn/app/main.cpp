@@ -1,6 +1,7 @@
 // quarn: start-up, the task thread, then the job the command line asks for; without a job the
 // main window when there is a display, else a service that runs the jobs that arrive until
-// SIGTERM or SIGINT.
+// SIGTERM or SIGINT. A start that finds quarn running brings that one forward (with a display)
+// and ends.
 
 #include <signal.h>
 
@@ -50,6 +51,9 @@ int main(int argc, char** argv) {
     const StartupResult started = StartQuarn(paths, lock, notices);
     for (const std::string& notice : notices)
         Print(notice);
+    const std::string channelPath = InstanceChannelPath(paths.lockDir);
+    if (started == StartupResult::kAlreadyRunning && HasDisplay())
+        return RunAlreadyRunning(argc, argv, channelPath);
     if (started != StartupResult::kReady) return 1;
 
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -62,7 +66,8 @@ int main(int argc, char** argv) {
 
     // Before the threads start, so that they begin with it.
     if (!SetProcessPriorityFromSettings(&message)) Print(message);
-    if (!line.runFromCommandLine && HasDisplay()) return RunWindowed(argc, argv, Print);
+    if (!line.runFromCommandLine && HasDisplay())
+        return RunWindowed(argc, argv, lock.Held() ? channelPath : std::string(), Print);
     CHeadlessWindow window(stdout);
     CQuarnThreads threads(window.Queue());
     if (!threads.Start(Print)) return 1;

@@ -15,9 +15,6 @@
 namespace {
 
 constexpr std::string_view kDefaultProject = "default";
-constexpr std::string_view kAlreadyRunning =
-    "You have tried to run the program when it is already running. To activate the program "
-    "window, double-click on the program icon in the Windows taskbar status area.";
 
 bool IsDirectory(const std::string& path) {
     struct stat st {};
@@ -44,6 +41,10 @@ bool EnterProject(const std::string& projectsDir, const std::string& project, st
 
 }  // namespace
 
+std::string InstanceChannelPath(const std::string& lockDir) {
+    return lockDir + "/" + std::string(kInstanceLockName) + ".sock";
+}
+
 std::string ProgramDirectory(const std::string& startDir) {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
@@ -66,7 +67,7 @@ StartupResult StartQuarn(const StartupPaths& paths, platform::SingleInstanceLock
             case platform::SingleInstanceLock::Result::kAcquired:
                 break;
             case platform::SingleInstanceLock::Result::kHeldElsewhere:
-                notices.emplace_back(kAlreadyRunning);
+                notices.emplace_back(kAlreadyRunningNotice);
                 return StartupResult::kAlreadyRunning;
             case platform::SingleInstanceLock::Result::kFailed:
                 // A lock file that cannot be used must not keep the user from working.

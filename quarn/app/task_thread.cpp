@@ -3,6 +3,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include "quarn/app/process_priority.h"
 #include "quarn/app/project_paths.h"
 #include "quarn/app/project_switch.h"
@@ -38,6 +41,23 @@ Ctaskthread::~Ctaskthread() {
     Join();
 }
 
+void Ctaskthread::HideWindowOnceShown(std::function<bool()> shown, std::function<void()> pause) {
+    m_windowShown = std::move(shown);
+    m_pause = pause ? std::move(pause)
+                    : [] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); };
+}
+
+bool Ctaskthread::WaitUntilWindowShown() {
+    while (!m_windowShown()) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_stopRequested) return false;
+        }
+        m_pause();
+    }
+    return true;
+}
+
 bool Ctaskthread::Start(std::string* error) {
     return m_thread.Start(error);
 }
@@ -70,6 +90,9 @@ void Ctaskthread::Join() {
 void Ctaskthread::Loop() {
     // Jobs yield to everything else on the machine; a refused change leaves the priority as is.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), *NiceForPriorityClass(2));
+    if (m_windowShown && g_settings.GetGlobal(global_key::hidewindow) != 0 &&
+        WaitUntilWindowShown())
+        PostFrame(FRAME_HIDE_TO_TRAY);
     for (;;) {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_wake.wait(lock, [this] { return m_stopRequested || !m_jobs.empty(); });

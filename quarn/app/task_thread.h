@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -29,6 +30,10 @@ public:
     // Job ends go to `server` from now on; called before Start, since the server is made with
     // this thread as its poster.
     void ReportJobsTo(IJobResultSink* server) { m_server = server; }
+    // With the global key hidewindow set, the thread first waits until `shown` answers true,
+    // looking again after each `pause` (50 ms unless given), and then tells the main window to
+    // hide to the tray. `shown` is called on the task thread. Called before Start.
+    void HideWindowOnceShown(std::function<bool()> shown, std::function<void()> pause = {});
     // Starts the thread at idle priority; false with `error` when it cannot start.
     bool Start(std::string* error);
     void PostJob(TaskJob job) override;
@@ -44,6 +49,8 @@ public:
 
 private:
     void Loop();
+    // False when a stop was asked for before the window showed.
+    bool WaitUntilWindowShown();
     void OnJob(const TaskJob& job);
     int RunJob(const TaskJob& job, std::string& jobProject);
     int AutoPublish(std::string& jobProject);
@@ -55,6 +62,8 @@ private:
     platform::MessageQueue& m_hMainWnd;
     IJobResultSink* m_server;
     CJobThread m_thread;
+    std::function<bool()> m_windowShown;
+    std::function<void()> m_pause;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "quarn/app/app_test_support.h"
@@ -282,3 +284,70 @@ TEST_F(TaskThreadDialupTest, PublishWithNothingToUploadAndNoOnlineScriptDoesNotD
 }
 
 }  // namespace
+
+// hidewindow: the thread looks at the window after each pause until it shows, then asks it to
+// hide, before it takes any job; without the key it never looks.
+class TaskThreadHideWindowTest : public TaskThreadTest {
+protected:
+    // A thread whose window shows at the third look, started; `window` gets its messages.
+    void Start(platform::MessageQueue& window, std::optional<Ctaskthread>& tasks) {
+        tasks.emplace(window);
+        tasks->HideWindowOnceShown([this] { return ++m_looks >= 3; }, [this] { ++m_pauses; });
+        std::string error;
+        ASSERT_TRUE(tasks->Start(&error)) << error;
+    }
+    // Written on the task thread, read after it was joined.
+    int m_looks = 0;
+    int m_pauses = 0;
+};
+
+TEST_F(TaskThreadHideWindowTest, HidesToTheTrayOnceTheWindowShows) {
+    Set("global", global_key::hidewindow, 1);
+    platform::MessageQueue window;
+    std::optional<Ctaskthread> tasks;
+    Start(window, tasks);
+    platform::PostedMessage first{};
+    ASSERT_TRUE(window.WaitTake(first, std::chrono::seconds(20)));
+    tasks.reset();
+    EXPECT_EQ(first.message, WM_FRAMENOTIFY);
+    EXPECT_EQ(first.wParam, FRAME_HIDE_TO_TRAY);
+    EXPECT_EQ(m_looks, 3);
+    EXPECT_EQ(m_pauses, 2) << "one pause between two looks";
+    EXPECT_FALSE(window.TryTake(first)) << "asked once";
+}
+
+TEST_F(TaskThreadHideWindowTest, WithoutTheKeyTheWindowIsNeverWatched) {
+    platform::MessageQueue window;
+    std::optional<Ctaskthread> tasks;
+    Start(window, tasks);
+    tasks.reset();  // the thread's start is over before it looks for the stop
+    platform::PostedMessage message{};
+    EXPECT_FALSE(window.TryTake(message));
+    EXPECT_EQ(m_looks, 0);
+}
+
+TEST_F(TaskThreadHideWindowTest, AStopEndsTheWaitForAWindowThatNeverShows) {
+    Set("global", global_key::hidewindow, 1);
+    platform::MessageQueue window;
+    std::mutex mutex;
+    std::condition_variable looked;
+    bool waiting = false;
+    {
+        Ctaskthread tasks(window);
+        tasks.HideWindowOnceShown(
+            [&] {
+                const std::lock_guard<std::mutex> lock(mutex);
+                waiting = true;
+                looked.notify_one();
+                return false;
+            },
+            [] { std::this_thread::yield(); });
+        std::string error;
+        ASSERT_TRUE(tasks.Start(&error)) << error;
+        std::unique_lock<std::mutex> lock(mutex);
+        looked.wait(lock, [&] { return waiting; });
+        lock.unlock();
+    }  // the destructor stops and joins the thread
+    platform::PostedMessage message{};
+    EXPECT_FALSE(window.TryTake(message)) << "no hide for a window that never showed";
+}

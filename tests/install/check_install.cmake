@@ -7,7 +7,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${pref
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${status}")
 endif()
-foreach(file "${LIBDIR}/quarn/quarn" share/applications/quarn.desktop
+foreach(file "${LIBDIR}/quarn/quarn" "${LIBDIR}/quarn/readme.txt" share/applications/quarn.desktop
              share/icons/hicolor/scalable/apps/quarn.svg share/mime/packages/quarn-script.xml)
   if(NOT EXISTS "${prefix}/${file}")
     message(FATAL_ERROR "missing after the install: ${file}")

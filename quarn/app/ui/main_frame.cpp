@@ -6,10 +6,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -555,6 +557,23 @@ void CMainFrame::ShowFromTray() {
     showNormal();
     if (!m_dockState.isEmpty()) restoreState(m_dockState);
     if (m_pProgressDlg != nullptr) m_pProgressDlg->show();
+}
+
+void CMainFrame::BringToFront() {
+    if (isHidden() || isMinimized()) ShowFromTray();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    m_shown = true;
+}
+
+void CMainFrame::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    // A minimised window still counts as shown; hide() has cleared the flag by now.
+    m_shown = isVisible();
 }
 
 bool CMainFrame::ExitProgram() {

@@ -53,6 +53,10 @@ public:
     void FillProjectCombo();
     void SelectPendingProject();
     void HideToTray();
+    // Back from the tray or the task bar, above the other windows; a later start asks for it.
+    void BringToFront();
+    // Whether the window is shown; any thread may ask.
+    bool IsShown() const { return m_shown.load(); }
     // Asks when busy; saves placement and bar layout and closes. False when the user keeps it.
     bool ExitProgram();
     // Runs the script at `path` as a dropped file does.
@@ -63,6 +67,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -99,6 +105,7 @@ private:
     IFrameDialogs& m_dialogs;
     ILauncher& m_launcher;
     std::atomic<bool> m_drainPosted{false};
+    std::atomic<bool> m_shown{false};
 
     int m_bIdle = 1;
     QString m_strStatus = "IDLE";

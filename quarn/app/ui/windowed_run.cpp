@@ -4,13 +4,17 @@
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 
+#include "platform/instance_channel.h"
 #include "quarn/app/launch_commands.h"
 #include "quarn/app/quarn_threads.h"
 #include "quarn/app/stop_signal.h"
 #include "quarn/app/ui/frame_dialogs.h"
+#include "quarn/app/ui/instance_watch.h"
 #include "quarn/app/ui/main_frame.h"
 #include "quarn/app/ui/qt_prompter.h"
+#include "quarn/app/ui/startup_dlgs.h"
 #include "quarn/services/settings.h"
 
 namespace {
@@ -24,13 +28,23 @@ bool IsSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
+// Quits `app` when a stop signal arrives, as closing the window does.
+void QuitOnStopSignal(QApplication& app, QTimer& watch) {
+    StopOnSignal();
+    QObject::connect(&watch, &QTimer::timeout, [&app] {
+        if (StopRequested()) app.quit();
+    });
+    watch.start(kStopWatchMs);
+}
+
 }  // namespace
 
 bool HasDisplay() {
     return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM");
 }
 
-int RunWindowed(int argc, char** argv, const std::function<void(const std::string&)>& print) {
+int RunWindowed(int argc, char** argv, const std::string& channelPath,
+                const std::function<void(const std::string&)>& print) {
     QApplication app(argc, argv);
     platform::MessageQueue queue;
     CQuarnThreads threads(queue);
@@ -40,16 +54,19 @@ int RunWindowed(int argc, char** argv, const std::function<void(const std::strin
     CQtPrompter prompter(&frame);
     const CScopedPrompter install(prompter);
 
+    platform::InstanceChannel channel;
+    std::string error;
+    std::unique_ptr<QSocketNotifier> watch;
+    if (!channelPath.empty() && !channel.Listen(channelPath, &error)) print(error);
+    if (channel.Descriptor() >= 0) watch = BringForwardOnRequest(channel, frame);
+
     frame.show();
     if (g_settings.GetGlobal(global_key::splashscr) != 0) frame.ShowSplash(kSplashMs);
+    threads.Tasks().HideWindowOnceShown([&frame] { return frame.IsShown(); });
     if (!threads.Start(print)) return 1;
-    StopOnSignal();
-    // A signal ends the program as closing the window does.
     QTimer stopWatch;
-    QObject::connect(&stopWatch, &QTimer::timeout, [&app] {
-        if (StopRequested()) app.quit();
-    });
-    stopWatch.start(kStopWatchMs);
+    QuitOnStopSignal(app, stopWatch);
+    OfferReadme(&frame, launcher);
 
     app.exec();
 
@@ -61,4 +78,17 @@ int RunWindowed(int argc, char** argv, const std::function<void(const std::strin
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     });
     return 0;
+}
+
+int RunAlreadyRunning(int argc, char** argv, const std::string& channelPath) {
+    // The notice is shown all the same when the running instance cannot be reached.
+    platform::InstanceChannel::AskToShow(channelPath, nullptr);
+    QApplication app(argc, argv);
+    CAlreadyRunningDlg notice(nullptr);
+    QTimer stopWatch;
+    QuitOnStopSignal(app, stopWatch);
+    QObject::connect(&notice, &QDialog::finished, &app, &QCoreApplication::quit);
+    notice.show();
+    app.exec();
+    return 1;
 }

@@ -10,7 +10,14 @@
 // platform.
 bool HasDisplay();
 
-// Runs the windowed program on the calling (main) thread; start-up must have succeeded. Lines
-// that cannot wait for the window (a thread that did not start) go to `print`. Returns the exit
-// status.
-int RunWindowed(int argc, char** argv, const std::function<void(const std::string&)>& print);
+// Runs the windowed program on the calling (main) thread; start-up must have succeeded. A later
+// start that asks at `channelPath` brings the window to the front ("" when this instance holds
+// no lock and so listens nowhere). Lines that cannot wait for the window (a thread that did not
+// start, a channel that cannot listen) go to `print`. Returns the exit status.
+int RunWindowed(int argc, char** argv, const std::string& channelPath,
+                const std::function<void(const std::string&)>& print);
+
+// A start that found quarn running: asks the running instance at `channelPath` to come to the
+// front, then shows the already-running notice until the user closes it or a stop signal
+// arrives. Returns the exit status (1: this start did not run).
+int RunAlreadyRunning(int argc, char** argv, const std::string& channelPath);

@@ -1,0 +1,212 @@
+// quarn started as a real window under Xvfb: its main window appears, and a second start brings
+// that window above the others, shows the already-running notice and ends. The windows are seen
+// from outside with xwininfo and xprop: the stacking order of the root's children (bottom to
+// top, there being no window manager) and the process each window belongs to (_NET_WM_PID).
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/fixtures/program_process.h"
+#include "tests/fixtures/run_command.h"
+#include "tests/fixtures/spawn_program.h"
+#include "tests/fixtures/temp_dir.h"
+#include "tests/fixtures/text.h"
+#include "tests/fixtures/xvfb_server.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using fixtures::ProgramProcess;
+using Clock = ProgramProcess::Clock;
+
+constexpr auto kLimit = std::chrono::seconds(30);
+constexpr auto kLookAgain = std::chrono::milliseconds(100);
+constexpr const char* kNotice =
+    "You have tried to run the program when it is already running. To activate the program "
+    "window, double-click on the program icon in the Windows taskbar status area.";
+
+struct TopLevel {
+    std::string id;
+    std::string name;
+    long pid = 0;
+};
+
+// Runs an X client of x11-utils against `display`; its output, or nullopt when it failed.
+std::optional<std::string> XClient(const std::string& tool, const std::string& display,
+                                   std::vector<std::string> args) {
+    std::vector<std::string> argv = {tool, "-display", display};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::string output;
+    if (fixtures::RunCommand(argv, &output) != 0) return std::nullopt;
+    return output;
+}
+
+// The root's viewable children, bottom to top, with the process each belongs to (0: none said).
+std::vector<TopLevel> ViewableTopLevels(const std::string& display) {
+    std::vector<TopLevel> windows;
+    const std::optional<std::string> tree = XClient("xwininfo", display, {"-root", "-children"});
+    if (!tree) return windows;
+    std::istringstream lines(*tree);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t start = line.find("0x");
+        const std::size_t quote = line.find('"');
+        if (start == std::string::npos || quote == std::string::npos || start > quote) continue;
+        TopLevel window;
+        window.id = line.substr(start, line.find(' ', start) - start);
+        window.name = line.substr(quote + 1, line.find('"', quote + 1) - quote - 1);
+        const std::optional<std::string> info = XClient("xwininfo", display, {"-id", window.id});
+        if (!info || info->find("IsViewable") == std::string::npos) continue;
+        const std::optional<std::string> pid =
+            XClient("xprop", display, {"-id", window.id, "_NET_WM_PID"});
+        const std::size_t equals = pid ? pid->find("= ") : std::string::npos;
+        if (equals != std::string::npos) window.pid = std::atol(pid->c_str() + equals + 2);
+        windows.push_back(window);
+    }
+    // xwininfo lists the top one first.
+    std::reverse(windows.begin(), windows.end());
+    return windows;
+}
+
+// Where in the stacking order the first viewable window that `match` accepts is; -1 when none.
+int StackPosition(const std::vector<TopLevel>& windows,
+                  const std::function<bool(const TopLevel&)>& match) {
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (match(windows[i])) return static_cast<int>(i);
+    return -1;
+}
+
+// The windows, bottom to top, for a failure message.
+std::string Describe(const std::vector<TopLevel>& windows) {
+    std::string text;
+    for (const TopLevel& w : windows)
+        text += w.id + " \"" + w.name + "\" pid " + std::to_string(w.pid) + "\n";
+    return text;
+}
+
+// Looks at the windows until `holds` is true of them; false after kLimit.
+bool WaitForWindows(const std::string& display,
+                    const std::function<bool(const std::vector<TopLevel>&)>& holds) {
+    const Clock::time_point deadline = Clock::now() + kLimit;
+    while (Clock::now() < deadline) {
+        if (holds(ViewableTopLevels(display))) return true;
+        std::this_thread::sleep_for(kLookAgain);
+    }
+    return false;
+}
+
+bool HasTool(const char* name) {
+    std::string output;
+    return fixtures::RunCommand({"/bin/sh", "-c", std::string("command -v ") + name}, &output) == 0;
+}
+
+class StartupX11Test : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!m_x.Ok()) GTEST_SKIP() << m_x.Error();
+        for (const char* tool : {"xwininfo", "xprop", "xmessage"})
+            if (!HasTool(tool)) GTEST_SKIP() << tool << " is missing (Debian package x11-utils)";
+        ASSERT_TRUE(m_programDir.Ok()) << m_programDir.Error();
+        ASSERT_TRUE(m_runtimeDir.Ok()) << m_runtimeDir.Error();
+        std::string error;
+        ASSERT_TRUE(fixtures::InstallProgram(QUARN_BINARY, m_programDir.File("quarn"), &error))
+            << error;
+        // No readme prompt and no splash: the first window quarn shows is its main window.
+        std::ofstream(m_programDir.File("Quarn.ini")) << "[global]\r\nreadme=0\r\nsplashscr=0\r\n";
+        m_env = {"TZ=UTC",
+                 "LC_ALL=C",
+                 "HOME=" + m_programDir.Path(),
+                 "XDG_RUNTIME_DIR=" + m_runtimeDir.Path(),
+                 "DISPLAY=" + m_x.Display(),
+                 "QT_QPA_PLATFORM=xcb"};
+        for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+            if (const char* value = std::getenv(name))
+                m_env.push_back(std::string(name) + "=" + value);
+        }
+        const char* leakOptions = std::getenv("LSAN_OPTIONS");
+        m_env.push_back(std::string("LSAN_OPTIONS=") + (leakOptions ? leakOptions : "") +
+                        ":suppressions=" + X11_LSAN_SUPPRESSIONS);
+    }
+
+    std::string Start(ProgramProcess& quarn, const std::string& errName) {
+        return quarn.Start(m_programDir.File("quarn"), {}, m_programDir.Path(), m_env,
+                           m_runtimeDir.File(errName));
+    }
+
+    // The end of what a run wrote to its standard error.
+    std::string ErrorText(const std::string& errName) const {
+        std::ifstream in(m_runtimeDir.File(errName));
+        std::ostringstream text;
+        text << in.rdbuf();
+        return fixtures::Tail(text.str());
+    }
+
+    fixtures::XvfbServer m_x;
+    fixtures::TempDir m_programDir{"quarn_x11"};
+    fixtures::TempDir m_runtimeDir{"quarn_x11_run"};
+    std::vector<std::string> m_env;
+};
+
+TEST_F(StartupX11Test, ASecondStartBringsTheRunningWindowForwardAndEnds) {
+    ProgramProcess first;
+    ASSERT_EQ(Start(first, "first.err"), "");
+    const long firstPid = first.Pid();
+    const auto isFirst = [firstPid](const TopLevel& w) { return w.pid == firstPid; };
+    ASSERT_TRUE(WaitForWindows(m_x.Display(), [&](const std::vector<TopLevel>& windows) {
+        return StackPosition(windows, isFirst) >= 0;
+    })) << "the main window never appeared";
+    EXPECT_TRUE(fs::is_directory(m_programDir.File("projects/default/html")));
+
+    // Another window above it, as a person's other programs would be.
+    ProgramProcess cover;
+    ASSERT_EQ(cover.Start("/usr/bin/xmessage", {"-display", m_x.Display(), "covering"}, "/", m_env,
+                          m_runtimeDir.File("cover.err")),
+              "");
+    const auto isCover = [](const TopLevel& w) { return w.name == "xmessage"; };
+    ASSERT_TRUE(WaitForWindows(m_x.Display(),
+                               [&](const std::vector<TopLevel>& windows) {
+                                   const int covering = StackPosition(windows, isCover);
+                                   return covering >= 0 &&
+                                          covering > StackPosition(windows, isFirst);
+                               }))
+        << "the covering window never came above quarn's:\n"
+        << Describe(ViewableTopLevels(m_x.Display()));
+
+    ProgramProcess second;
+    ASSERT_EQ(Start(second, "second.err"), "");
+    const long secondPid = second.Pid();
+    ASSERT_TRUE(WaitForWindows(m_x.Display(),
+                               [&](const std::vector<TopLevel>& windows) {
+                                   return StackPosition(windows, isFirst) >
+                                              StackPosition(windows, isCover) &&
+                                          StackPosition(windows, [secondPid](const TopLevel& w) {
+                                              return w.pid == secondPid && w.name == "Quarn Pro";
+                                          }) >= 0;
+                               }))
+        << "the first window did not come forward, or the notice did not show:\n"
+        << Describe(ViewableTopLevels(m_x.Display()));
+
+    // The notice ends with its program, as it does when its OK is pressed.
+    second.Signal(SIGTERM);
+    std::vector<std::string> lines;
+    EXPECT_EQ(second.Finish(lines, Clock::now() + kLimit), 1) << ErrorText("second.err");
+    EXPECT_EQ(lines, std::vector<std::string>{kNotice});
+
+    cover.Signal(SIGTERM);
+    cover.Finish(lines, Clock::now() + kLimit);
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.Finish(lines, Clock::now() + kLimit), 0) << ErrorText("first.err");
+}
+
+}  // namespace
