@@ -1,5 +1,6 @@
-// quarn started as a real window under Xvfb: its main window appears, and a second start brings
-// that window above the others, shows the already-running notice and ends. The windows are seen
+// quarn started as a real window under Xvfb: its main window appears, the splash shows over it and
+// goes, and a second start brings that window above the others, shows the already-running notice
+// and ends. The windows are seen
 // from outside with xwininfo and xprop: the stacking order of the root's children (bottom to
 // top, there being no window manager) and the process each window belongs to (_NET_WM_PID).
 
@@ -41,6 +42,7 @@ struct TopLevel {
     std::string id;
     std::string name;
     long pid = 0;
+    bool splash = false;
 };
 
 // Runs an X client of x11-utils against `display`; its output, or nullopt when it failed.
@@ -72,6 +74,9 @@ std::vector<TopLevel> ViewableTopLevels(const std::string& display) {
             XClient("xprop", display, {"-id", window.id, "_NET_WM_PID"});
         const std::size_t equals = pid ? pid->find("= ") : std::string::npos;
         if (equals != std::string::npos) window.pid = std::atol(pid->c_str() + equals + 2);
+        const std::optional<std::string> type =
+            XClient("xprop", display, {"-id", window.id, "_NET_WM_WINDOW_TYPE"});
+        window.splash = type && type->find("_NET_WM_WINDOW_TYPE_SPLASH") != std::string::npos;
         windows.push_back(window);
     }
     // xwininfo lists the top one first.
@@ -91,7 +96,8 @@ int StackPosition(const std::vector<TopLevel>& windows,
 std::string Describe(const std::vector<TopLevel>& windows) {
     std::string text;
     for (const TopLevel& w : windows)
-        text += w.id + " \"" + w.name + "\" pid " + std::to_string(w.pid) + "\n";
+        text += w.id + " \"" + w.name + "\" pid " + std::to_string(w.pid) +
+                (w.splash ? " splash\n" : "\n");
     return text;
 }
 
@@ -207,6 +213,34 @@ TEST_F(StartupX11Test, ASecondStartBringsTheRunningWindowForwardAndEnds) {
     cover.Finish(lines, Clock::now() + kLimit);
     first.Signal(SIGTERM);
     EXPECT_EQ(first.Finish(lines, Clock::now() + kLimit), 0) << ErrorText("first.err");
+}
+
+TEST_F(StartupX11Test, TheSplashShowsOverTheMainWindowAndGoes) {
+    std::ofstream(m_programDir.File("Quarn.ini")) << "[global]\r\nreadme=0\r\nsplashscr=1\r\n";
+    ProgramProcess quarn;
+    ASSERT_EQ(Start(quarn, "quarn.err"), "");
+    const long pid = quarn.Pid();
+    const auto isSplash = [pid](const TopLevel& w) { return w.pid == pid && w.splash; };
+    const auto isMain = [pid](const TopLevel& w) { return w.pid == pid && !w.splash; };
+    ASSERT_TRUE(WaitForWindows(m_x.Display(),
+                               [&](const std::vector<TopLevel>& windows) {
+                                   return StackPosition(windows, isSplash) >
+                                              StackPosition(windows, isMain) &&
+                                          StackPosition(windows, isMain) >= 0;
+                               }))
+        << "the splash never showed above the main window:\n"
+        << Describe(ViewableTopLevels(m_x.Display()));
+    ASSERT_TRUE(WaitForWindows(m_x.Display(),
+                               [&](const std::vector<TopLevel>& windows) {
+                                   return StackPosition(windows, isSplash) < 0 &&
+                                          StackPosition(windows, isMain) >= 0;
+                               }))
+        << "the splash never went:\n"
+        << Describe(ViewableTopLevels(m_x.Display()));
+
+    quarn.Signal(SIGTERM);
+    std::vector<std::string> lines;
+    EXPECT_EQ(quarn.Finish(lines, Clock::now() + kLimit), 0) << ErrorText("quarn.err");
 }
 
 }  // namespace
