@@ -8,13 +8,13 @@
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <filesystem>
 #include <mutex>
@@ -29,6 +29,7 @@
 #include "quarn/app/ui/progress_dlg.h"
 #include "quarn/app/ui/quarn_view.h"
 #include "quarn/app/ui/splash_dlg.h"
+#include "quarn/app/ui/tray_icon.h"
 #include "quarn/app/ui/ui_text.h"
 #include "quarn/app/upload.h"
 #include "quarn/services/notifications.h"
@@ -45,7 +46,6 @@ constexpr int kProjectBarId = 59392;
 constexpr int kMainBarId = 59397;
 constexpr int kBusyPaneId = 59142;
 constexpr int kErrorPaneId = 59143;
-constexpr int kTrayId = 128;
 
 QString Title() {
     return FromBytes(g_strProgramTitle.Get());
@@ -83,11 +83,12 @@ QIcon CommandIcon(const QStyle& style, int id) {
 }  // namespace
 
 CMainFrame::CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrameDialogs& dialogs,
-                       ILauncher& launcher)
+                       ILauncher& launcher, ITrayIcon& tray)
     : m_queue(queue),
       m_tasks(tasks),
       m_dialogs(dialogs),
       m_launcher(launcher),
+      m_tray(tray),
       m_pView(new CQuarnView(this)) {
     setObjectName("CMainFrame");
     setWindowTitle(Title());
@@ -109,6 +110,7 @@ CMainFrame::CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrame
 }
 
 CMainFrame::~CMainFrame() {
+    m_tray.Hide();
     m_queue.SetWakeUp({});
 }
 
@@ -255,15 +257,19 @@ void CMainFrame::CreateBars() {
 }
 
 void CMainFrame::CreateTray() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-    m_tray = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_ComputerIcon), this);
-    m_tray->setObjectName(QString::number(kTrayId));
-    m_tray->setToolTip(Title().left(63));
-    connect(m_tray, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick && isHidden()) ShowFromTray();
-            });
-    m_tray->show();
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName("trayMenu");
+    QAction* restore = m_trayMenu->addAction("&Restore " + Title());
+    connect(restore, &QAction::triggered, this, [this] { BringToFront(); });
+    m_trayMenu->setDefaultAction(restore);
+    m_trayMenu->addSeparator();
+    for (int id : {kPublish, kOpenRunScript, kCancel})
+        m_trayMenu->addAction(Command(id));
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(Command(kExit));
+    m_tray.Show(Title().left(63), m_trayMenu, [this] {
+        if (isHidden()) ShowFromTray();
+    });
 }
 
 void CMainFrame::PlaceWindow() {
@@ -546,7 +552,7 @@ void CMainFrame::HideToTray() {
     m_dockState = saveState();
     if (m_pProgressDlg != nullptr) m_pProgressDlg->hide();
     // Without a tray icon the window could not be brought back: it is minimised instead.
-    if (m_tray == nullptr) {
+    if (!m_tray.Available()) {
         showMinimized();
         return;
     }
@@ -582,7 +588,7 @@ bool CMainFrame::ExitProgram() {
             FromBytes(WithProgramTitle("Quarn is busy. Are you sure you want to quit?"));
         if (m_dialogs.MessageBox(this, question, Title(), 4) != 6) return false;
     }
-    if (m_tray != nullptr) m_tray->hide();
+    m_tray.Hide();
     SavePlacement();
     m_bExiting = true;
     close();

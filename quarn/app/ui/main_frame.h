@@ -21,23 +21,24 @@
 class QAction;
 class QComboBox;
 class QLabel;
-class QSystemTrayIcon;
+class QMenu;
 class CProgressDlg;
 class CQuarnView;
 class CSplashDlg;
 class CToolBarEx;
 class IFrameDialogs;
 class ILauncher;
+class ITrayIcon;
 struct LaunchCommand;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // `queue` is the window's queue (the task thread and the server post to it); jobs go to
-    // `tasks`; `dialogs` asks the user; `launcher` starts other programs. All four must outlive
-    // the window.
+    // `tasks`; `dialogs` asks the user; `launcher` starts other programs; `tray` is the window's
+    // icon in the tray. All five must outlive the window.
     CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrameDialogs& dialogs,
-               ILauncher& launcher);
+               ILauncher& launcher, ITrayIcon& tray);
     ~CMainFrame() override;
 
     // Shows the splash window for `ms` milliseconds.
@@ -48,6 +49,8 @@ public:
     // The progress window and the splash while they exist, else null.
     CProgressDlg* ProgressDlg() const;
     CSplashDlg* Splash() const;
+    // The tray icon's context menu.
+    QMenu* TrayMenu() const { return m_trayMenu; }
     bool IsIdle() const { return m_bIdle != 0; }
 
     void FillProjectCombo();
@@ -104,6 +107,7 @@ private:
     ITaskPoster& m_tasks;
     IFrameDialogs& m_dialogs;
     ILauncher& m_launcher;
+    ITrayIcon& m_tray;
     std::atomic<bool> m_drainPosted{false};
     std::atomic<bool> m_shown{false};
 
@@ -118,7 +122,7 @@ private:
     QComboBox* m_wndProjectCombo = nullptr;
     QLabel* m_busyPane = nullptr;
     QLabel* m_errorPane = nullptr;
-    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
     QPointer<CSplashDlg> m_pSplash;
     QPointer<CProgressDlg> m_pProgressDlg;
 };

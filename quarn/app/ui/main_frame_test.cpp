@@ -6,11 +6,13 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
 #include "quarn/app/ui/frame_commands.h"
 #include "quarn/app/ui/progress_dlg.h"
@@ -133,7 +135,8 @@ private slots:
         g_szPendingProject.Set("SHOP");
         post(FRAME_SELECT_PROJECT);
         QCOMPARE(frame.findChild<QComboBox*>("32832")->currentText(), QString("shop"));
-        // No system tray on this platform: the window is minimised, never lost.
+        // Without a tray the window is minimised, never lost.
+        quarn.tray.available = false;
         post(FRAME_HIDE_TO_TRAY);
         QVERIFY(frame.isMinimized());
         post(99);
@@ -282,6 +285,38 @@ private slots:
         QVERIFY(
             !g_settings.File().GetString(CMainFrame::BarStateSection(), "barstate", "").empty());
         quarn.queue.Post(WM_FRAMENOTIFY, FRAME_IDLE, 0);
+    }
+
+    void TheTrayHoldsTheHiddenWindowAndGivesItBack() {
+        WindowFixture quarn;
+        QVERIFY(quarn.Ok());
+        CMainFrame& frame = *quarn.frame;
+        QVERIFY(quarn.tray.shown);
+        QCOMPARE(quarn.tray.tip, QString("Quarn Pro"));
+        QCOMPARE(quarn.tray.menu, frame.TrayMenu());
+        QStringList entries;
+        for (const QAction* action : frame.TrayMenu()->actions())
+            entries << (action->isSeparator() ? "-" : action->objectName());
+        QCOMPARE(entries, QStringList({"", "-", "32780", "32782", "32813", "-", "32792"}));
+
+        // Double click and the menu's first entry each bring the hidden window back.
+        const std::function<void()> restores[] = {
+            quarn.tray.doubleClick, [&] { frame.TrayMenu()->actions().front()->trigger(); }};
+        for (const std::function<void()>& restore : restores) {
+            quarn.queue.Post(WM_FRAMENOTIFY, FRAME_HIDE_TO_TRAY, 0);
+            QTRY_VERIFY(frame.isHidden());
+            QVERIFY(!frame.isMinimized());
+            restore();
+            QVERIFY(frame.isVisible());
+        }
+        // A double click on the icon of a shown window leaves it as it is.
+        quarn.tray.doubleClick();
+        QVERIFY(frame.isVisible());
+
+        frame.TrayMenu()->adjustSize();
+        SaveScreenshot(*frame.TrayMenu(), "tray_menu");
+        QVERIFY(frame.ExitProgram());
+        QVERIFY(!quarn.tray.shown);
     }
 
     void TheSplashShowsAndGoes() {

@@ -44,6 +44,14 @@ int CRecordingLauncher::Launch(const LaunchCommand& command) {
     return fail ? 0 : 1;
 }
 
+void CRecordingTrayIcon::Show(const QString& text, QMenu* contextMenu,
+                              std::function<void()> restore) {
+    shown = true;
+    tip = text;
+    menu = contextMenu;
+    doubleClick = std::move(restore);
+}
+
 WindowFixture::WindowFixture() {
     if (!m_dir.Ok()) return;
     m_savedCwd = CurrentDirectory();
@@ -60,7 +68,7 @@ WindowFixture::WindowFixture() {
     g_strProject.Set("default");
     g_szProjectDir.Set(ProjectDir("default"));
     g_bCancelRequested = false;
-    frame = std::make_unique<CMainFrame>(queue, tasks, dialogs, launcher);
+    frame = std::make_unique<CMainFrame>(queue, tasks, dialogs, launcher, tray);
     frame->show();
     std::string error;
     m_ok = tasks.Start(&error);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "quarn/app/task_thread.h"
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/main_frame.h"
+#include "quarn/app/ui/tray_icon.h"
 #include "tests/fixtures/temp_dir.h"
 
 class QWidget;
@@ -47,6 +49,20 @@ public:
     std::vector<LaunchCommand> launched;
     bool fail = false;
     int Launch(const LaunchCommand& command) override;
+};
+
+// A tray that is there unless `available` is false; it records what the window put in it.
+class CRecordingTrayIcon : public ITrayIcon {
+public:
+    bool available = true;
+    bool shown = false;
+    QString tip;
+    QMenu* menu = nullptr;
+    std::function<void()> doubleClick;
+
+    bool Available() const override { return available && shown; }
+    void Show(const QString& tip, QMenu* menu, std::function<void()> restore) override;
+    void Hide() override { shown = false; }
 };
 
 // A job's grip on the project: another thread holds g_csProject from construction (which returns
@@ -84,6 +100,7 @@ public:
 
     CRecordingFrameDialogs dialogs;
     CRecordingLauncher launcher;
+    CRecordingTrayIcon tray;
     platform::MessageQueue queue;
     Ctaskthread tasks{queue};
     std::unique_ptr<CMainFrame> frame;

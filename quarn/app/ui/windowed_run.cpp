@@ -15,6 +15,7 @@
 #include "quarn/app/ui/main_frame.h"
 #include "quarn/app/ui/qt_prompter.h"
 #include "quarn/app/ui/startup_dlgs.h"
+#include "quarn/app/ui/tray_icon.h"
 #include "quarn/services/settings.h"
 
 namespace {
@@ -50,7 +51,8 @@ int RunWindowed(int argc, char** argv, const std::string& channelPath,
     CQuarnThreads threads(queue);
     CQtFrameDialogs dialogs;
     CProcessLauncher launcher;
-    CMainFrame frame(queue, threads.Tasks(), dialogs, launcher);
+    CSystemTrayIcon tray(&app);
+    CMainFrame frame(queue, threads.Tasks(), dialogs, launcher, tray);
     CQtPrompter prompter(&frame);
     const CScopedPrompter install(prompter);
 
