@@ -1,8 +1,8 @@
 // quarn started as a real window under Xvfb: its main window appears, the splash shows over it and
-// goes, and a second start brings that window above the others, shows the already-running notice
-// and ends. The windows are seen
-// from outside with xwininfo and xprop: the stacking order of the root's children (bottom to
-// top, there being no window manager) and the process each window belongs to (_NET_WM_PID).
+// goes, a script file dropped on it runs, and a second start brings that window above the others,
+// shows the already-running notice and ends. The windows are seen from outside with xwininfo and
+// xprop: the stacking order of the root's children (bottom to top, there being no window manager)
+// and the process each window belongs to (_NET_WM_PID).
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/desktop/xdnd_drop.h"
 #include "tests/fixtures/program_process.h"
 #include "tests/fixtures/run_command.h"
 #include "tests/fixtures/spawn_program.h"
@@ -237,6 +238,35 @@ TEST_F(StartupX11Test, TheSplashShowsOverTheMainWindowAndGoes) {
                                }))
         << "the splash never went:\n"
         << Describe(ViewableTopLevels(m_x.Display()));
+
+    quarn.Signal(SIGTERM);
+    std::vector<std::string> lines;
+    EXPECT_EQ(quarn.Finish(lines, Clock::now() + kLimit), 0) << ErrorText("quarn.err");
+}
+
+TEST_F(StartupX11Test, AScriptDroppedOnTheWindowRuns) {
+    const std::string script = m_runtimeDir.File("dropped page.scp");
+    std::ofstream(script) << "&html(\"dropped.html\"){<p>dropped</p>}\r\n";
+    ProgramProcess quarn;
+    ASSERT_EQ(Start(quarn, "quarn.err"), "");
+    const long pid = quarn.Pid();
+    std::string window;
+    ASSERT_TRUE(WaitForWindows(m_x.Display(), [&](const std::vector<TopLevel>& windows) {
+        const int main = StackPosition(windows, [pid](const TopLevel& w) { return w.pid == pid; });
+        if (main >= 0) window = windows[main].id;
+        return main >= 0;
+    })) << "the main window never appeared";
+
+    std::string error;
+    ASSERT_TRUE(
+        desktop_test::DropFile(m_x.Display(), std::stoul(window, nullptr, 16), script, 30, &error))
+        << error << "\n"
+        << ErrorText("quarn.err");
+    const fs::path page = m_programDir.File("projects/default/html/dropped.html");
+    const Clock::time_point deadline = Clock::now() + kLimit;
+    while (!fs::exists(page) && Clock::now() < deadline)
+        std::this_thread::sleep_for(kLookAgain);
+    EXPECT_TRUE(fs::exists(page)) << "the dropped script did not run\n" << ErrorText("quarn.err");
 
     quarn.Signal(SIGTERM);
     std::vector<std::string> lines;
