@@ -5,12 +5,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
 #include "platform/ascii.h"
 #include "quarn/app/project_name.h"
+#include "quarn/app/project_paths.h"
 #include "quarn/app/project_switch.h"
+#include "quarn/script/file_replacement.h"
+#include "quarn/script/name_list.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 
@@ -143,6 +148,31 @@ int CProjectCommands::Delete(const std::string& name) {
     std::filesystem::create_directories(ProjectPath(kDefault) + "/html", error);
     if (!EnterListedProject(kDefault)) {
         m_strMessage = "Unable to change to project \"default\".";
+        return 0;
+    }
+    return 1;
+}
+
+int CProjectCommands::ResetUploadStatus() {
+    std::string error;
+    if (!g_settings.Set(g_strProject.Get(), project_key::resetupload, 1, &error)) {
+        m_strMessage = error;
+        return 0;
+    }
+    std::string files;
+    const std::string log = ProjectFile("htmlgen.log");
+    const std::string changed = ProjectFile("htmlgen.chg");
+    switch (ReadListFile(log, files)) {
+        case ListFileRead::kMissing:
+            return 1;
+        case ListFileRead::kFailed:
+            m_strMessage = "Unable to read " + log + ": " + std::strerror(errno);
+            return 0;
+        case ListFileRead::kRead:
+            break;
+    }
+    if (!CFileReplacement::ReplaceWith(changed, files)) {
+        m_strMessage = "Unable to write " + changed + ": " + std::strerror(errno);
         return 0;
     }
     return 1;

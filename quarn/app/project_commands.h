@@ -1,5 +1,6 @@
 #pragma once
-// New and Delete Project of the main window, apart from the widgets: the checks with their
+// New Project, Delete Project and Reset Project Upload Status of the main window, apart from the
+// widgets: the checks with their
 // exact messages and the changes to the project list, the directories and the active project.
 // Every member that changes something expects the caller to hold g_csProject (tried, never
 // waited for, on the GUI thread).
@@ -26,6 +27,15 @@ public:
     // "html"; a directory still holding something stays); then "default" becomes active.
     // A name that fails the name rules never touches the file system.
     int Delete(const std::string& name);
+
+    // The Yes/No question asked before resetting the upload status.
+    static constexpr std::string_view kResetUploadQuestion =
+        "This action will result in all output files being marked for upload. Do you wish to "
+        "continue?";
+    // Marks every output file of the active project for upload: project key resetupload := 1,
+    // and "htmlgen.log" copied over "htmlgen.chg" (replaced whole, never half written; without
+    // an "htmlgen.log" the change list stays). 0 with the reason in m_strMessage.
+    int ResetUploadStatus();
 
     std::string m_strMessage;
 };

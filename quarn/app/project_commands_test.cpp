@@ -141,4 +141,27 @@ TEST_F(ProjectCommandsTest, DefaultCannotBeDeleted) {
               "\"blog\". Are you sure you want to continue?");
 }
 
+TEST_F(ProjectCommandsTest, ResetUploadStatusMarksEveryOutputFileForUpload) {
+    PutFile(ProjectDir("Shop") + "/htmlgen.log", "index.html\r\nnews/a.html\r\n");
+    PutFile(ProjectDir("Shop") + "/htmlgen.chg", "news/a.html\r\n");
+    ASSERT_EQ(commands.ResetUploadStatus(), 1) << commands.m_strMessage;
+    EXPECT_EQ(g_settings.Get("Shop", project_key::resetupload), 1);
+    EXPECT_EQ(FileText(ProjectDir("Shop") + "/htmlgen.chg"), "index.html\r\nnews/a.html\r\n");
+
+    // Nothing generated yet: the flag alone, and the change list stays as it is.
+    fs::remove(ProjectDir("Shop") + "/htmlgen.log");
+    PutFile(ProjectDir("Shop") + "/htmlgen.chg", "kept\r\n");
+    ASSERT_EQ(commands.ResetUploadStatus(), 1) << commands.m_strMessage;
+    EXPECT_EQ(FileText(ProjectDir("Shop") + "/htmlgen.chg"), "kept\r\n");
+
+    // A change list that cannot be replaced is reported, and the list it names stays.
+    PutFile(ProjectDir("Shop") + "/htmlgen.log", "index.html\r\n");
+    fs::remove(ProjectDir("Shop") + "/htmlgen.chg");
+    fs::create_directory(ProjectDir("Shop") + "/htmlgen.chg");
+    EXPECT_EQ(commands.ResetUploadStatus(), 0);
+    EXPECT_NE(commands.m_strMessage.find("htmlgen.chg"), std::string::npos)
+        << commands.m_strMessage;
+    EXPECT_TRUE(fs::is_directory(ProjectDir("Shop") + "/htmlgen.chg"));
+}
+
 }  // namespace

@@ -27,7 +27,7 @@ constexpr FrameCommand kCommands[] = {
     {kUploadDirectory, "All Files In &Directory", "", "Upload every file in the HTML directory",
      "All files in directory", kIdle},
     {kResetUpload, "Reset Project &Upload Status", "", "Mark every output file for upload",
-     "Reset upload status", kNotYet},
+     "Reset upload status", kIdle},
     {kProjectSettings, "P&roject Settings", "Ctrl+S", "Change the project's settings",
      "Project settings", kNotYet},
     {kShowMainBar, "Show Main &Toolbar", "", "Show or hide the main toolbar", "Main toolbar",

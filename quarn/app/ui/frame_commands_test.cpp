@@ -20,6 +20,7 @@
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 #include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/temp_dir.h"
 
 namespace {
 
@@ -155,7 +156,25 @@ private slots:
             {kUploadChanged, {}, Jobs, QString("job 1 %1 ").arg(UPLOAD_CHANGED_ONLY)},
             {kUploadAllOutput, {}, Jobs, QString("job 1 %1 ").arg(UPLOAD_ALL_OUTPUT)},
             {kUploadDirectory, {}, Jobs, QString("job 1 %1 ").arg(UPLOAD_ALL_IN_DIRECTORY)},
-            {kResetUpload, {}, {}, {}},
+            {kResetUpload,
+             [](WindowFixture& q) {
+                 std::string error;
+                 QVERIFY2(fixtures::WriteTextFile(q.ProjectDir("default") + "/htmlgen.log",
+                                                  "a.html\r\n", &error),
+                          error.c_str());
+                 q.dialogs.buttons = {6};  // Yes
+             },
+             [project](const Window& w) {
+                 return Messages(w) + "; resetupload " +
+                        QString::number(g_settings.Get("default", project_key::resetupload)) +
+                        "; chg " +
+                        QString::fromStdString(
+                            fixtures::ReadTextFile(project.toStdString() + "/htmlgen.chg")
+                                .value_or("<missing>"))
+                            .trimmed();
+             },
+             "message This action will result in all output files being marked for upload. Do "
+             "you wish to continue?; resetupload 1; chg a.html"},
             {kProjectSettings, {}, {}, {}},
             {kShowMainBar, {}, Bars, "bars main 0 project 1 status 1"},
             {kShowProjectBar, {}, Bars, "bars main 1 project 0 status 1"},

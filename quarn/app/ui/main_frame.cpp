@@ -156,6 +156,7 @@ void CMainFrame::CreateCommands() {
     on(kOpenEditScript, [this] { OnOpenEditScript(); });
     on(kNewProject, [this] { OnNewProject(); });
     on(kDeleteProject, [this] { OnDeleteProject(); });
+    on(kResetUpload, [this] { OnResetUpload(); });
     on(kPreview, [this] { OnPreview(); });
     on(kOpenDatabase, [this] {
         const std::string database = g_settings.Get(g_strProject.Get(), project_key::database);
@@ -484,6 +485,17 @@ void CMainFrame::OnDeleteProject() {
         return;
     if (!commands.Delete(name)) ShowError(commands.m_strMessage);
     FillProjectCombo();
+}
+
+void CMainFrame::OnResetUpload() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    constexpr int kYes = 6;
+    if (m_dialogs.MessageBox(this, FromBytes(CProjectCommands::kResetUploadQuestion), Title(),
+                             4 | 48) != kYes)
+        return;
+    CProjectCommands commands;
+    if (!commands.ResetUploadStatus()) ShowError(commands.m_strMessage);
 }
 
 void CMainFrame::RunDroppedFile(const std::string& path) {

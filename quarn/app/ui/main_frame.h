@@ -96,6 +96,7 @@ private:
     void OnSwitchProject(int index);
     void OnNewProject();
     void OnDeleteProject();
+    void OnResetUpload();
     void OnPreview();
     // The directory the script file dialogs start in; the caller holds g_csProject.
     QString ScriptDirectory() const;
