@@ -107,7 +107,8 @@ TEST(PollSocketTest, CloseAfterSendingDeliversTheLastReplyDespiteUnreadInput) {
     std::string received;
     char buffer[64];
     ssize_t got;
-    while (Readable(client.Get(), 10000) && (got = ::recv(client.Get(), buffer, sizeof buffer, 0)) > 0)
+    while (Readable(client.Get(), 10000) &&
+           (got = ::recv(client.Get(), buffer, sizeof buffer, 0)) > 0)
         received.append(buffer, static_cast<std::size_t>(got));
     EXPECT_EQ(received, "530 no\r\n");
     EXPECT_EQ(::recv(client.Get(), buffer, sizeof buffer, 0), 0);  // an orderly end, no reset
