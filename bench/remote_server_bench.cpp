@@ -31,6 +31,7 @@
 #include "quarn/app/svr_thread.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
+#include "tests/fixtures/free_port.h"
 #include "tests/fixtures/line_client.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -262,13 +263,11 @@ int main() {
     g_strProgramTitle.Set("Quarn Pro");
     g_strProject.Set("bench");
     g_settings.SetPath(dir.File("Quarn.ini"));
-    platform::PollListener probe;
-    if (!probe.Listen(0, 1, &error)) {
-        std::fprintf(stderr, "remote_server_bench: %s\n", error.c_str());
+    const int port = fixtures::FreeLoopbackPort();
+    if (port == 0) {
+        std::fprintf(stderr, "remote_server_bench: no free port\n");
         return 1;
     }
-    const int port = probe.Port();
-    probe.Close();
     if (!g_settings.Set(kGlobalSection, global_key::ncen, 1, &error) ||
         !g_settings.Set(kGlobalSection, global_key::ncport, port, &error) ||
         !g_settings.Set(kGlobalSection, global_key::defprofile, "bench", &error)) {

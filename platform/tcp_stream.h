@@ -19,6 +19,12 @@ namespace platform {
 // the layer calls it whenever it makes a socket.
 void IgnoreBrokenPipeSignal();
 
+// True when `text` holds a CR, LF or NUL: a protocol item with one could end its line early and
+// smuggle in a command of its own, so the clients refuse it before sending.
+inline bool HoldsLineBreak(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
 class TcpStream {
 public:
     using Milliseconds = std::chrono::milliseconds;

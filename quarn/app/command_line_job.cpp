@@ -11,12 +11,9 @@ constexpr std::string_view kBadProject =
     "Unable to change to project specified in command line. Check project name.";
 
 int SwitchToProject(const std::string& name, std::string& message) {
-    if (!EnterListedProject(name)) {
-        message = WithProgramTitle(kBadProject);
-        return 0;
-    }
-    g_settings.Set(kGlobalSection, global_key::defprofile, name);
-    return 1;
+    if (SwitchActiveProject(name)) return 1;
+    message = WithProgramTitle(kBadProject);
+    return 0;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ std::optional<int> NiceForPriorityClass(int priorityClass) {
         case 1:
             return 0;
         case 2:
-            return 19;
+            return kIdleNice;
         default:
             return std::nullopt;
     }
@@ -25,7 +25,14 @@ int SetProcessPriorityFromSettings(std::string* message) {
     const std::optional<int> nice =
         NiceForPriorityClass(g_settings.GetGlobal(global_key::priority));
     if (!nice) return 1;
-    if (::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), *nice) == 0) return 1;
-    *message = std::string("Unable to set the process priority: ") + std::strerror(errno);
+    std::string reason;
+    if (SetThreadNice(*nice, &reason)) return 1;
+    *message = "Unable to set the process priority: " + reason;
+    return 0;
+}
+
+int SetThreadNice(int nice, std::string* reason) {
+    if (::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice) == 0) return 1;
+    *reason = std::strerror(errno);
     return 0;
 }

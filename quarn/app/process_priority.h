@@ -10,6 +10,13 @@
 // value, which leaves the priority as it is.
 std::optional<int> NiceForPriorityClass(int priorityClass);
 
+// The nice value of the idle priority that the task thread and the scheduler run at.
+inline constexpr int kIdleNice = 19;
+
+// Sets the calling thread's nice value (Linux keeps one per thread). 0 with the system's reason
+// in `reason` when it refuses.
+int SetThreadNice(int nice, std::string* reason);
+
 // Sets the calling thread's nice value from the global key priority. Returns 0 with `message`
 // when the system refuses it (raising the priority needs a privilege); the priority then stays.
 int SetProcessPriorityFromSettings(std::string* message);

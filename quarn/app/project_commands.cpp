@@ -34,11 +34,13 @@ void SetListEntry(size_t index, std::string_view name) {
     g_settings.Set(kGlobalSection, StringKey{key, ""}, name);
 }
 
+// Each write rewrites the settings file, so only the entries that change are written; the list
+// stays whole for other readers in between.
 void WriteProjectList(const std::vector<std::string>& old, const std::vector<std::string>& kept) {
-    for (size_t i = 0; i < old.size(); ++i)
-        SetListEntry(i, "");
-    for (size_t i = 0; i < kept.size(); ++i)
-        SetListEntry(i, kept[i]);
+    for (size_t i = 0; i < old.size(); ++i) {
+        const std::string_view now = i < kept.size() ? std::string_view(kept[i]) : "";
+        if (now != old[i]) SetListEntry(i, now);
+    }
 }
 
 // Removes every entry of `dir` that is not a directory (links as links: lstat), then `dir`

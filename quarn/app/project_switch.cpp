@@ -22,3 +22,9 @@ int EnterListedProject(const std::string& name) {
     g_strProject.Set(name);
     return 1;
 }
+
+int SwitchActiveProject(const std::string& name) {
+    if (!EnterListedProject(name)) return 0;
+    g_settings.Set(kGlobalSection, global_key::defprofile, name);
+    return 1;
+}

@@ -10,3 +10,7 @@
 // g_strProject. Returns 0 and changes nothing otherwise. The settings key defprofile is the
 // caller's.
 int EnterListedProject(const std::string& name);
+
+// EnterListedProject, and on success the settings key defprofile := `name`, so that the next
+// start opens it too.
+int SwitchActiveProject(const std::string& name);

@@ -1,22 +1,17 @@
 #include "quarn/app/publish_scheduler_thread.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
+#include "quarn/app/process_priority.h"
 
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <utility>
 
 namespace {
 
-constexpr int kIdleNice = 19;
-
-// Lowers the calling thread alone (Linux applies a thread id's nice value to that thread). The
-// reason when refused, else empty.
+// Lowers the calling thread alone. The reason when refused, else empty.
 std::string EnterIdlePriority() {
-    if (::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kIdleNice) == 0) return {};
-    return std::string("The scheduler runs at normal priority: ") + std::strerror(errno);
+    std::string reason;
+    if (SetThreadNice(kIdleNice, &reason)) return {};
+    return "The scheduler runs at normal priority: " + reason;
 }
 
 }  // namespace

@@ -12,7 +12,9 @@ bool CQuarnThreads::Start(const std::function<void(const std::string&)>& print) 
         return false;
     }
     if (!m_server.Start()) print(m_server.Message());
-    if (!m_scheduler.Start() || !m_scheduler.m_strMessage.empty()) print(m_scheduler.m_strMessage);
+    // A scheduler that cannot start, or runs at normal priority, says so in its message.
+    m_scheduler.Start();
+    if (!m_scheduler.m_strMessage.empty()) print(m_scheduler.m_strMessage);
     return true;
 }
 

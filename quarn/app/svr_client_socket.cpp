@@ -234,9 +234,8 @@ void CSvrClientSocket::OnProject(std::string_view name) {
         // Never waits: whoever holds the project (a job, a modal project command) makes it busy.
         std::unique_lock project(g_csProject, std::try_to_lock);
         if (!project.owns_lock()) return Reply(svr_reply::kBusy);
-        if (!EnterListedProject(std::string(name)))
+        if (!SwitchActiveProject(std::string(name)))
             return SendLine(SvrFailureReply(WithProgramTitle(svr_reply::kInvalidProject)));
-        g_settings.Set(kGlobalSection, global_key::defprofile, std::string(name));
     }
     g_szPendingProject.Set(std::string(name));
     if (platform::MessageQueue* window = m_listener.MainWindow())

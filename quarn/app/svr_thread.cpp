@@ -20,7 +20,7 @@ constexpr std::uint64_t kWakeKey = ~std::uint64_t{0};
 
 CSvrThread::CSvrThread(ITaskPoster& tasks, platform::MessageQueue* hMainWnd,
                        std::size_t maxConnections)
-    : m_hMainWnd(hMainWnd), m_listener(tasks, hMainWnd, maxConnections) {}
+    : m_listener(tasks, hMainWnd, maxConnections) {}
 
 CSvrThread::~CSvrThread() {
     Stop();
@@ -70,8 +70,8 @@ void CSvrThread::OnJobResult(RequesterId requester, int result) {
 
 void CSvrThread::Run(std::string listenWarning) {
     if (!listenWarning.empty())
-        CurrentPrompter().MessageBox(m_hMainWnd, listenWarning, g_strProgramTitle.Get(),
-                                     kWarningBox);
+        CurrentPrompter().MessageBox(m_listener.MainWindow(), listenWarning,
+                                     g_strProgramTitle.Get(), kWarningBox);
     std::vector<platform::EventPoller::Ready> ready;
     while (!m_bStop) {
         m_listener.SyncInterest(m_poller);

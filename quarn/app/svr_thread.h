@@ -55,7 +55,6 @@ private:
     void OnJobDone(RequesterId requester, int result);
     void TakeResults();
 
-    platform::MessageQueue* const m_hMainWnd;
     CSvrListenSocket m_listener;
     platform::WakeEvent m_wake;
     platform::EventPoller m_poller;

@@ -89,7 +89,8 @@ void Ctaskthread::Join() {
 
 void Ctaskthread::Loop() {
     // Jobs yield to everything else on the machine; a refused change leaves the priority as is.
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), *NiceForPriorityClass(2));
+    std::string refused;
+    SetThreadNice(kIdleNice, &refused);
     if (m_windowShown && g_settings.GetGlobal(global_key::hidewindow) != 0 &&
         WaitUntilWindowShown())
         PostFrame(FRAME_HIDE_TO_TRAY);

@@ -59,11 +59,6 @@ std::string Unquoted(const std::string& raw) {
 }
 
 // A directory as the file system takes it: "\" is a separator.
-std::string FileSystemPath(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
-
 }  // namespace
 
 CExtScriptRunner::CExtScriptRunner(platform::MessageQueue* hNotifyWnd)
@@ -102,8 +97,6 @@ int CExtScriptRunner::Run(std::string_view quotedPath, int level) {
     record.succeeded = read && m_bEndSeen;
     record.genFiles = m_astrGenFiles;
     record.chgFiles = m_astrChgFiles;
-    record.genDirs = m_astrGenDirs;
-    record.chgDirs = m_astrChgDirs;
     if (!tracker.FinishRun(record)) {
         m_strMessage = tracker.Message();
         return 0;

@@ -80,8 +80,6 @@ private:
     std::vector<std::string> m_astrArgs;
     std::vector<std::string> m_astrGenFiles;
     std::vector<std::string> m_astrChgFiles;
-    std::vector<std::string> m_astrChgDirs;  // stays empty: the protocol makes no directories
-    std::vector<std::string> m_astrGenDirs;  // likewise
     bool m_bEndSeen = false;
     COutputBuffer* m_pCurrent = nullptr;  // the page receiving text; not owned
     int m_nCommand = kNoCommand;

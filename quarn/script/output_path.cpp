@@ -29,9 +29,14 @@ std::optional<std::string> CheckedOutputName(std::string_view name) {
     return NormaliseOutputName(name);
 }
 
+std::string FileSystemPath(std::string_view path) {
+    std::string converted(path);
+    std::replace(converted.begin(), converted.end(), '\\', '/');
+    return converted;
+}
+
 std::string PathBelowRoot(std::string_view root, std::string_view name) {
-    std::string path(name);
-    std::replace(path.begin(), path.end(), '\\', '/');
+    std::string path = FileSystemPath(name);
     if (path.starts_with('/')) return path;
     return std::string(root).append("/").append(path);
 }

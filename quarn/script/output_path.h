@@ -19,6 +19,9 @@ std::optional<std::string> NormaliseOutputName(std::string_view name);
 // is refused: it starts with "./" or ".\", or NormaliseOutputName refuses it.
 std::optional<std::string> CheckedOutputName(std::string_view name);
 
+// A path from a script or the settings as the file system takes it: "\" is a separator.
+std::string FileSystemPath(std::string_view path);
+
 // `name` resolved against `root` (the HTML root, or the project directory for the list files):
 // "\" separates like "/", an absolute name stays absolute, and nothing is normalised or checked.
 std::string PathBelowRoot(std::string_view root, std::string_view name);

@@ -13,6 +13,7 @@
 #include "quarn/script/listing_archive.h"
 #include "quarn/script/memory_guard.h"
 #include "quarn/script/number_text.h"
+#include "quarn/script/output_path.h"
 #include "quarn/script/output_tracker.h"
 #include "quarn/services/frame_caption.h"
 #include "quarn/services/html_root.h"
@@ -28,13 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kRunComplete = "Script execution complete.";
-
-// A path as the file system takes it: "\" is a separator.
-std::string FileSystemPath(std::string_view path) {
-    std::string converted(path);
-    std::replace(converted.begin(), converted.end(), '\\', '/');
-    return converted;
-}
 
 // The name an include chain compares: absolute and lexically normal, so "a.inc", "./a.inc" and
 // "sub/../a.inc" are one file.

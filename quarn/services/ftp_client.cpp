@@ -57,10 +57,6 @@ constexpr std::array<std::span<const LogOnStep>, CFtpClient::kFirewallTypes> kSc
     kDirect,      kSiteHostname,     kUserAfterLogon,   kProxyOpen,         kTransparent,
     kUserNoLogon, kUserFireIdAtHost, kUserAtHostFireId, kUserAtFireIdAtHost};
 
-bool HoldsLineBreak(std::string_view text) {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
 int ReplyClassOf(const std::string& line) {
     return !line.empty() && line[0] >= '1' && line[0] <= '5' ? line[0] - '0' : 0;
 }
@@ -170,7 +166,7 @@ void CFtpClient::Close() {
 
 int CFtpClient::SendCommand(const std::string& text) {
     if (!IsConnected()) return Fail(kNotConnected);
-    if (HoldsLineBreak(text)) return Fail(kInvalidCharacter);
+    if (platform::HoldsLineBreak(text)) return Fail(kInvalidCharacter);
     std::string error;
     if (!m_socket->SendAll(text + "\r\n", m_timeout, &error)) return Fail(kNetworkError);
     return 1;
@@ -306,7 +302,7 @@ int CFtpClient::OpenDataConnection(int passive, const std::string& command,
 
 int CFtpClient::TransferFile(const std::string& remoteName, const std::string& localPath,
                              int passive, int download) {
-    if (HoldsLineBreak(remoteName)) return Fail(kInvalidCharacter);
+    if (platform::HoldsLineBreak(remoteName)) return Fail(kInvalidCharacter);
     // The local file is closed on every path; its Close() reports a failed close.
     platform::UniqueFd file(download
                                 ? ::open(localPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)

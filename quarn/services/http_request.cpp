@@ -19,10 +19,6 @@ constexpr std::string_view kUserAgent = "User-Agent: Mozilla/2.0 (compatible; Qu
 
 std::atomic<long long> g_timeoutMs{CHttpRequest::kDefaultTimeout.count()};
 
-bool HoldsLineBreak(std::string_view text) {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
 std::string_view TrimmedRight(std::string_view text) {
     const std::size_t end = text.find_last_not_of(" \t\r\n\v\f");
     return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
@@ -73,7 +69,8 @@ int CHttpRequest::Send(const std::string& url, const std::string& method, int po
                        const std::string& body) {
     m_strHeader.clear();
     m_strBody.clear();
-    if (HoldsLineBreak(url) || HoldsLineBreak(method)) return Fail(kNetworkError);
+    if (platform::HoldsLineBreak(url) || platform::HoldsLineBreak(method))
+        return Fail(kNetworkError);
     const std::chrono::milliseconds timeout = Timeout();
     std::string error;
     m_reader.reset();

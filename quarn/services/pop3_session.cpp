@@ -15,10 +15,6 @@ constexpr std::string_view kInvalidLogon = "invalid character in logon";
 
 std::atomic<long long> g_timeoutMs{CPop3Session::kDefaultTimeout.count()};
 
-bool HoldsLineBreak(std::string_view text) {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
 // The ERROR 104 text around a server's words; composed without the program title, so the
 // server's text reaches the script as it came.
 std::string MailErrorText(std::string_view detail) {
@@ -51,7 +47,7 @@ int CPop3Session::Logon(const std::string& server, const std::string& user,
                         const std::string& password, int port) {
     m_reader.reset();
     m_socket.reset();
-    if (HoldsLineBreak(user) || HoldsLineBreak(password)) {
+    if (platform::HoldsLineBreak(user) || platform::HoldsLineBreak(password)) {
         m_strMessage = MailErrorText(kInvalidLogon);
         return 0;
     }

@@ -18,10 +18,6 @@ constexpr std::string_view kInvalidAddress = "invalid character in address";
 
 std::atomic<std::int64_t> g_timeoutMs{CSmtpMailer::kDefaultTimeout.count()};
 
-bool HoldsLineBreak(std::string_view text) {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
 // The decimal digits a reply line starts with; 0 when it starts with none.
 int ReplyCode(std::string_view line) {
     int code = 0;
@@ -133,9 +129,9 @@ int CSmtpMailer::SendMail(const std::string& server, const std::string& from, co
                           const std::string& body, int port) {
     m_astrRecipients.clear();
     SplitRecipients(to);
-    if (HoldsLineBreak(from)) return Fail(kMailError, kInvalidAddress);
+    if (platform::HoldsLineBreak(from)) return Fail(kMailError, kInvalidAddress);
     for (const std::string& recipient : m_astrRecipients)
-        if (HoldsLineBreak(recipient)) return Fail(kMailError, kInvalidAddress);
+        if (platform::HoldsLineBreak(recipient)) return Fail(kMailError, kInvalidAddress);
 
     // The terminator goes in the same send as the body: a second small write would wait for
     // the acknowledgement of the first.

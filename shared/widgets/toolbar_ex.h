@@ -22,7 +22,6 @@ public:
 
     // Flat drawing is on after construction; off gives raised buttons at all times.
     void SetFlat(bool flat);
-    bool IsFlat() const { return m_bFlat; }
 
 private:
     void ApplyFlat(QAction* action);

@@ -22,9 +22,7 @@
 #include <vector>
 
 #include "tests/fixtures/case_directories.h"
-#include "tests/fixtures/http_server.h"
 #include "tests/fixtures/odbc_env.h"
-#include "tests/fixtures/smtp_server.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"
@@ -386,8 +384,9 @@ protected:
         for (const auto& [name, server] : m_servers) {
             SCOPED_TRACE(name + " server");
             const fs::path expected = m_case / ("expected-" + name);
-            CompareListedFiles(expected, server->RecordDir());
-            CompareEntries(expected, server->RecordDir());
+            const std::string records = server->RecordDir();
+            CompareListedFiles(expected, records);
+            CompareEntries(expected, records);
         }
         const fs::path expected = m_case / "expected";
         if (!fs::is_directory(expected)) return;

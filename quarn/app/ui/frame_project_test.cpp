@@ -193,6 +193,15 @@ private slots:
         };
         QVERIFY(launched == expected);
         QVERIFY(quarn.dialogs.asked.empty());
+
+        // An absolute HTML root, written with "\", is where publishing writes: the preview
+        // opens the page there too.
+        const std::string root = project + "/elsewhere/site";
+        fs::create_directories(root);
+        g_settings.Set("default", project_key::roothtml, project + "\\elsewhere\\site\\");
+        launched.clear();
+        frame.Command(kPreview)->trigger();
+        QVERIFY(launched == std::vector<LaunchCommand>({{"xdg-open", {root + "/index.html"}, ""}}));
     }
 
     void LaunchFailuresShowTheirErrors() {

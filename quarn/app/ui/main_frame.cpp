@@ -32,8 +32,10 @@
 #include "quarn/app/ui/tray_icon.h"
 #include "quarn/app/ui/ui_text.h"
 #include "quarn/app/upload.h"
+#include "quarn/services/html_root.h"
 #include "quarn/services/notifications.h"
 #include "quarn/services/program_context.h"
+#include "quarn/services/prompt.h"
 #include "quarn/services/settings.h"
 #include "shared/widgets/bar_state.h"
 #include "shared/widgets/toolbar_ex.h"
@@ -334,12 +336,10 @@ void CMainFrame::OnFrameNotify(unsigned code) {
         case FRAME_BUSY:
             setAcceptDrops(false);
             m_bIdle = 0;
-            m_strStatus = "BUSY";
             break;
         case FRAME_IDLE:
             setAcceptDrops(true);
             m_bIdle = 1;
-            m_strStatus = "IDLE";
             break;
         case FRAME_CLEAR_VIEW:
             m_pView->Clear();
@@ -384,7 +384,7 @@ void CMainFrame::UpdateCommands() {
 }
 
 void CMainFrame::UpdatePanes() {
-    m_busyPane->setText(m_strStatus);
+    m_busyPane->setText(m_bIdle != 0 ? "IDLE" : "BUSY");
     m_errorPane->setText(FromBytes(g_settings.GetGlobal(global_key::erstat)));
 }
 
@@ -433,12 +433,11 @@ void CMainFrame::OnPreview() {
             "run a script.)");
         return;
     }
-    const std::string root = ProjectFile(g_settings.Get(name, project_key::roothtml));
-    if (!IsOpenableDirectory(root)) {
+    const std::string dir = HtmlRootDirectory(ProjectDirectory());
+    if (!IsOpenableDirectory(dir)) {
         ShowError("ERROR 94- local HTML directory could not be opened. Check program settings.");
         return;
     }
-    const std::string dir = std::filesystem::path(root).lexically_normal().string();
     Launch(BrowserCommand(g_settings.GetGlobal(global_key::webb), dir + "/" + top),
            "ERROR 40- unable to run web browser. Check Helper Apps settings under Program "
            "Settings.");
@@ -481,7 +480,7 @@ void CMainFrame::OnDeleteProject() {
         return;
     }
     if (m_dialogs.MessageBox(this, FromBytes(CProjectCommands::DeleteQuestion(name)), Title(),
-                             1 | 48) != 1)
+                             1 | 48) != prompt_answer::kOk)
         return;
     if (!commands.Delete(name)) ShowError(commands.m_strMessage);
     FillProjectCombo();
@@ -490,9 +489,8 @@ void CMainFrame::OnDeleteProject() {
 void CMainFrame::OnResetUpload() {
     std::unique_lock project(g_csProject, std::try_to_lock);
     if (!project.owns_lock()) return;  // a job runs: busy
-    constexpr int kYes = 6;
     if (m_dialogs.MessageBox(this, FromBytes(CProjectCommands::kResetUploadQuestion), Title(),
-                             4 | 48) != kYes)
+                             4 | 48) != prompt_answer::kYes)
         return;
     CProjectCommands commands;
     if (!commands.ResetUploadStatus()) ShowError(commands.m_strMessage);
@@ -551,13 +549,11 @@ void CMainFrame::OnSwitchProject(int index) {
         std::filesystem::create_directories(
             std::filesystem::path(g_strProgramDir) / "projects" / name / "html", ignored);
     }
-    if (!EnterListedProject(name)) {
+    if (!SwitchActiveProject(name)) {
         m_dialogs.MessageBox(this, FromBytes("Unable to change to project \"" + name + "\"."),
                              Title(), 48);
         back();
-        return;
     }
-    g_settings.Set(kGlobalSection, global_key::defprofile, name);
 }
 
 void CMainFrame::HideToTray() {
@@ -598,7 +594,7 @@ bool CMainFrame::ExitProgram() {
     if (m_bIdle == 0) {
         const QString question =
             FromBytes(WithProgramTitle("Quarn is busy. Are you sure you want to quit?"));
-        if (m_dialogs.MessageBox(this, question, Title(), 4) != 6) return false;
+        if (m_dialogs.MessageBox(this, question, Title(), 4) != prompt_answer::kYes) return false;
     }
     m_tray.Hide();
     SavePlacement();

@@ -113,7 +113,6 @@ private:
     std::atomic<bool> m_shown{false};
 
     int m_bIdle = 1;
-    QString m_strStatus = "IDLE";
     QByteArray m_dockState;
     bool m_bExiting = false;
 
