@@ -36,13 +36,6 @@ bool IsTrue(std::string_view number) {
     return TruncateToInt(NumberFromText(number)) != 0;
 }
 
-// RunBlock for the block of a branch: a text that ends inside the block is an error, never a
-// success.
-ScriptResult RunBranchBlock(CScriptInterpreter& interp) {
-    const ScriptResult result = interp.RunBlock();
-    return result == kDone ? Fail(interp, kBlockNotClosed) : result;
-}
-
 // if and elseif once the block is open and the condition is known.
 ScriptResult RunIfBranch(CScriptInterpreter& interp, bool isElseif, bool condition) {
     if (isElseif) {
@@ -50,7 +43,7 @@ ScriptResult RunIfBranch(CScriptInterpreter& interp, bool isElseif, bool conditi
         if (interp.m_nIfState == kBranchRan) return SkipRestOfBlock(interp);
     }
     if (condition) {
-        const ScriptResult result = RunBranchBlock(interp);
+        const ScriptResult result = RunClosedBlock(interp);
         interp.m_nIfState = kBranchRan;
         return result;
     }
@@ -168,7 +161,7 @@ ScriptResult CFnElse::Execute() {
     if (!CheckArgCount(interp, 0, 0)) return kFailed;
     if (oldState == kNoChain) return Fail(interp, kElseWithoutIf);
     if (!interp.ExpectBlockOpen()) return kFailed;
-    if (oldState == kBranchSkipped) return RunBranchBlock(interp);
+    if (oldState == kBranchSkipped) return RunClosedBlock(interp);
     return SkipRestOfBlock(interp);
 }
 

@@ -9,8 +9,6 @@ using namespace script_functions;
 
 namespace {
 
-constexpr int kBlockNotClosed = 79;
-
 // Hangs up what `dialer` dialled when the call ends, however it ends.
 class HangUpOnExit {
 public:
@@ -23,11 +21,6 @@ private:
     CRasDialer& m_dialer;
 };
 
-ScriptResult RunDialupBlock(CScriptInterpreter& interp) {
-    const ScriptResult result = interp.RunBlock();
-    return result == kDone ? Fail(interp, kBlockNotClosed) : result;
-}
-
 }  // namespace
 
 CFnDialup::CFnDialup(CScriptInterpreter& interp) : m_pInterp(&interp) {}
@@ -39,12 +32,12 @@ ScriptResult CFnDialup::Execute() {
     int dial = 1;
     if (interp.m_nArgCount == 1 && !EvalIntArg(interp, Arg(interp, 0), dial)) return kFailed;
     if (!interp.ExpectBlockOpen()) return kFailed;
-    if (dial == 0) return RunDialupBlock(interp);
+    if (dial == 0) return RunClosedBlock(interp);
     CRasDialer dialer(interp.m_hNotifyWnd);
     if (!dialer.Dial()) {
         interp.m_strMessage = dialer.m_strMessage;
         return kFailed;
     }
     const HangUpOnExit hangUp(dialer);
-    return RunDialupBlock(interp);
+    return RunClosedBlock(interp);
 }

@@ -51,15 +51,9 @@ private:
     CScriptInterpreter& m_interp;
 };
 
-int EvalText(CScriptInterpreter& interp, int index, std::string& value) {
-    if (!interp.EvalStringArg(Arg(interp, index))) return 0;
-    value = interp.m_strMessage;
-    return 1;
-}
-
 // Optional arguments keep their default when the call does not give them.
 int EvalOptionalText(CScriptInterpreter& interp, int index, std::string& value) {
-    return index >= interp.m_nArgCount || EvalText(interp, index, value);
+    return index >= interp.m_nArgCount || TextArg(interp, index, value);
 }
 
 int EvalOptionalInt(CScriptInterpreter& interp, int index, int& value) {
@@ -69,8 +63,8 @@ int EvalOptionalInt(CScriptInterpreter& interp, int index, int& value) {
 // The arguments in the order of the call. The account may be quoted text or a number: an
 // account is a name as often as a number. A seventh argument alone is not read.
 int ReadLogOnFields(CScriptInterpreter& interp, LogOnFields& fields) {
-    if (!EvalText(interp, 0, fields.host) || !EvalText(interp, 1, fields.user) ||
-        !EvalText(interp, 2, fields.password))
+    if (!TextArg(interp, 0, fields.host) || !TextArg(interp, 1, fields.user) ||
+        !TextArg(interp, 2, fields.password))
         return 0;
     interp.m_nFtpOption = 0;
     if (interp.m_nArgCount > 3) {
@@ -81,7 +75,7 @@ int ReadLogOnFields(CScriptInterpreter& interp, LogOnFields& fields) {
         !EvalOptionalInt(interp, 5, interp.m_nFtpOption))
         return 0;
     if (interp.m_nArgCount < kFirewallArgs) return 1;
-    return EvalText(interp, 6, fields.firewallHost) &&
+    return TextArg(interp, 6, fields.firewallHost) &&
            EvalIntArg(interp, Arg(interp, 7), fields.firewallType) &&
            EvalOptionalText(interp, 8, fields.firewallUser) &&
            EvalOptionalText(interp, 9, fields.firewallPassword) &&
@@ -118,7 +112,7 @@ ScriptResult TransferInSession(CScriptInterpreter& interp, int download) {
     if (!CheckArgCount(interp, 2, 2)) return kFailed;
     std::string localPath;
     std::string remoteName;
-    if (!EvalText(interp, 0, localPath) || !EvalText(interp, 1, remoteName)) return kFailed;
+    if (!TextArg(interp, 0, localPath) || !TextArg(interp, 1, remoteName)) return kFailed;
     CFtpClient* client = interp.m_pFtp;
     if (client == nullptr) return Fail(interp, kNoSession);
     if (!client->TransferFile(remoteName, localPath, interp.m_nFtpOption, download))

@@ -71,6 +71,17 @@ ScriptResult SkipRestOfBlock(CScriptInterpreter& interp) {
     return interp.SkipBlock() ? script_result::kDone : script_result::kFailed;
 }
 
+ScriptResult RunClosedBlock(CScriptInterpreter& interp) {
+    const ScriptResult result = interp.RunBlock();
+    return result == script_result::kDone ? Fail(interp, kBlockNotClosed) : result;
+}
+
+int TextArg(CScriptInterpreter& interp, int index, std::string& out) {
+    if (!interp.EvalStringArg(Arg(interp, index))) return 0;
+    out = std::move(interp.m_strMessage);
+    return 1;
+}
+
 ScriptResult RunLoopPass(CScriptInterpreter& interp, int body, ScriptResult& blockResult) {
     using namespace script_result;
     interp.m_nPos = body;

@@ -38,6 +38,10 @@ int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root);
 
 // SkipBlock as a result: done, or failed.
 ScriptResult SkipRestOfBlock(CScriptInterpreter& interp);
+// Runs the block that is open to its end: its result, or ERROR 79 when the text ends inside it.
+ScriptResult RunClosedBlock(CScriptInterpreter& interp);
+// The text argument `index` expanded, moved into `out`; 0 with the evaluator's message.
+int TextArg(CScriptInterpreter& interp, int index, std::string& out);
 
 // One pass of a loop body from `body`, the body's own result in `blockResult`. kNextPass when the
 // loop goes on (the body ended, or a continue skipped its rest); any other code ends the loop and

@@ -15,6 +15,7 @@ using script_functions::Arg;
 using script_functions::CheckArgCount;
 using script_functions::EvalIntArg;
 using script_functions::Fail;
+using script_functions::TextArg;
 
 namespace {
 
@@ -25,13 +26,6 @@ constexpr int kDefaultPort = 110;
 constexpr int kKeepMessages = 128;
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 constexpr std::array<std::string_view, 3> kMailVariables = {"mailheader", "mailbody", "mailnumber"};
-
-// The text argument `index` expanded, moved into `out`.
-int TextArg(CScriptInterpreter& in, int index, std::string& out) {
-    if (!in.EvalStringArg(Arg(in, index))) return 0;
-    out = std::move(in.m_strMessage);
-    return 1;
-}
 
 // The session's failure as the call's.
 ScriptResult SessionFailure(CScriptInterpreter& in) {

@@ -39,13 +39,6 @@ ScriptResult StoreBuilt(CScriptInterpreter& in, Build build) {
     return in.SetVariable(Arg(in, 0), result);
 }
 
-// The text argument `index` expanded, moved into `out` (so taking it allocates nothing).
-int TextArg(CScriptInterpreter& in, int index, std::string& out) {
-    if (!in.EvalStringArg(Arg(in, index))) return 0;
-    out = std::move(in.m_strMessage);
-    return 1;
-}
-
 // --- Case ---
 
 using CaseMap = wint_t (*)(wint_t, locale_t);
