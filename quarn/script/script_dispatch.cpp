@@ -18,6 +18,7 @@
 #include "quarn/script/functions/text_functions.h"
 #include "quarn/script/functions/variable_functions.h"
 #include "quarn/script/script_interpreter.h"
+#include "shared/script_keywords.h"
 
 namespace {
 
@@ -113,23 +114,8 @@ enum Keyword : int {
     kVoidfunction,
 };
 
-constexpr std::array<std::string_view, CScriptInterpreter::kKeywordCount> kKeywords = {
-    "sql",       "html",        "nextrow",    "datasource",   "foreachrow", "if",
-    "getrow",    "else",        "defvar",     "assign",       "defsub",     "gosub",
-    "inc",       "dec",         "loop",       "getdata",      "datawrite",  "dataread",
-    "break",     "continue",    "toupper",    "tolower",      "strcmp",     "strin",
-    "midstr",    "strlen",      "strtrim",    "return",       "die",        "ftoint",
-    "ascii",     "for",         "do",         "delete",       "while",      "arraydelete",
-    "arraysize", "msgbox",      "input",      "print",        "log",        "cls",
-    "repeat",    "chr",         "dec2hex",    "hex2dec",      "exec",       "sleep",
-    "join",      "split",       "runscript",  "htmlrootdir",  "getcol",     "export",
-    "replace",   "mkldir",      "filelink",   "filetest",     "format",     "dialup",
-    "getmsg",    "pop3session", "msgno",      "getmails",     "unpack",     "http",
-    "mailtxt",   "sendmail",    "pack",       "ftpsession",   "ftpput",     "ftpget",
-    "ftpdel",    "mailheader",  "elseif",     "sqlnr",        "geterror",   "deletemail",
-    "retry",     "ignore",      "striphtml",  "ftpcommand",   "directory",  "ftpmkdir",
-    "ftprmdir",  "datecomp",    "dateformat", "voidfunction",
-};
+constexpr const auto& kKeywords = kScriptKeywords;
+static_assert(kKeywords.size() == CScriptInterpreter::kKeywordCount);
 static_assert(kKeywords[kForeachrow] == "foreachrow" && kKeywords[kDataread] == "dataread" &&
               kKeywords[kWhile] == "while" && kKeywords[kRunscript] == "runscript" &&
               kKeywords[kFtpsession] == "ftpsession" && kKeywords[kElseif] == "elseif" &&
