@@ -17,6 +17,7 @@
 #include "platform/ascii.h"
 #include "platform/file_descriptor.h"
 #include "platform/leading_int.h"
+#include "platform/replace_file.h"
 
 namespace platform {
 namespace {
@@ -25,8 +26,6 @@ using Lines = std::vector<std::string>;
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kForbiddenInNames{"\r\n\0[]=", 6};
-constexpr std::string_view kTemporaryInfix = ".tmp.";
-constexpr std::string_view kTemporarySuffix = "XXXXXX";
 
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(kBlanks);
@@ -168,12 +167,6 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
     }
 }
 
-std::string DirectoryOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string BaseNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
@@ -182,7 +175,7 @@ std::string BaseNameOf(const std::string& path) {
 // it: a "<file>.tmp.XXXXXX" found now is from a writer that died, and may hold old settings.
 // Removal is best effort; a leftover that stays is never read.
 void RemoveStaleTemporaries(int directory, const std::string& path) {
-    const std::string prefix = BaseNameOf(path) + std::string(kTemporaryInfix);
+    const std::string prefix = BaseNameOf(path) + std::string(kReplaceTemporaryInfix);
     const int listing = ::fcntl(directory, F_DUPFD_CLOEXEC, 0);
     if (listing < 0) return;
     DIR* dir = ::fdopendir(listing);
@@ -192,52 +185,19 @@ void RemoveStaleTemporaries(int directory, const std::string& path) {
     }
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name.size() == prefix.size() + kTemporarySuffix.size() && name.starts_with(prefix)) {
+        if (name.size() == prefix.size() + kReplaceTemporarySuffix.size() &&
+            name.starts_with(prefix)) {
             ::unlinkat(directory, entry->d_name, 0);
         }
     }
     ::closedir(dir);
 }
 
-// Writes `bytes` to a temporary file beside `path`, syncs it and renames it over `path`. Until
-// the rename any failure removes the temporary and leaves `path` as it was.
-bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
-    const std::string directoryPath = DirectoryOf(path);
-    UniqueFd directory(::open(directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.Get() < 0) return Fail(error, "cannot open directory", directoryPath, errno);
-    mode_t mode = 0600;
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        return Fail(error, "cannot stat", path, errno);
-    }
-    RemoveStaleTemporaries(directory.Get(), path);
-
-    std::string temporary = path + std::string(kTemporaryInfix) + std::string(kTemporarySuffix);
-    UniqueFd file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.Get() < 0) return Fail(error, "cannot create", temporary, errno);
-    const char* failed = nullptr;
-    if (!WriteAll(file.Get(), bytes)) {
-        failed = "cannot write";
-    } else if (::fchmod(file.Get(), mode) != 0) {
-        failed = "cannot set the mode of";
-    } else if (::fsync(file.Get()) != 0) {
-        failed = "cannot sync";
-    } else if (!file.Close()) {
-        failed = "cannot close";
-    } else if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        failed = "cannot rename";
-    }
-    if (failed) {
-        const int cause = errno;
-        ::unlink(temporary.c_str());
-        return Fail(error, failed, temporary, cause);
-    }
-    if (::fsync(directory.Get()) != 0) {
-        return Fail(error, "replaced the file, but cannot sync directory", directoryPath, errno);
-    }
-    return true;
+// Replaces the file, first removing what a writer that died left (the caller holds the lock).
+bool ReplaceSettingsFile(const std::string& path, std::string_view bytes, std::string* error) {
+    UniqueFd directory(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.Get() >= 0) RemoveStaleTemporaries(directory.Get(), path);
+    return ReplaceFile(path, bytes, 0600, error);
 }
 
 // One read-modify-write under the lock file. Nothing is written when `change` leaves the lines
@@ -256,7 +216,7 @@ bool Modify(const std::string& path, const std::function<void(Lines&)>& change,
     const Lines original = SplitLines(before);
     Lines lines = original;
     change(lines);
-    return lines == original || ReplaceFile(path, JoinLines(lines), error);
+    return lines == original || ReplaceSettingsFile(path, JoinLines(lines), error);
 }
 
 std::string FoldedName(std::string_view name) {
