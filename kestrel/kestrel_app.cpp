@@ -1,0 +1,73 @@
+#include "kestrel/kestrel_app.h"
+
+#include <algorithm>
+
+#include "kestrel/script_text.h"
+#include "platform/replace_file.h"
+
+std::string EscapedFor(const std::string& text, std::string_view specials) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        if (specials.find(c) != std::string_view::npos) escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+std::string SqlName(const std::string& name) {
+    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    });
+    return plain ? name : "[" + name + "]";
+}
+
+void CKestrelApp::EscapeAnswers() {
+    m_strConnect = EscapedFor(m_strConnect, kQuotedSpecials);
+    for (std::string& field : m_arrFields)
+        field = EscapedFor(field, kScriptSpecials);
+    for (std::string* name : {&m_strLinkField, &m_strCategoryLinkField, &m_strCategoryKey,
+                              &m_strTableKey, &m_strCsvKey})
+        *name = EscapedFor(*name, kScriptSpecials);
+    m_strTableKey = SqlName(m_strTableKey);
+}
+
+int CKestrelApp::WriteScripts() {
+    switch (m_nScriptType) {
+        case 1:
+            return WriteSinglePageScript();
+        case 2:
+            return WriteMultiPageScript();
+        case 3:
+            return WriteBasicRelationalScript();
+        case 4:
+            return WriteAdvancedRelationalScript();
+        case 5:
+            return WriteCsvExportScript();
+        default:
+            return 1;
+    }
+}
+
+std::string CKestrelApp::OutputPath(const std::string& name) const {
+    return m_strDirectory.empty() ? name : m_strDirectory + "/" + name;
+}
+
+int CKestrelApp::SaveText(const std::string& name, const CScriptText& text, unsigned mode) {
+    if (platform::ReplaceFile(OutputPath(name), WithCrLf(text.Text()), mode, nullptr)) return 1;
+    m_strMessage = "Unable to write file " + name + ".";
+    return 0;
+}
+
+void CKestrelApp::DataSourceLines(CScriptText& text) const {
+    text.TemplateBanner();
+    text.Write("&datasource(\"" + m_strConnect + "\")\n\n");
+}
+
+std::string CKestrelApp::KeyCondition() const {
+    const std::string select =
+        "&getdata(\"SELECT * FROM " + m_strTable + " WHERE (" + m_strTableKey;
+    if (m_bNumericKey) return select + "=?" + m_strCategoryKey + "?)\")\n";
+    return select + " LIKE '?" + m_strCategoryKey + "?')\")\n";
+}

@@ -1,0 +1,236 @@
+// Each kind of generated script run through the real quarn program against a SQLite database
+// with awkward names and values: blanks, quotes, "#", non-ASCII text and NULLs.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "kestrel/kestrel_app.h"
+#include "tests/fixtures/program_process.h"
+#include "tests/fixtures/spawn_program.h"
+#include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kShop =
+    "CREATE TABLE \"Kind List\" (KindId INTEGER, \"Kind Name\" TEXT);"
+    "INSERT INTO \"Kind List\" VALUES (1, 'Tools'), (2, 'Café \"Spécial\"');"
+    "CREATE TABLE \"Order Lines\" (\"Kind Id\" INTEGER, Name TEXT, \"Cost#1\" REAL, Note TEXT);"
+    "INSERT INTO \"Order Lines\" VALUES (1, 'Hammer', 9.5, 'it''s heavy'), (2, 'Crème', 3, "
+    "'naïve'), (1, 'Saw', NULL, NULL);";
+
+std::string WithoutCr(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+// A program directory with quarn and the project "default"; the wizard writes into the project.
+class GeneratedScriptsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_programDir.Ok()) << m_programDir.Error();
+        ASSERT_TRUE(m_database.Ok()) << m_database.Error();
+        std::string error;
+        ASSERT_TRUE(fixtures::InstallProgram(QUARN_BINARY, m_programDir.File("quarn"), &error))
+            << error;
+        fs::create_directories(Html());
+        ASSERT_TRUE(fixtures::WriteTextFile(m_programDir.File("Quarn.ini"),
+                                            "[global]\r\nprofile0=default\r\n", &error))
+            << error;
+        m_app.m_strDirectory = Project();
+        m_app.m_strConnect = m_database.ConnectionString();
+    }
+    std::string Project() const { return m_programDir.File("projects/default"); }
+    std::string Html() const { return Project() + "/html"; }
+
+    // Escapes the answers, writes the script and runs it; quarn's status lines.
+    std::vector<std::string> GenerateAndRun(int type) {
+        m_app.m_nScriptType = type;
+        m_app.EscapeAnswers();
+        EXPECT_EQ(m_app.WriteScripts(), 1) << m_app.m_strMessage;
+        const std::vector<std::string> env = fixtures::InheritedEnvironment({"TZ=UTC"});
+        fixtures::ProgramProcess run;
+        const std::string err = m_programDir.File("stderr");
+        EXPECT_EQ(
+            run.Start(m_programDir.File("quarn"), {m_app.m_strScriptFile}, Project(), env, err),
+            "");
+        std::vector<std::string> lines;
+        EXPECT_EQ(
+            run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)), 0)
+            << fixtures::ReadTextFile(err).value_or("");
+        return lines;
+    }
+    // Every file under the HTML root, by name relative to it.
+    std::map<std::string, std::string> Pages() const {
+        std::map<std::string, std::string> pages;
+        for (const auto& entry : fs::recursive_directory_iterator(Html()))
+            if (entry.is_regular_file())
+                pages[fs::relative(entry.path(), Html()).string()] =
+                    WithoutCr(fixtures::ReadTextFile(entry.path().string()).value_or(""));
+        return pages;
+    }
+
+    fixtures::TempDir m_programDir{"kestrel_scripts"};
+    fixtures::SqliteDatabase m_database{kShop};
+    CKestrelApp m_app;
+};
+
+// One answer set: what differs from the shop's defaults, and the pages (CR LF as LF) it must give.
+struct AnswerCase {
+    const char* what;
+    int type;
+    void (*answer)(CKestrelApp&);
+    std::map<std::string, std::string> pages;
+};
+
+void ShopAnswers(CKestrelApp& app) {
+    app.m_strTable = "[Order Lines]";
+    app.m_arrFields = {"Note", "Cost#1", "Name"};
+    app.m_strLinkField = "Name";
+    app.m_strCategoryTable = "[Kind List]";
+    app.m_strCategoryLinkField = "Kind Name";
+    app.m_strCategoryKey = "KindId";
+    app.m_strTableKey = "Kind Id";
+    app.m_strCsvKey = "Name";
+}
+
+constexpr const char* kHammerRow =
+    "<TR>\n<TD>it's heavy</TD>\n<TD>9.5</TD>\n<TD>Hammer</TD>\n</TR>\n";
+constexpr const char* kCremeRow = "<TR>\n<TD>naïve</TD>\n<TD>3.0</TD>\n<TD>Crème</TD>\n</TR>\n";
+constexpr const char* kSawRow = "<TR>\n<TD></TD>\n<TD></TD>\n<TD>Saw</TD>\n</TR>\n";
+
+std::string Page(const std::string& body) {
+    return "<HTML>\n" + body + "</HTML>\n";
+}
+std::string Table(const std::string& rows) {
+    return "<TABLE WIDTH=\"100%\">\n" + rows + "</TABLE>\n";
+}
+std::string Nav(const std::string& back, const std::string& forward) {
+    std::string links = "<BR>\n";
+    if (!back.empty())
+        links += "<A HREF=\"" + back + "\"><IMG SRC=\"back.gif\" BORDER=\"0\"></A>\n";
+    if (!forward.empty())
+        links += "<A HREF=\"" + forward + "\"><IMG SRC=\"forward.gif\" BORDER=\"0\"></A>\n";
+    return links;
+}
+std::string Back(const std::string& target) {
+    return "<BR>\n<A HREF=\"" + target + "\">Back</A>\n";
+}
+
+TEST_F(GeneratedScriptsTest, EveryKindWritesThePagesItsAnswersAskFor) {
+    const std::string categoryLinks =
+        "<A HREF=\"@1.html\">Tools</A><BR>\n<A HREF=\"@2.html\">Café \"Spécial\"</A><BR>\n";
+    const auto linksTo = [&](const std::string& prefix) {
+        std::string links = categoryLinks;
+        for (std::size_t at; (at = links.find('@')) != std::string::npos;)
+            links.replace(at, 1, prefix);
+        return links;
+    };
+    const AnswerCase cases[] = {
+        {"single page, plain fields",
+         1,
+         [](CKestrelApp&) {},
+         {{"index.html", Page("it's heavy\n9.5\nHammer\nnaïve\n3.0\nCrème\nSaw\n")}}},
+        {"single page, table",
+         1,
+         [](CKestrelApp& app) { app.m_bFormatTable = 1; },
+         {{"index.html", Page(Table(std::string(kHammerRow) + kCremeRow + kSawRow))}}},
+        {"multiple page, navigation and back link",
+         2,
+         [](CKestrelApp& app) {
+             app.m_bFormatTable = 1;
+             app.m_bDataNavLinks = 1;
+             app.m_bDataBackLink = 1;
+         },
+         {{"index.html", Page("<A HREF=\"content1.html\">Hammer</A><BR>\n"
+                              "<A HREF=\"content2.html\">Crème</A><BR>\n"
+                              "<A HREF=\"content3.html\">Saw</A><BR>\n")},
+          {"content1.html",
+           Page(Table(kHammerRow) + Nav("", "content2.html") + Back("index.html"))},
+          {"content2.html",
+           Page(Table(kCremeRow) + Nav("content1.html", "content3.html") + Back("index.html"))},
+          {"content3.html", Page(Table(kSawRow) + Nav("content2.html", "") + Back("index.html"))}}},
+        {"basic relational, numeric key",
+         3,
+         [](CKestrelApp& app) {
+             app.m_bNumericKey = 1;
+             app.m_bFormatTable = 1;
+         },
+         {{"index.html", Page(linksTo("content"))},
+          {"content1.html",
+           Page("<TABLE WIDTH=\"100%\">\n" + std::string(kHammerRow) + kSawRow + "</TABLE>\t\t\n")},
+          {"content2.html",
+           Page("<TABLE WIDTH=\"100%\">\n" + std::string(kCremeRow) + "</TABLE>\t\t\n")}}},
+        {"basic relational, text key",
+         3,
+         [](CKestrelApp&) {},
+         {{"index.html", Page(linksTo("content"))},
+          {"content1.html", Page("it's heavy\n9.5\nHammer\nSaw\n")},
+          {"content2.html", Page("naïve\n3.0\nCrème\n")}}},
+        {"advanced relational, data navigation and back links",
+         4,
+         [](CKestrelApp& app) {
+             app.m_bNumericKey = 1;
+             app.m_bDataNavLinks = 1;
+             app.m_bDataBackLink = 1;
+             app.m_bCategoryBackLink = 1;
+         },
+         {{"index.html", Page(linksTo("category"))},
+          {"category1.html", Page("<A HREF=\"content1n1.html\">Hammer</A><BR>\n"
+                                  "<A HREF=\"content2n1.html\">Saw</A><BR>\n" +
+                                  Back("index.html"))},
+          {"category2.html",
+           Page("<A HREF=\"content1n2.html\">Crème</A><BR>\n" + Back("index.html"))},
+          {"content1n1.html",
+           Page("it's heavy\n9.5\nHammer\n" + Nav("", "content2n1.html") + Back("category1.html"))},
+          {"content2n1.html", Page("Saw\n" + Nav("content1n1.html", "") + Back("category1.html"))},
+          {"content1n2.html", Page("naïve\n3.0\nCrème\n" + Nav("", "") + Back("category2.html"))}}},
+        {"CSV, one file per row with an index",
+         5,
+         [](CKestrelApp&) {},
+         {{"table.idx", "tableHammer.txt\ntableCrème.txt\ntableSaw.txt\n"},
+          {"tableHammer.txt", "\"it's heavy\",9.5,\"Hammer\"\n"},
+          {"tableCrème.txt", "\"naïve\",3.0,\"Crème\"\n"},
+          {"tableSaw.txt", "\"\",,\"Saw\"\n"}}},
+        {"CSV, numbered files without an index",
+         5,
+         [](CKestrelApp& app) {
+             app.m_bCsvSequential = 1;
+             app.m_bCsvIndex = 0;
+             app.m_strCsvName = "row";
+         },
+         {{"row1.txt", "\"it's heavy\",9.5,\"Hammer\"\n"},
+          {"row2.txt", "\"naïve\",3.0,\"Crème\"\n"},
+          {"row3.txt", "\"\",,\"Saw\"\n"}}},
+        {"CSV, one file",
+         5,
+         [](CKestrelApp& app) { app.m_bCsvMultiFile = 0; },
+         {{"table.txt",
+           "\"it's heavy\",9.5,\"Hammer\"\n\"naïve\",3.0,\"Crème\"\n"
+           "\"\",,\"Saw\"\n"}}},
+    };
+    for (const AnswerCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(Html());
+        fs::create_directories(Html());
+        m_app = CKestrelApp();
+        m_app.m_strDirectory = Project();
+        m_app.m_strConnect = m_database.ConnectionString();
+        ShopAnswers(m_app);
+        c.answer(m_app);
+        const std::vector<std::string> lines = GenerateAndRun(c.type);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "Script execution complete.");
+        EXPECT_EQ(Pages(), c.pages);
+    }
+}
+
+}  // namespace
