@@ -45,6 +45,8 @@ int CKestrelApp::WriteScripts() {
             return WriteAdvancedRelationalScript();
         case 5:
             return WriteCsvExportScript();
+        case 6:
+            return WriteWebFormProject();
         default:
             return 1;
     }
@@ -54,9 +56,19 @@ std::string CKestrelApp::OutputPath(const std::string& name) const {
     return m_strDirectory.empty() ? name : m_strDirectory + "/" + name;
 }
 
-int CKestrelApp::SaveText(const std::string& name, const CScriptText& text, unsigned mode) {
-    if (platform::ReplaceFile(OutputPath(name), WithCrLf(text.Text()), mode, nullptr)) return 1;
-    m_strMessage = "Unable to write file " + name + ".";
+int CKestrelApp::SaveText(const std::string& name, const CScriptText& text) {
+    return SaveFiles({{name, WithCrLf(text.Text()), 0644}});
+}
+
+int CKestrelApp::SaveFiles(const std::vector<OutputFile>& files) {
+    const std::string* failed = nullptr;
+    for (const OutputFile& file : files) {
+        if (!platform::ReplaceFile(OutputPath(file.name), file.bytes, file.mode, nullptr) &&
+            !failed)
+            failed = &file.name;
+    }
+    if (!failed) return 1;
+    m_strMessage = "Unable to write file " + *failed + ".";
     return 0;
 }
 

@@ -59,6 +59,7 @@ public:
     int WriteBasicRelationalScript();
     int WriteAdvancedRelationalScript();
     int WriteCsvExportScript();
+    int WriteWebFormProject();
 
     // The path of a file the generators write.
     std::string OutputPath(const std::string& name) const;
@@ -66,7 +67,15 @@ public:
 private:
     // Writes `text` as the text file `name` (CR LF line ends), replacing it whole. 1, or 0 with
     // m_strMessage "Unable to write file <name>.".
-    int SaveText(const std::string& name, const CScriptText& text, unsigned mode = 0644);
+    int SaveText(const std::string& name, const CScriptText& text);
+    // Writes the files in order, each replaced whole, trying every one; 0 with m_strMessage naming
+    // the first that could not be written.
+    struct OutputFile {
+        std::string name;
+        std::string bytes;
+        unsigned mode;
+    };
+    int SaveFiles(const std::vector<OutputFile>& files);
     void DataSourceLines(CScriptText& text) const;
     // The key condition that selects the main table's rows of the current category row.
     std::string KeyCondition() const;

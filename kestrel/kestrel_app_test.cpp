@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/fixtures/temp_dir.h"
@@ -171,6 +172,46 @@ TEST_F(KestrelAppTest, NoKindChosenWritesNothing) {
     m_app.m_nScriptType = 0;
     EXPECT_EQ(m_app.WriteScripts(), 1);
     EXPECT_FALSE(fixtures::ReadTextFile(m_dir.File("Script1.scp")).has_value());
+}
+
+TEST_F(KestrelAppTest, WebFormFilesAndTheirEscaping) {
+    m_app.m_strProject = "";
+    m_app.m_arrFields = {"Cost#1", "A"};
+    m_app.m_strEmail = "a@b@c";
+    m_app.m_strAcceptedUrl = "http://x/$y\"@z";
+    m_app.m_strMailProgram = "/usr/sbin/it's";
+    m_app.m_strPop3Password = "p\"w#?";
+    m_app.EscapeAnswers();
+    m_app.m_nScriptType = 6;
+    ASSERT_EQ(m_app.WriteScripts(), 1) << m_app.m_strMessage;
+    for (const char* name : {".scp", ".pl", ".html", ".txt"})
+        EXPECT_TRUE(fixtures::ReadTextFile(m_dir.File(name)).has_value()) << name;
+
+    const std::string perl = fixtures::ReadTextFile(m_dir.File(".pl")).value_or("");
+    EXPECT_EQ(perl.find('\r'), std::string::npos);
+    EXPECT_NE(perl.find("$mailprog = '/usr/sbin/it\\'s';\n$toemail=\"a\\@b\\@c\";\n"
+                        "$location=\"http://x/\\$y\\\"\\@z\";\n\n\n"),
+              std::string::npos)
+        << perl;
+    EXPECT_NE(perl.find("\tprint<<\"\";\n<HTML>\n"), std::string::npos);
+
+    // The form lists the fields in the chosen list's order, with the names as escaped.
+    const std::string form = fixtures::ReadTextFile(m_dir.File(".html")).value_or("");
+    EXPECT_EQ(form,
+              "<HTML>\r\n<BODY>\r\n<FORM ACTION=\"/cgi-bin/.pl\">\r\n"
+              "A<BR>\r\n<INPUT TYPE=TEXT NAME=\"A\"><BR>\r\n"
+              "Cost\\#1<BR>\r\n<INPUT TYPE=TEXT NAME=\"Cost\\#1\"><BR>\r\n"
+              "<BR>\r\n<INPUT TYPE=SUBMIT>\r\n</FORM>\r\n</HTML>\r\n</BODY>\r\n");
+
+    const std::string script = fixtures::ReadTextFile(m_dir.File(".scp")).value_or("");
+    // The password reads back as typed; a posted name must be one of the form's, as posted.
+    EXPECT_NE(script.find(",\"p\\\"w\\#\\?\")\r\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("&if(\"?namevalue[1]?\",eq,\"Cost\\\\\\#1\",or,\"?namevalue[1]?\",eq,"
+                          "\"A\",and,\"?namevalue[2]?\",ne,\"\")"),
+              std::string::npos)
+        << script;
+    const std::string notes = fixtures::ReadTextFile(m_dir.File(".txt")).value_or("");
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), '\n'), 31);
 }
 
 }  // namespace

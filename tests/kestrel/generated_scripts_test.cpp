@@ -2,6 +2,8 @@
 // with awkward names and values: blanks, quotes, "#", non-ASCII text and NULLs.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,7 +13,9 @@
 #include <vector>
 
 #include "kestrel/kestrel_app.h"
+#include "tests/fixtures/dovecot_server.h"
 #include "tests/fixtures/program_process.h"
+#include "tests/fixtures/run_command.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tests/fixtures/temp_dir.h"
@@ -25,7 +29,8 @@ constexpr std::string_view kShop =
     "INSERT INTO \"Kind List\" VALUES (1, 'Tools'), (2, 'Café \"Spécial\"');"
     "CREATE TABLE \"Order Lines\" (\"Kind Id\" INTEGER, Name TEXT, \"Cost#1\" REAL, Note TEXT);"
     "INSERT INTO \"Order Lines\" VALUES (1, 'Hammer', 9.5, 'it''s heavy'), (2, 'Crème', 3, "
-    "'naïve'), (1, 'Saw', NULL, NULL);";
+    "'naïve'), (1, 'Saw', NULL, NULL);"
+    "CREATE TABLE Entries (Name TEXT, Note TEXT, Evil TEXT);";
 
 std::string WithoutCr(std::string text) {
     std::erase(text, '\r');
@@ -231,6 +236,121 @@ TEST_F(GeneratedScriptsTest, EveryKindWritesThePagesItsAnswersAskFor) {
         EXPECT_EQ(lines.back(), "Script execution complete.");
         EXPECT_EQ(Pages(), c.pages);
     }
+}
+
+// The rows of `sql` in `database`, each row's columns joined by "|" (NULL as "-").
+std::vector<std::string> Rows(const std::string& database, const char* sql) {
+    std::vector<std::string> rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            std::string row;
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                const unsigned char* text = sqlite3_column_text(statement, i);
+                row += (i ? "|" : "") +
+                       (text ? std::string(reinterpret_cast<const char*>(text)) : std::string("-"));
+            }
+            rows.push_back(row);
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
+}
+
+// The form posted to the generated CGI script, its mail delivered to a real POP3 mailbox, and
+// the generated collecting script run by quarn: the table holds what was typed, and nothing else.
+TEST_F(GeneratedScriptsTest, WebFormCarriesWhatWasTypedIntoTheTable) {
+    fixtures::DovecotServer pop3;
+    if (!pop3.IsRunning()) GTEST_SKIP() << pop3.FailureReason();
+    // The mail program: records its arguments and the mail it is given.
+    const std::string mailer = m_programDir.File("sendmail");
+    std::string error;
+    ASSERT_TRUE(fixtures::WriteTextFile(mailer,
+                                        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n"
+                                        "cat > \"$0.mail\"\n",
+                                        &error))
+        << error;
+    ASSERT_EQ(::chmod(mailer.c_str(), 0755), 0);
+    m_app.m_strTable = "Entries";
+    m_app.m_arrFields = {"Note", "Name"};
+    m_app.m_strMailProgram = mailer;
+    m_app.m_strEmail = "forms@example.org";
+    m_app.m_strAcceptedUrl = "http://example.org/thanks$.html";
+    m_app.m_strPop3Server = pop3.Host();
+    m_app.m_strPop3Logon = pop3.User();
+    m_app.m_strPop3Password = pop3.Password();
+    m_app.m_nScriptType = 6;
+    m_app.EscapeAnswers();
+    ASSERT_EQ(m_app.WriteScripts(), 1) << m_app.m_strMessage;
+
+    const std::string form = fixtures::ReadTextFile(Project() + "/webform.html").value_or("");
+    EXPECT_NE(form.find("<FORM ACTION=\"/cgi-bin/webform.pl\">\r\nName<BR>\r\n"
+                        "<INPUT TYPE=TEXT NAME=\"Name\"><BR>\r\nNote<BR>\r\n"),
+              std::string::npos)
+        << form;
+    struct stat info {};
+    ASSERT_EQ(::stat((Project() + "/webform.scp").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    // The browser's GET of the form, with a field the form does not have.
+    std::string output;
+    ASSERT_EQ(fixtures::RunCommand({"env", "REQUEST_METHOD=GET",
+                                    "QUERY_STRING=Name=O%27Brien+%26+Co&Note=50%25+off%3F"
+                                    "&Evil=1%27%29%3B+DROP+TABLE+Entries%3B--&broken",
+                                    "perl", Project() + "/webform.pl"},
+                                   &output),
+              0)
+        << output;
+    EXPECT_EQ(output, "Location: http://example.org/thanks$.html\n\n");
+    EXPECT_EQ(fixtures::ReadTextFile(mailer + ".args"), "-t\n");
+    const std::string mail = fixtures::ReadTextFile(mailer + ".mail").value_or("");
+    EXPECT_EQ(mail,
+              "To: forms@example.org\nFrom: Web Server\nSubject: QuarnXXG1846G\n\n"
+              "Name=O%27Brien+%26+Co&Note=50%25+off%3F"
+              "&Evil=1%27%29%3B+DROP+TABLE+Entries%3B--&broken");
+    ASSERT_TRUE(pop3.AddMessage("form", mail, &error)) << error;
+    ASSERT_TRUE(pop3.AddMessage("other", "Subject: hello\n\nName=x", &error)) << error;
+
+    // The script as generated asks the standard POP3 port; the test's server listens elsewhere.
+    const std::string script = Project() + "/webform.scp";
+    std::string collecting = fixtures::ReadTextFile(script).value_or("");
+    const std::string logon = "\"" + pop3.Password() + "\")\r\n";
+    ASSERT_NE(collecting.find(logon), std::string::npos) << collecting;
+    collecting.replace(collecting.find(logon), logon.size(),
+                       "\"" + pop3.Password() + "\",0," + std::to_string(pop3.Port()) + ")\r\n");
+    ASSERT_TRUE(fixtures::WriteTextFile(script, collecting, &error)) << error;
+    const std::vector<std::string> env = fixtures::InheritedEnvironment({"TZ=UTC"});
+    fixtures::ProgramProcess run;
+    ASSERT_EQ(run.Start(m_programDir.File("quarn"), {"webform.scp"}, Project(), env,
+                        m_programDir.File("stderr")),
+              "");
+    std::vector<std::string> lines;
+    EXPECT_EQ(run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)),
+              0)
+        << testing::PrintToString(lines);
+    EXPECT_EQ(Rows(m_database.Path(), "SELECT Name, Note, Evil FROM Entries"),
+              (std::vector<std::string>{"O'Brien & Co|50% off?|-"}));
+    // Every mail was taken from the mailbox.
+    EXPECT_TRUE(pop3.Messages().empty());
+}
+
+TEST_F(GeneratedScriptsTest, WebFormCgiScriptWithoutItsMailProgramShowsTheErrorPage) {
+    m_app.m_strMailProgram = m_programDir.File("no-such-sendmail");
+    m_app.m_arrFields = {"Name"};
+    m_app.m_nScriptType = 6;
+    ASSERT_EQ(m_app.WriteScripts(), 1) << m_app.m_strMessage;
+    std::string output;
+    ASSERT_EQ(fixtures::RunCommand({"env", "REQUEST_METHOD=GET", "QUERY_STRING=Name=x", "perl",
+                                    Project() + "/webform.pl"},
+                                   &output),
+              0)
+        << output;
+    EXPECT_TRUE(output.starts_with("Content-type: text/html\r\n\r\n<HTML>\n<HEAD>\n<TITLE>ERROR!"))
+        << output;
+    EXPECT_NE(output.find("</HTML>\n"), std::string::npos) << output;
 }
 
 }  // namespace
