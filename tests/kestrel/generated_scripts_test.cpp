@@ -14,6 +14,7 @@
 
 #include "kestrel/kestrel_app.h"
 #include "tests/fixtures/dovecot_server.h"
+#include "tests/fixtures/postgres_cluster.h"
 #include "tests/fixtures/program_process.h"
 #include "tests/fixtures/run_command.h"
 #include "tests/fixtures/spawn_program.h"
@@ -130,15 +131,13 @@ std::string Back(const std::string& target) {
     return "<BR>\n<A HREF=\"" + target + "\">Back</A>\n";
 }
 
+// The top page's links to the two categories' pages, named `prefix` + row number.
+std::string CategoryLinks(const std::string& prefix) {
+    return "<A HREF=\"" + prefix + "1.html\">Tools</A><BR>\n<A HREF=\"" + prefix +
+           "2.html\">Café \"Spécial\"</A><BR>\n";
+}
+
 TEST_F(GeneratedScriptsTest, EveryKindWritesThePagesItsAnswersAskFor) {
-    const std::string categoryLinks =
-        "<A HREF=\"@1.html\">Tools</A><BR>\n<A HREF=\"@2.html\">Café \"Spécial\"</A><BR>\n";
-    const auto linksTo = [&](const std::string& prefix) {
-        std::string links = categoryLinks;
-        for (std::size_t at; (at = links.find('@')) != std::string::npos;)
-            links.replace(at, 1, prefix);
-        return links;
-    };
     const AnswerCase cases[] = {
         {"single page, plain fields",
          1,
@@ -169,7 +168,7 @@ TEST_F(GeneratedScriptsTest, EveryKindWritesThePagesItsAnswersAskFor) {
              app.m_bNumericKey = 1;
              app.m_bFormatTable = 1;
          },
-         {{"index.html", Page(linksTo("content"))},
+         {{"index.html", Page(CategoryLinks("content"))},
           {"content1.html",
            Page("<TABLE WIDTH=\"100%\">\n" + std::string(kHammerRow) + kSawRow + "</TABLE>\t\t\n")},
           {"content2.html",
@@ -177,7 +176,7 @@ TEST_F(GeneratedScriptsTest, EveryKindWritesThePagesItsAnswersAskFor) {
         {"basic relational, text key",
          3,
          [](CKestrelApp&) {},
-         {{"index.html", Page(linksTo("content"))},
+         {{"index.html", Page(CategoryLinks("content"))},
           {"content1.html", Page("it's heavy\n9.5\nHammer\nSaw\n")},
           {"content2.html", Page("naïve\n3.0\nCrème\n")}}},
         {"advanced relational, data navigation and back links",
@@ -188,7 +187,7 @@ TEST_F(GeneratedScriptsTest, EveryKindWritesThePagesItsAnswersAskFor) {
              app.m_bDataBackLink = 1;
              app.m_bCategoryBackLink = 1;
          },
-         {{"index.html", Page(linksTo("category"))},
+         {{"index.html", Page(CategoryLinks("category"))},
           {"category1.html", Page("<A HREF=\"content1n1.html\">Hammer</A><BR>\n"
                                   "<A HREF=\"content2n1.html\">Saw</A><BR>\n" +
                                   Back("index.html"))},
@@ -231,6 +230,76 @@ TEST_F(GeneratedScriptsTest, EveryKindWritesThePagesItsAnswersAskFor) {
         m_app.m_strConnect = m_database.ConnectionString();
         ShopAnswers(m_app);
         c.answer(m_app);
+        const std::vector<std::string> lines = GenerateAndRun(c.type);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "Script execution complete.");
+        EXPECT_EQ(Pages(), c.pages);
+    }
+}
+
+// One answer set of each kind against PostgreSQL through psqlODBC (plain names: the generated
+// SELECTs bracket names with blanks, which PostgreSQL does not read).
+TEST_F(GeneratedScriptsTest, EveryKindRunsAgainstPostgreSql) {
+    auto& cluster = fixtures::PostgresCluster::Shared();
+    if (!cluster.IsRunning()) GTEST_SKIP() << cluster.FailureReason();
+    std::string error;
+    const std::string database = cluster.CreateDatabase(
+        "CREATE TABLE kinds (kindid INTEGER, kindname TEXT);"
+        "INSERT INTO kinds VALUES (1, 'Tools'), (2, 'Café \"Spécial\"');"
+        "CREATE TABLE lines (kindid INTEGER, name TEXT, cost INTEGER, note TEXT);"
+        "INSERT INTO lines VALUES (1, 'Hammer', 9, 'it''s heavy'), (2, 'Crème', 3, 'naïve'),"
+        " (1, 'Saw', NULL, NULL);",
+        &error);
+    ASSERT_FALSE(database.empty()) << error;
+    const auto answers = [&](CKestrelApp& app) {
+        app.m_strConnect = cluster.ConnectionString(database);
+        app.m_strTable = "lines";
+        app.m_arrFields = {"note", "name"};
+        app.m_strLinkField = "name";
+        app.m_strCategoryTable = "kinds";
+        app.m_strCategoryLinkField = "kindname";
+        app.m_strCategoryKey = "kindid";
+        app.m_strTableKey = "kindid";
+        app.m_bNumericKey = 1;
+        app.m_strCsvKey = "name";
+    };
+    const struct {
+        int type;
+        std::map<std::string, std::string> pages;
+    } cases[] = {
+        {1, {{"index.html", Page("it's heavy\nHammer\nnaïve\nCrème\nSaw\n")}}},
+        {2,
+         {{"index.html", Page("<A HREF=\"content1.html\">Hammer</A><BR>\n"
+                              "<A HREF=\"content2.html\">Crème</A><BR>\n"
+                              "<A HREF=\"content3.html\">Saw</A><BR>\n")},
+          {"content1.html", Page("it's heavy\nHammer\n")},
+          {"content2.html", Page("naïve\nCrème\n")},
+          {"content3.html", Page("Saw\n")}}},
+        {3,
+         {{"index.html", Page(CategoryLinks("content"))},
+          {"content1.html", Page("it's heavy\nHammer\nSaw\n")},
+          {"content2.html", Page("naïve\nCrème\n")}}},
+        {4,
+         {{"index.html", Page(CategoryLinks("category"))},
+          {"category1.html", Page("<A HREF=\"content1n1.html\">Hammer</A><BR>\n"
+                                  "<A HREF=\"content2n1.html\">Saw</A><BR>\n")},
+          {"category2.html", Page("<A HREF=\"content1n2.html\">Crème</A><BR>\n")},
+          {"content1n1.html", Page("it's heavy\nHammer\n")},
+          {"content2n1.html", Page("Saw\n")},
+          {"content1n2.html", Page("naïve\nCrème\n")}}},
+        {5,
+         {{"table.idx", "tableHammer.txt\ntableCrème.txt\ntableSaw.txt\n"},
+          {"tableHammer.txt", "\"it's heavy\",\"Hammer\"\n"},
+          {"tableCrème.txt", "\"naïve\",\"Crème\"\n"},
+          {"tableSaw.txt", "\"\",\"Saw\"\n"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        fs::remove_all(Html());
+        fs::create_directories(Html());
+        m_app = CKestrelApp();
+        m_app.m_strDirectory = Project();
+        answers(m_app);
         const std::vector<std::string> lines = GenerateAndRun(c.type);
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), "Script execution complete.");
