@@ -65,9 +65,9 @@ test-tsan:
 # The window tests write PNGs of every window under $(BUILD)/screenshots.
 screenshots:
 	@tools/configure $(BUILD) $(PLAIN_ARGS) $(CMAKE_ARGS)
-	@cmake --build $(BUILD) -j $(JOBS) --target quarn_ui_test shared_widgets_test
+	@cmake --build $(BUILD) -j $(JOBS) --target quarn_ui_test shared_widgets_test tolvane_ui_test
 	@rm -rf $(BUILD)/screenshots
-	@ctest --test-dir $(BUILD) --output-on-failure -R '^(Ui[A-Za-z]*|ToolBarEx)Test\.'
+	@ctest --test-dir $(BUILD) --output-on-failure -R '^(Ui[A-Za-z]*|ToolBarEx|DataconWiz|DriverDlg)Test\.'
 	@ls -1 $(BUILD)/screenshots/*.png
 
 # Benchmarks are built optimised in a directory of their own, so switching between benchmarks

@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <new>
 
-#include "platform/utf8.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
@@ -245,30 +243,9 @@ int COdbcRecordset::GetColumn(int column) {
 }
 
 int COdbcRecordset::Diagnostic() {
-    struct HandleSet {
-        SQLHENV environment;
-        SQLHDBC connection;
-        SQLHSTMT statement;
-    };
-    // The most specific handle first: the statement's record explains a statement's failure.
-    const HandleSet sets[] = {
-        {m_environment.Get(), m_connection.Get(), m_statement.Get()},
-        {m_environment.Get(), m_connection.Get(), SQL_NULL_HSTMT},
-        {m_environment.Get(), SQL_NULL_HDBC, SQL_NULL_HSTMT},
-    };
-    for (const HandleSet& set : sets) {
-        if (set.environment == SQL_NULL_HENV) break;
-        SQLCHAR state[SQL_SQLSTATE_SIZE + 1];
-        SQLINTEGER nativeError = 0;
-        SQLCHAR message[2 * (kMaxDiagnostic + 1)] = {};
-        SQLSMALLINT length = 0;
-        const SQLRETURN rc = SQLError(set.environment, set.connection, set.statement, state,
-                                      &nativeError, message, sizeof message, &length);
-        if (!Succeeded(rc)) continue;
-        std::string text(reinterpret_cast<const char*>(message),
-                         strnlen(reinterpret_cast<const char*>(message), sizeof message));
-        platform::CutAtUtf8Boundary(text, kMaxDiagnostic);
-        return Fail(LoadMessage(1, text));
+    if (const std::optional<std::string> text = odbc::LastDiagnostic(
+            m_environment.Get(), m_connection.Get(), m_statement.Get(), kMaxDiagnostic)) {
+        return Fail(LoadMessage(1, *text));
     }
     return Fail(LoadMessage(1, "ODBC error without diagnostic record (return code " +
                                    std::to_string(m_nLastReturn) + ")"));

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "quarn/services/odbc_handle.h"
+#include "platform/odbc_handle.h"
 
 class COdbcRecordset {
 public:

@@ -30,7 +30,6 @@
 #include "quarn/app/ui/quarn_view.h"
 #include "quarn/app/ui/splash_dlg.h"
 #include "quarn/app/ui/tray_icon.h"
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/app/upload.h"
 #include "quarn/services/html_root.h"
 #include "quarn/services/notifications.h"
@@ -39,6 +38,7 @@
 #include "quarn/services/settings.h"
 #include "shared/widgets/bar_state.h"
 #include "shared/widgets/toolbar_ex.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 

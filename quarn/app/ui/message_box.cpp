@@ -3,8 +3,8 @@
 #include <QAbstractButton>
 #include <QPushButton>
 
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/services/prompt.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 

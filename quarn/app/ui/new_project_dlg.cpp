@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/services/program_context.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 constexpr int kDialogId = 165;

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "quarn/app/ui/message_box.h"
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 
 struct CQtPrompter::Answer {
     // The headless answer, given when the program ends before the user answers.

@@ -3,10 +3,10 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/app/welcome_text.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/services/program_context.h"
+#include "shared/widgets/ui_text.h"
 
 CSplashDlg::CSplashDlg(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {

@@ -8,8 +8,8 @@
 
 #include "quarn/app/readme_offer.h"
 #include "quarn/app/startup.h"
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/services/program_context.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 

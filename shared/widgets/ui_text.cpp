@@ -1,4 +1,4 @@
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 
 #include <QStringDecoder>
 

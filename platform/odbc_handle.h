@@ -5,6 +5,10 @@
 // short. Freeing follows the handle's kind: a statement is dropped (SQL_DROP), a connection that
 // connected is disconnected first, an environment is freed last by its owner's member order.
 
+#include <cstddef>
+#include <optional>
+#include <string>
+
 namespace odbc {
 
 enum class HandleKind { kEnvironment, kConnection, kStatement };
@@ -30,5 +34,11 @@ private:
     void* m_handle = nullptr;
     bool m_connected = false;
 };
+
+// The driver manager's message of the last failure, asked of the most specific handle first
+// (statement, then connection, then environment; null handles are passed as null), cut to at
+// most `maxBytes` without splitting a UTF-8 sequence. nullopt when no handle has a record.
+std::optional<std::string> LastDiagnostic(void* environment, void* connection, void* statement,
+                                          std::size_t maxBytes);
 
 }  // namespace odbc

@@ -1,0 +1,347 @@
+#include "tolvane/datacon_wiz.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <vector>
+
+#include "shared/odbc_info.h"
+#include "tests/fixtures/odbc_env.h"
+#include "tests/fixtures/qt_test_registry.h"
+
+namespace {
+
+// Answers from lists; `fail` makes an operation fail with its own message.
+class FakeCatalog : public IOdbcCatalog {
+public:
+    std::vector<std::string> sources;
+    std::vector<std::string> drivers;
+    bool failSources = false;
+    bool failDrivers = false;
+
+    int ListDataSources() override { return Answer(sources, failSources, "no sources"); }
+    int ListDrivers() override { return Answer(drivers, failDrivers, "no drivers"); }
+    int ListTables(std::string_view) override { return 0; }
+    int ListColumns(std::string_view, std::string_view) override { return 0; }
+
+private:
+    int Answer(const std::vector<std::string>& names, bool fail, const char* why) {
+        m_names.clear();
+        if (fail) {
+            m_strMessage = std::string("ODBC ERROR: ") + why;
+            return 0;
+        }
+        m_names = names;
+        return 1;
+    }
+};
+
+// Records every question; a file or driver answer that is not queued is Cancel.
+class RecordingPrompts : public IDataconPrompts {
+public:
+    QStringList messages;
+    QStringList filters;
+    std::deque<QString> files;
+    std::deque<QString> driverAnswers;
+    std::vector<QStringList> driverLists;
+
+    void StopMessage(QWidget*, const QString& text) override { messages << text; }
+    std::optional<QString> OpenFile(QWidget*, const QString& filter) override {
+        filters << filter;
+        return Next(files);
+    }
+    std::optional<QString> ChooseDriver(QWidget*, const QStringList& drivers) override {
+        driverLists.push_back(drivers);
+        return Next(driverAnswers);
+    }
+
+private:
+    static std::optional<QString> Next(std::deque<QString>& answers) {
+        if (answers.empty()) return std::nullopt;
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+void SaveScreenshot(QWidget& widget, const QString& name) {
+    const std::string dir = fixtures::ScreenshotDir();
+    if (!dir.empty())
+        QVERIFY(widget.grab().save(QString::fromStdString(dir) + "/" + name + ".png"));
+}
+
+template <typename T>
+T* Control(CDataconWiz& wizard, const char* id) {
+    T* control = wizard.currentPage()->findChild<T*>(id);
+    if (control == nullptr) qFatal("no control %s on page %d", id, wizard.currentId());
+    return control;
+}
+
+void Click(CDataconWiz& wizard, QWizard::WizardButton which) {
+    QTest::mouseClick(wizard.button(which), Qt::LeftButton);
+}
+
+// The buttons the wizard shows, in the order Back, Next, Finish.
+QString ShownButtons(CDataconWiz& wizard) {
+    QString shown;
+    if (wizard.button(QWizard::BackButton)->isVisible()) shown += "Back ";
+    if (wizard.button(QWizard::NextButton)->isVisible()) shown += "Next ";
+    if (wizard.button(QWizard::FinishButton)->isVisible()) shown += "Finish";
+    return shown.trimmed();
+}
+
+// Page 131 with `choice` ("1000" file, "1001" DSN) taken and Next pressed.
+void ChooseType(CDataconWiz& wizard, const char* choice) {
+    QVERIFY(wizard.currentId() == CDataconWiz::kTypePage);
+    Control<QRadioButton>(wizard, choice)->click();
+    Click(wizard, QWizard::NextButton);
+}
+
+}  // namespace
+
+class DataconWizTest : public QObject {
+    Q_OBJECT
+private slots:
+    void TypePageAsksForAChoiceFirst() {
+        FakeCatalog catalog;
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        QCOMPARE(wizard.windowTitle(), QString("Choose Data Connection Type"));
+        QCOMPARE(ShownButtons(wizard), QString("Next"));
+        auto* file = Control<QRadioButton>(wizard, "1000");
+        auto* dsn = Control<QRadioButton>(wizard, "1001");
+        QCOMPARE(file->text(), QString("Database/spreadsheet file"));
+        QCOMPARE(dsn->text(), QString("ODBC DSN"));
+        QCOMPARE(file->toolTip(), QString("Extract data from a database file"));
+        QCOMPARE(dsn->toolTip(), QString("Extract data from an ODBC DSN"));
+        QVERIFY(!file->isChecked() && !dsn->isChecked());
+        SaveScreenshot(wizard, "datacon_wiz_131");
+
+        Click(wizard, QWizard::NextButton);
+        QCOMPARE(prompts.messages, QStringList{"You must select a data type"});
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kTypePage));
+    }
+
+    void DsnPageBuildsTheStringFromTheChosenSource() {
+        FakeCatalog catalog;
+        catalog.sources = {"shop", "Accounts", "billing"};
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1001");
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kDsnPage));
+        QCOMPARE(wizard.windowTitle(), QString("Select ODBC DSN"));
+        QCOMPARE(ShownButtons(wizard), QString("Back Finish"));
+        auto* list = Control<QListWidget>(wizard, "1002");
+        QCOMPARE(list->toolTip(), QString("Select the ODBC DSN you wish to work with"));
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->text(), QString("Accounts"));
+        QCOMPARE(list->item(1)->text(), QString("billing"));
+        QCOMPARE(list->item(2)->text(), QString("shop"));
+        QCOMPARE(list->currentRow(), 0);
+        auto* user = Control<QLineEdit>(wizard, "1003");
+        auto* password = Control<QLineEdit>(wizard, "1004");
+        QCOMPARE(user->toolTip(), QString("Enter database user name (if any)"));
+        QCOMPARE(password->toolTip(), QString("Enter database password (if any)"));
+        QTest::keyClicks(user, "ann");
+        QTest::keyClicks(password, "p;w");
+        SaveScreenshot(wizard, "datacon_wiz_132");
+
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        QCOMPARE(QString::fromStdString(wizard.ConnectionString()),
+                 QString("DSN=Accounts;UID=ann;PWD={p;w}"));
+        QVERIFY(prompts.messages.isEmpty());
+    }
+
+    void DsnPageFinishesOnADoubleClick() {
+        FakeCatalog catalog;
+        catalog.sources = {"shop", "Accounts"};
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1001");
+        auto* list = Control<QListWidget>(wizard, "1002");
+        Control<QLineEdit>(wizard, "1004")->setText("pw");
+        const QRect place = list->visualItemRect(list->item(1));
+        // An item view takes a double-click only on the item its press landed on.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        QCOMPARE(QString::fromStdString(wizard.ConnectionString()), QString("DSN=shop;PWD=pw"));
+    }
+
+    void DsnPageStaysWithoutASource() {
+        FakeCatalog catalog;
+        catalog.failSources = true;
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1001");
+        QCOMPARE(prompts.messages, QStringList{"ODBC ERROR: no sources"});
+        QCOMPARE(Control<QListWidget>(wizard, "1002")->count(), 0);
+
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(prompts.messages.last(), QString("You must select a ODBC DSN."));
+        QVERIFY(wizard.isVisible());
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kDsnPage));
+        QVERIFY(wizard.ConnectionString().empty());
+    }
+
+    void FilePageBuildsTheStringFromTheBrowsedFile() {
+        FakeCatalog catalog;
+        RecordingPrompts prompts;
+        prompts.files = {"/home/ann/data/shop.mdb"};
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1000");
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kFilePage));
+        QCOMPARE(wizard.windowTitle(), QString("Select Database File"));
+        QCOMPARE(ShownButtons(wizard), QString("Back Finish"));
+        const std::pair<const char*, const char*> tips[] = {
+            {"1003", "Path to your database or spreadsheet file"},
+            {"1004", "Database user name (if any)"},
+            {"1005", "Database password (if any)"},
+            {"1006", "Browse for file"},
+            {"1007", "Check to select ODBC driver from a list"},
+        };
+        for (const auto& [id, tip] : tips) {
+            QCOMPARE(wizard.currentPage()->findChild<QWidget*>(id)->toolTip(), QString(tip));
+        }
+        QCOMPARE(Control<QCheckBox>(wizard, "1007")->text(),
+                 QString("Select ODBC driver manually"));
+        QCOMPARE(Control<QPushButton>(wizard, "1006")->text(), QString("..."));
+
+        QTest::mouseClick(Control<QPushButton>(wizard, "1006"), Qt::LeftButton);
+        QCOMPARE(prompts.filters,
+                 QStringList{
+                     "Microsoft data files (*.xls *.mdb *.db *.dbf *.dbc *.txt);;All Files (*)"});
+        QCOMPARE(Control<QLineEdit>(wizard, "1003")->text(), QString("/home/ann/data/shop.mdb"));
+        // Cancel in the file dialog leaves the path.
+        QTest::mouseClick(Control<QPushButton>(wizard, "1006"), Qt::LeftButton);
+        QCOMPARE(Control<QLineEdit>(wizard, "1003")->text(), QString("/home/ann/data/shop.mdb"));
+        Control<QLineEdit>(wizard, "1004")->setText("ann");
+        SaveScreenshot(wizard, "datacon_wiz_133");
+
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        QVERIFY(prompts.driverLists.empty());
+        QCOMPARE(QString::fromStdString(wizard.ConnectionString()),
+                 QString("Driver={Microsoft Access Driver (*.mdb)};DBQ=/home/ann/data/shop.mdb;"
+                         "UID=ann"));
+    }
+
+    void FilePageNeedsAPath() {
+        FakeCatalog catalog;
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1000");
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(prompts.messages, QStringList{"You must enter the path to the database file."});
+        QVERIFY(wizard.isVisible());
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kFilePage));
+    }
+
+    // A file whose extension names no driver, or any file with 1007 checked, goes through the
+    // driver dialog; Cancel there, or a failed driver listing, keeps the wizard on the page.
+    void FilePageAsksForTheDriver() {
+        FakeCatalog catalog;
+        catalog.drivers = {"SQLite3", "PostgreSQL"};
+        catalog.failDrivers = true;
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1000");
+        Control<QLineEdit>(wizard, "1003")->setText("/data/PARTS.DBF");
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(prompts.messages, QStringList{"ODBC ERROR: no drivers"});
+        QVERIFY(prompts.driverLists.empty());
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kFilePage));
+
+        catalog.failDrivers = false;
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(prompts.driverLists.size(), size_t(1));
+        QCOMPARE(prompts.driverLists[0], QStringList({"SQLite3", "PostgreSQL"}));
+        QVERIFY(wizard.isVisible());
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kFilePage));
+
+        prompts.driverAnswers = {"Microsoft Visual FoxPro Driver"};
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        QCOMPARE(QString::fromStdString(wizard.ConnectionString()),
+                 QString("Driver={Microsoft Visual FoxPro Driver};SourceType=DBF;SourceDB=/data"));
+    }
+
+    void ManualDriverReplacesTheExtensionsWithTheRealDriverList() {
+        QVERIFY(fixtures::OdbcEnvironment::Install().Ok());
+        COdbcInfo catalog;
+        RecordingPrompts prompts;
+        prompts.driverAnswers = {"SQLite3"};
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1000");
+        Control<QLineEdit>(wizard, "1003")->setText("C:\\data\\orders.csv");
+        Control<QCheckBox>(wizard, "1007")->setChecked(true);
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(prompts.driverLists.size(), size_t(1));
+        QCOMPARE(prompts.driverLists[0], QStringList({"SQLite3", "PostgreSQL"}));
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        QCOMPARE(QString::fromStdString(wizard.ConnectionString()),
+                 QString("Driver={SQLite3};DBQ=C:\\data"));
+    }
+
+    void BackFromTheFilePageReturnsToTheTypePage() {
+        FakeCatalog catalog;
+        catalog.sources = {"shop"};
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1000");
+        Click(wizard, QWizard::BackButton);
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kTypePage));
+        QCOMPARE(wizard.windowTitle(), QString("Choose Data Connection Type"));
+        ChooseType(wizard, "1001");
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kDsnPage));
+        Click(wizard, QWizard::BackButton);
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kTypePage));
+        // Coming forward again lists the sources afresh.
+        catalog.sources = {"other"};
+        ChooseType(wizard, "1001");
+        QCOMPARE(Control<QListWidget>(wizard, "1002")->item(0)->text(), QString("other"));
+    }
+
+    // The entry point runs the wizard modally: the string after Finish, nothing after Cancel.
+    void RunConnectionWizardGivesTheStringUnlessCancelled() {
+        FakeCatalog catalog;
+        catalog.sources = {"shop"};
+        RecordingPrompts prompts;
+        QTimer::singleShot(0, [] {
+            auto* wizard = qobject_cast<CDataconWiz*>(QApplication::activeModalWidget());
+            QVERIFY(wizard != nullptr);
+            ChooseType(*wizard, "1001");
+            Click(*wizard, QWizard::FinishButton);
+        });
+        QCOMPARE(RunConnectionWizard(nullptr, catalog, prompts),
+                 std::optional<std::string>("DSN=shop"));
+
+        QTimer::singleShot(0, [] {
+            auto* wizard = qobject_cast<CDataconWiz*>(QApplication::activeModalWidget());
+            QVERIFY(wizard != nullptr);
+            ChooseType(*wizard, "1001");
+            Click(*wizard, QWizard::CancelButton);
+        });
+        QCOMPARE(RunConnectionWizard(nullptr, catalog, prompts), std::nullopt);
+    }
+};
+
+QUARN_QT_TEST(DataconWizTest)
+#include "datacon_wiz_test.moc"

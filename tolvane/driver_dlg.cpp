@@ -1,0 +1,49 @@
+#include "tolvane/driver_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+QStringList SortedForList(QStringList names) {
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    return names;
+}
+
+CDriverDlg::CDriverDlg(QWidget* parent, const QStringList& drivers)
+    : QDialog(parent), m_drivers(new QListWidget(this)) {
+    setObjectName("134");
+    setWindowTitle("Select ODBC Driver");
+    auto* label = new QLabel("Available ODBC drivers", this);
+    m_drivers->setObjectName("1002");
+    m_drivers->setToolTip("Select the ODBC driver you wish to use");
+    m_drivers->addItems(SortedForList(drivers));
+    if (m_drivers->count() > 0) m_drivers->setCurrentRow(0);
+    label->setBuddy(m_drivers);
+    connect(m_drivers, &QListWidget::itemDoubleClicked, this, &CDriverDlg::accept);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+    connect(buttons, &QDialogButtonBox::accepted, this, &CDriverDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CDriverDlg::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_drivers);
+    layout->addWidget(buttons);
+}
+
+void CDriverDlg::accept() {
+    const QListWidgetItem* chosen = m_drivers->currentItem();
+    if (chosen == nullptr || !chosen->isSelected()) {
+        reject();
+        return;
+    }
+    m_strDriver = chosen->text();
+    QDialog::accept();
+}
