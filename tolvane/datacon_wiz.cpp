@@ -13,8 +13,8 @@
 
 #include "shared/connection_string.h"
 #include "shared/odbc_info.h"
+#include "shared/widgets/driver_dlg.h"
 #include "shared/widgets/ui_text.h"
-#include "tolvane/driver_dlg.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ QStringList FromNames(const std::vector<std::string>& names) {
 
 }  // namespace
 
-CDataconWiz::CDataconWiz(QWidget* parent, IOdbcCatalog& catalog, IDataconPrompts& prompts)
+CDataconWiz::CDataconWiz(QWidget* parent, IOdbcCatalog& catalog, IWizardPrompts& prompts)
     : QWizard(parent), m_catalog(catalog), m_prompts(prompts) {
     setObjectName("datacon");
     setWizardStyle(QWizard::ClassicStyle);
@@ -192,7 +192,7 @@ bool CDataconDlg3::validatePage() {
 }
 
 std::optional<std::string> RunConnectionWizard(QWidget* parent, IOdbcCatalog& catalog,
-                                               IDataconPrompts& prompts) {
+                                               IWizardPrompts& prompts) {
     CDataconWiz wizard(parent, catalog, prompts);
     if (wizard.exec() != QDialog::Accepted) return std::nullopt;
     return wizard.ConnectionString();
@@ -200,6 +200,6 @@ std::optional<std::string> RunConnectionWizard(QWidget* parent, IOdbcCatalog& ca
 
 std::optional<std::string> RunConnectionWizard(QWidget* parent) {
     COdbcInfo catalog;
-    CQtDataconPrompts prompts;
+    CQtWizardPrompts prompts("Tolvane", kEditorDriverDialog);
     return RunConnectionWizard(parent, catalog, prompts);
 }

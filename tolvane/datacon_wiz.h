@@ -10,7 +10,7 @@
 #include <string>
 
 #include "shared/odbc_catalog.h"
-#include "tolvane/datacon_prompts.h"
+#include "shared/widgets/wizard_prompts.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -22,18 +22,18 @@ class CDataconWiz : public QWizard {
 public:
     enum PageId { kTypePage = 131, kDsnPage = 132, kFilePage = 133 };
 
-    CDataconWiz(QWidget* parent, IOdbcCatalog& catalog, IDataconPrompts& prompts);
+    CDataconWiz(QWidget* parent, IOdbcCatalog& catalog, IWizardPrompts& prompts);
 
     // The string built by Finish; "" until then. Backslashes stand single.
     const std::string& ConnectionString() const { return m_strConnect; }
 
     IOdbcCatalog& Catalog() { return m_catalog; }
-    IDataconPrompts& Prompts() { return m_prompts; }
+    IWizardPrompts& Prompts() { return m_prompts; }
     void SetConnectionString(std::string connection) { m_strConnect = std::move(connection); }
 
 private:
     IOdbcCatalog& m_catalog;
-    IDataconPrompts& m_prompts;
+    IWizardPrompts& m_prompts;
     std::string m_strConnect;
 };
 
@@ -91,6 +91,6 @@ private:
 // Runs the connection wizard modally over `parent`: the connection string (single backslashes),
 // or nullopt when the user cancelled.
 std::optional<std::string> RunConnectionWizard(QWidget* parent, IOdbcCatalog& catalog,
-                                               IDataconPrompts& prompts);
+                                               IWizardPrompts& prompts);
 // The same with the real catalog (COdbcInfo) and the platform's dialogs.
 std::optional<std::string> RunConnectionWizard(QWidget* parent);

@@ -44,7 +44,7 @@ private:
 };
 
 // Records every question; a file or driver answer that is not queued is Cancel.
-class RecordingPrompts : public IDataconPrompts {
+class RecordingPrompts : public IWizardPrompts {
 public:
     QStringList messages;
     QStringList filters;

@@ -1,4 +1,4 @@
-#include "tolvane/driver_dlg.h"
+#include "shared/widgets/driver_dlg.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -32,6 +32,21 @@ private slots:
         QTest::mouseClick(dialog.findChild<QPushButton*>("1"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.Driver(), QString("FreeTDS"));
+    }
+
+    void TheWizardsLookNamesItsOwnTextAndList() {
+        CDriverDlg dialog(nullptr, {"SQLite3"}, kWizardDriverDialog);
+        dialog.show();
+        QCOMPARE(dialog.objectName(), QString("147"));
+        QCOMPARE(dialog.windowTitle(), QString("Kestrel"));
+        QVERIFY(dialog.findChild<QLabel*>()->text().startsWith("Kestrel was unable to determine"));
+        QVERIFY(dialog.findChild<QListWidget*>("1003") != nullptr);
+        const std::string dir = fixtures::ScreenshotDir();
+        if (!dir.empty()) {
+            QVERIFY(dialog.grab().save(QString::fromStdString(dir) + "/kestrel_driver_dlg.png"));
+        }
+        QTest::mouseClick(dialog.findChild<QPushButton*>("1"), Qt::LeftButton);
+        QCOMPARE(dialog.Driver(), QString("SQLite3"));
     }
 
     void DoubleClickChoosesTheDriver() {

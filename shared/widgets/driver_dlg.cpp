@@ -1,4 +1,4 @@
-#include "tolvane/driver_dlg.h"
+#include "shared/widgets/driver_dlg.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -14,13 +14,14 @@ QStringList SortedForList(QStringList names) {
     return names;
 }
 
-CDriverDlg::CDriverDlg(QWidget* parent, const QStringList& drivers)
+CDriverDlg::CDriverDlg(QWidget* parent, const QStringList& drivers, const DriverDialogLook& look)
     : QDialog(parent), m_drivers(new QListWidget(this)) {
-    setObjectName("134");
-    setWindowTitle("Select ODBC Driver");
-    auto* label = new QLabel("Available ODBC drivers", this);
-    m_drivers->setObjectName("1002");
-    m_drivers->setToolTip("Select the ODBC driver you wish to use");
+    setObjectName(look.dialogId);
+    setWindowTitle(look.caption);
+    auto* label = new QLabel(look.text, this);
+    label->setWordWrap(true);
+    m_drivers->setObjectName(look.listId);
+    m_drivers->setToolTip(look.listTip);
     m_drivers->addItems(SortedForList(drivers));
     if (m_drivers->count() > 0) m_drivers->setCurrentRow(0);
     label->setBuddy(m_drivers);
