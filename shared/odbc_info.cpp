@@ -220,6 +220,7 @@ bool COdbcInfo::Succeeded() const {
 }
 
 void COdbcInfo::Release() {
+    if (m_statement.Get() != nullptr) SQLFreeStmt(m_statement.Get(), SQL_CLOSE);
     m_statement.Free();
     m_connection.Free();
     m_environment.Free();
