@@ -1,6 +1,6 @@
 #pragma once
-// The wizard's pages, by dialog number, and where Next and Back lead from each, given the answers
-// so far. The pages validate and store their answers before asking.
+// The wizard's pages, by dialog number, and where Next leads from each, given the answers so far.
+// The pages validate and store their answers before asking. Back retraces the pages visited.
 
 #include <array>
 
@@ -32,7 +32,7 @@ constexpr int kWebServer = 158;
 constexpr int kMailAccount = 159;
 constexpr int kProjectFinished = 160;
 // Ends the wizard: Next on a finish page.
-constexpr int kFinish = 0;
+constexpr int kFinish = -1;
 }  // namespace kestrel_page
 
 // The pages in the sheet's order, which a page's default Next and Back follow.
@@ -41,4 +41,3 @@ inline constexpr std::array<int, 24> kKestrelPageOrder = {129, 137, 130, 131, 14
                                                           136, 151, 152, 156, 157, 158, 159, 160};
 
 int NextPage(int page, const CKestrelApp& app);
-int BackPage(int page, const CKestrelApp& app);
