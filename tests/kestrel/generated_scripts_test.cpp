@@ -43,6 +43,7 @@ class GeneratedScriptsTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_programDir.Ok()) << m_programDir.Error();
+        ASSERT_TRUE(m_runtimeDir.Ok()) << m_runtimeDir.Error();
         ASSERT_TRUE(m_database.Ok()) << m_database.Error();
         std::string error;
         ASSERT_TRUE(fixtures::InstallProgram(QUARN_BINARY, m_programDir.File("quarn"), &error))
@@ -62,16 +63,21 @@ protected:
         m_app.m_nScriptType = type;
         m_app.EscapeAnswers();
         EXPECT_EQ(m_app.WriteScripts(), 1) << m_app.m_strMessage;
-        const std::vector<std::string> env = fixtures::InheritedEnvironment({"TZ=UTC"});
+        return RunQuarn(m_app.m_strScriptFile);
+    }
+    // Runs `script` of the project through quarn, which must succeed; its status lines. The run
+    // has a home and runtime directory of its own, so that runs of parallel tests are not taken
+    // for a second instance.
+    std::vector<std::string> RunQuarn(const std::string& script) const {
+        const std::vector<std::string> env = fixtures::InheritedEnvironment(
+            {"TZ=UTC", "HOME=" + m_programDir.Path(), "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()});
         fixtures::ProgramProcess run;
-        const std::string err = m_programDir.File("stderr");
-        EXPECT_EQ(
-            run.Start(m_programDir.File("quarn"), {m_app.m_strScriptFile}, Project(), env, err),
-            "");
+        const std::string err = m_runtimeDir.File("stderr");
+        EXPECT_EQ(run.Start(m_programDir.File("quarn"), {script}, Project(), env, err), "");
         std::vector<std::string> lines;
         EXPECT_EQ(
             run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)), 0)
-            << fixtures::ReadTextFile(err).value_or("");
+            << testing::PrintToString(lines) << fixtures::ReadTextFile(err).value_or("");
         return lines;
     }
     // Every file under the HTML root, by name relative to it.
@@ -85,6 +91,7 @@ protected:
     }
 
     fixtures::TempDir m_programDir{"kestrel_scripts"};
+    fixtures::TempDir m_runtimeDir{"kestrel_scripts_runtime"};
     fixtures::SqliteDatabase m_database{kShop};
     CKestrelApp m_app;
 };
@@ -391,15 +398,7 @@ TEST_F(GeneratedScriptsTest, WebFormCarriesWhatWasTypedIntoTheTable) {
     collecting.replace(collecting.find(logon), logon.size(),
                        "\"" + pop3.Password() + "\",0," + std::to_string(pop3.Port()) + ")\r\n");
     ASSERT_TRUE(fixtures::WriteTextFile(script, collecting, &error)) << error;
-    const std::vector<std::string> env = fixtures::InheritedEnvironment({"TZ=UTC"});
-    fixtures::ProgramProcess run;
-    ASSERT_EQ(run.Start(m_programDir.File("quarn"), {"webform.scp"}, Project(), env,
-                        m_programDir.File("stderr")),
-              "");
-    std::vector<std::string> lines;
-    EXPECT_EQ(run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)),
-              0)
-        << testing::PrintToString(lines);
+    RunQuarn("webform.scp");
     EXPECT_EQ(Rows(m_database.Path(), "SELECT Name, Note, Evil FROM Entries"),
               (std::vector<std::string>{"O'Brien & Co|50% off?|-"}));
     // Every mail was taken from the mailbox.
