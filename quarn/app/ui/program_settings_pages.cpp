@@ -245,6 +245,7 @@ CGIpage3::CGIpage3(IFrameDialogs& dialogs)
     times->addWidget(add, 1, 1);
     times->addWidget(m_times, 2, 0, 2, 1);
     times->addWidget(remove, 2, 1, Qt::AlignTop);
+    times->setRowStretch(3, 1);
 
     auto* dayBox = new QGroupBox("Days", this);
     auto* days = new QVBoxLayout(dayBox);
@@ -412,13 +413,18 @@ CGIpage6::CGIpage6(IFrameDialogs& dialogs)
     port->addRow("Listen on this &port:", m_ncport);
     auto* userBox = new QGroupBox("Remote users", this);
     auto* users = new QGridLayout(userBox);
-    users->addWidget(new QLabel("User &name:", userBox), 0, 0);
+    auto* userLabel = new QLabel("User &name:", userBox);
+    userLabel->setBuddy(m_newUser);
+    auto* passwordLabel = new QLabel("Pass&word:", userBox);
+    passwordLabel->setBuddy(m_newPassword);
+    users->addWidget(userLabel, 0, 0);
     users->addWidget(m_newUser, 0, 1);
-    users->addWidget(new QLabel("Pass&word:", userBox), 1, 0);
+    users->addWidget(passwordLabel, 1, 0);
     users->addWidget(m_newPassword, 1, 1);
     users->addWidget(m_add, 1, 2);
     users->addWidget(m_users, 2, 0, 2, 2);
     users->addWidget(m_remove, 2, 2, Qt::AlignTop);
+    users->setRowStretch(3, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_ncen);
     layout->addLayout(port);

@@ -29,6 +29,7 @@ CIPropSheet2::CIPropSheet2(QWidget* parent, IFrameDialogs& dialogs, PrioritySett
     setObjectName("CIPropSheet2");
     setWindowTitle("Program Settings");
     m_tabs->setObjectName("tabs");
+    m_tabs->setUsesScrollButtons(false);
     m_tabs->addTab(m_page5, "Auto-Publish Project");
     m_tabs->addTab(m_page3, "Auto-Publish Schedule");
     m_tabs->addTab(m_page4, "Connection Details");
