@@ -111,7 +111,8 @@ int CRemoteUsersFile::Remove(std::string_view name) {
         if (NameOf(line) != name) kept.append(line).append("\r\n");
     }
     // The temporary keeps the old file's mode; the file of users stays private whatever it was.
-    if (!CFileReplacement::ReplaceWith(m_strPath, kept) || ::chmod(m_strPath.c_str(), kPrivate) != 0)
+    if (!CFileReplacement::ReplaceWith(m_strPath, kept) ||
+        ::chmod(m_strPath.c_str(), kPrivate) != 0)
         return Fail("write");
     return 1;
 }

@@ -129,7 +129,8 @@ CGIpage1::CGIpage1(IFrameDialogs& dialogs)
         browse->setFixedWidth(browse->fontMetrics().horizontalAdvance("...") + 24);
         QLineEdit* field = r.field;
         const QString title = r.title;
-        connect(browse, &QPushButton::clicked, this, [this, field, title] { Browse(field, title); });
+        connect(browse, &QPushButton::clicked, this,
+                [this, field, title] { Browse(field, title); });
         layout->addWidget(label, row, 0);
         layout->addWidget(field, row, 1);
         layout->addWidget(browse, row, 2);
@@ -231,7 +232,8 @@ CGIpage3::CGIpage3(IFrameDialogs& dialogs)
     m_times->setObjectName("1011");
     m_times->setToolTip(Titled("Auto-Publish times"));
     QPushButton* add = MakeButton(this, 1012, "&Add Time", "Add time to schedule");
-    QPushButton* remove = MakeButton(this, 1013, "&Delete Time", "Remove selected time from schedule");
+    QPushButton* remove =
+        MakeButton(this, 1013, "&Delete Time", "Remove selected time from schedule");
     connect(add, &QPushButton::clicked, this, [this] { AddTime(); });
     connect(remove, &QPushButton::clicked, this, [this] { DeleteTime(); });
     connect(m_newTime, &QLineEdit::returnPressed, this, [this] { AddTime(); });
@@ -394,8 +396,9 @@ CGIpage6::CGIpage6(IFrameDialogs& dialogs)
       m_ncen(MakeCheck(1004, "&Enable network control server",
                        "Enable r/c server (changes will not take effect until program is "
                        "restarted)")),
-      m_ncport(MakeEdit(1000, "Server port (changes will not take effect until program is "
-                              "restarted)")),
+      m_ncport(MakeEdit(1000,
+                        "Server port (changes will not take effect until program is "
+                        "restarted)")),
       m_newUser(MakeEdit(1001, "Enter username for new remote user")),
       m_newPassword(MakeEdit(1002, "Enter password for new remote user")),
       m_users(new QListWidget(this)),

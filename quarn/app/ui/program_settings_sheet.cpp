@@ -105,5 +105,6 @@ void CProgramSettingsEditor::Edit(QWidget* parent) {
     const std::string title = g_strProgramTitle.Get();
     if (sheet.exec() != QDialog::Accepted) return;
     const std::string newTitle = g_strProgramTitle.Get();
-    if (parent != nullptr && newTitle != title) parent->window()->setWindowTitle(FromBytes(newTitle));
+    if (parent != nullptr && newTitle != title)
+        parent->window()->setWindowTitle(FromBytes(newTitle));
 }

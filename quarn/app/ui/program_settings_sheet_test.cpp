@@ -151,8 +151,9 @@ private slots:
              {{"progtitle", "Site Builder"},
               {"showapptitledlg", "0"},
               {"splashscr", "1"},
-              {"welcmsg", "Welcome!\\nChoose a project and run its script to build and publish "
-                          "your web site."}}},
+              {"welcmsg",
+               "Welcome!\\nChoose a project and run its script to build and publish "
+               "your web site."}}},
         };
         for (const auto& c : cases) {
             SheetFixture f;
@@ -181,10 +182,11 @@ private slots:
         f.Run(QDialog::Accepted);
         const std::string text = f.SettingsText();
         for (const char* key :
-             {"texted", "webb", "listviewer", "priority", "closewin", "hidewindow", "swonerror",
-              "logen", "allowmultiinst", "numretry", "addressbook", "isplogon", "isppassword",
-              "timermon", "timersun", "autopub", "autopubproj", "ncen", "ncport", "numberoftimes",
-              "showapptitledlg", "progtitle", "welcmsg", "splashscr"})
+             {"texted",          "webb",        "listviewer",  "priority",       "closewin",
+              "hidewindow",      "swonerror",   "logen",       "allowmultiinst", "numretry",
+              "addressbook",     "isplogon",    "isppassword", "timermon",       "timersun",
+              "autopub",         "autopubproj", "ncen",        "ncport",         "numberoftimes",
+              "showapptitledlg", "progtitle",   "welcmsg",     "splashscr"})
             QVERIFY2(text.find("\r\n" + std::string(key) + "=") != std::string::npos, key);
     }
 
@@ -220,8 +222,8 @@ private slots:
             const char* typed;
             bool accepted;
         } cases[] = {
-            {"7:05", true},  {"23:59", true},  {" 7:30", true}, {":30", true},
-            {"1:", true},    {"24:00", false}, {"7:60", false}, {"7-30", false},
+            {"7:05", true},  {"23:59", true},    {" 7:30", true}, {":30", true},
+            {"1:", true},    {"24:00", false},   {"7:60", false}, {"7-30", false},
             {"7h30", false}, {"7:30:00", false}, {"730", false},
         };
         QStringList expected;
@@ -234,7 +236,8 @@ private slots:
                 QCOMPARE(f.Edit("168", "1000")->text(), QString());
             } else {
                 QCOMPARE(f.dialogs.asked.size(), size_t{1});
-                QCOMPARE(f.dialogs.asked[0].text, QString("ERROR 36- enter time in the form hh:mm"));
+                QCOMPARE(f.dialogs.asked[0].text,
+                         QString("ERROR 36- enter time in the form hh:mm"));
                 QCOMPARE(f.dialogs.asked[0].type, kError);
                 QCOMPARE(f.Edit("168", "1000")->text(), QString(c.typed));
             }
@@ -348,7 +351,8 @@ private slots:
         QCOMPARE(s.Edit("180", "1001")->text(), QString());
         QCOMPARE(s.Edit("180", "1002")->text(), QString());
         QCOMPARE(Items(*users), QStringList({"", "Ann", "bob", "zed"}));
-        QCOMPARE(s.FileText(passwords), std::string("zed pw\r\nnoblank\r\nAnn pw2\r\nbob my pw\r\n"));
+        QCOMPARE(s.FileText(passwords),
+                 std::string("zed pw\r\nnoblank\r\nAnn pw2\r\nbob my pw\r\n"));
 
         auto* remove = s.Find<QPushButton>("180", "1020");
         remove->click();
@@ -421,9 +425,9 @@ private slots:
             tabs->setCurrentIndex(index);
             SaveScreenshot(*f.sheet, "program_settings_" + tabs->widget(index)->objectName());
         }
-        QCOMPARE(titles, QStringList({"Auto-Publish Project", "Auto-Publish Schedule",
-                                      "Connection Details", "Helper Applications",
-                                      "Program Behaviour", "Network Control"}));
+        QCOMPARE(titles,
+                 QStringList({"Auto-Publish Project", "Auto-Publish Schedule", "Connection Details",
+                              "Helper Applications", "Program Behaviour", "Network Control"}));
         QCOMPARE(f.sheet->windowTitle(), QString("Program Settings"));
     }
 

@@ -18,7 +18,6 @@ SheetFixture::SheetFixture() {
     Reload();
 }
 
-
 void SheetFixture::Reload() {
     sheet = std::make_unique<CIPropSheet2>(nullptr, dialogs,
                                            [this](int priorityClass, std::string* message) {

@@ -30,7 +30,9 @@ public:
     T* Find(const char* pageId, const char* id) const {
         return page(pageId)->findChild<T*>(id);
     }
-    QLineEdit* Edit(const char* pageId, const char* id) const { return Find<QLineEdit>(pageId, id); }
+    QLineEdit* Edit(const char* pageId, const char* id) const {
+        return Find<QLineEdit>(pageId, id);
+    }
     // Types `time` into the schedule page's field and presses Add Time.
     void AddTime(const QString& time) const;
     // Brings the page to the front as a click on its tab does.
@@ -45,8 +47,8 @@ public:
     void Put(const std::string& path, const std::string& content) const;
 
     CRecordingFrameDialogs dialogs;
-    std::vector<int> priorities;   // every priority the sheet set
-    std::string priorityRefusal;   // non-empty: setting the priority fails with this
+    std::vector<int> priorities;  // every priority the sheet set
+    std::string priorityRefusal;  // non-empty: setting the priority fails with this
     std::function<void(SheetFixture&)> edit;
     std::unique_ptr<CIPropSheet2> sheet;
 
