@@ -407,9 +407,8 @@ CGIpage6::CGIpage6(IFrameDialogs& dialogs)
     m_newPassword->setEchoMode(QLineEdit::Password);
     m_users->setObjectName("1011");
     m_users->setToolTip(Titled("Quarn remote users (password not displayed)"));
-    connect(static_cast<QPushButton*>(m_add), &QPushButton::clicked, this, [this] { AddUser(); });
-    connect(static_cast<QPushButton*>(m_remove), &QPushButton::clicked, this,
-            [this] { RemoveUser(); });
+    connect(m_add, &QPushButton::clicked, this, [this] { AddUser(); });
+    connect(m_remove, &QPushButton::clicked, this, [this] { RemoveUser(); });
     connect(m_ncen, &QCheckBox::toggled, this, [this] { EnableControls(); });
 
     auto* port = new QFormLayout;
@@ -468,9 +467,9 @@ void CGIpage6::RemoveUser() {
 
 void CGIpage6::EnableControls() {
     const bool on = m_ncen->isChecked();
-    for (QWidget* control :
-         {static_cast<QWidget*>(m_ncport), static_cast<QWidget*>(m_newUser),
-          static_cast<QWidget*>(m_newPassword), static_cast<QWidget*>(m_users), m_add, m_remove})
+    const std::initializer_list<QWidget*> controls = {m_ncport, m_newUser, m_newPassword,
+                                                      m_users,  m_add,     m_remove};
+    for (QWidget* control : controls)
         control->setEnabled(on);
 }
 

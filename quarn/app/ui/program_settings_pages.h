@@ -16,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QSpinBox;
 
 // Sets the process priority for a value of the key priority; 0 with `message` when refused.
@@ -148,8 +149,8 @@ private:
     QLineEdit* m_newUser;
     QLineEdit* m_newPassword;
     QListWidget* m_users;
-    QWidget* m_add;
-    QWidget* m_remove;
+    QPushButton* m_add;
+    QPushButton* m_remove;
 };
 
 // Application Title (196): built, loaded and saved, never shown.

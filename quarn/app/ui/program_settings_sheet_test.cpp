@@ -368,6 +368,7 @@ private slots:
         s.dialogs.buttons = {kYes};
         remove->click();
         QCOMPARE(Items(*users), QStringList({"", "bob", "zed"}));
+        s.Show("180");
         SaveScreenshot(*s.sheet, "program_settings_network_control");
         s.Run(QDialog::Rejected);
         QCOMPARE(s.FileText(passwords), std::string("zed pw\r\nnoblank\r\nbob my pw\r\n"));
