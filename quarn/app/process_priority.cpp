@@ -22,8 +22,11 @@ std::optional<int> NiceForPriorityClass(int priorityClass) {
 }
 
 int SetProcessPriorityFromSettings(std::string* message) {
-    const std::optional<int> nice =
-        NiceForPriorityClass(g_settings.GetGlobal(global_key::priority));
+    return SetProcessPriorityClass(g_settings.GetGlobal(global_key::priority), message);
+}
+
+int SetProcessPriorityClass(int priorityClass, std::string* message) {
+    const std::optional<int> nice = NiceForPriorityClass(priorityClass);
     if (!nice) return 1;
     std::string reason;
     if (SetThreadNice(*nice, &reason)) return 1;

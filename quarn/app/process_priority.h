@@ -17,6 +17,10 @@ inline constexpr int kIdleNice = 19;
 // in `reason` when it refuses.
 int SetThreadNice(int nice, std::string* reason);
 
+// Sets the calling thread's nice value for a value of the key priority (any other value changes
+// nothing). Returns 0 with `message` when the system refuses it; the priority then stays.
+int SetProcessPriorityClass(int priorityClass, std::string* message);
+
 // Sets the calling thread's nice value from the global key priority. Returns 0 with `message`
 // when the system refuses it (raising the priority needs a privilege); the priority then stays.
 int SetProcessPriorityFromSettings(std::string* message);

@@ -46,7 +46,7 @@ constexpr FrameCommand kCommands[] = {
     {kClearError, "Clear Status &Error Flag", "Ctrl+F", "Clear the error flag of the status bar",
      "Clear error flag", kAlways},
     {kProgramSettings, "&Program Settings", "", "Change the program's settings", "Program settings",
-     kNotYet},
+     kIdle},
     {kHelpTopics, "&Help Topics", "", "List Help topics", "Help Topics", kNotYet},
     {kContextHelp, "Help", "", "Display help for clicked on buttons, menus and windows", "Help",
      kNotYet},

@@ -3,12 +3,15 @@
 // whose window comes with a later version are shown disabled.
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <functional>
 #include <vector>
@@ -85,6 +88,24 @@ QString Bars(const Window& w) {
         .arg(w.frame.findChild<QToolBar*>("59397")->isVisible())
         .arg(w.frame.findChild<QToolBar*>("59392")->isVisible())
         .arg(w.frame.statusBar()->isVisible());
+}
+
+// The title of the last modal window CancelNextModal closed.
+QString g_closedModal;
+
+// Closes the next modal window with Cancel once it runs.
+void CancelNextModal(WindowFixture&) {
+    g_closedModal.clear();
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            g_closedModal = dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+}
+
+QString ClosedModal(const Window&) {
+    return "modal " + g_closedModal;
 }
 
 // The ids of every action reachable from the menu bar and the toolbars.
@@ -187,7 +208,7 @@ private slots:
             {kClearError,
              [](WindowFixture&) { g_settings.Set(kGlobalSection, global_key::erstat, " ! "); },
              errorFlag, "erstat '   '"},
-            {kProgramSettings, {}, {}, {}},
+            {kProgramSettings, CancelNextModal, ClosedModal, "modal Program Settings"},
             {kHelpTopics, {}, {}, {}},
             {kContextHelp, {}, {}, {}},
             {kDeleteProject, {}, Messages, "message You cannot delete the default project."},

@@ -20,12 +20,14 @@
 #include <mutex>
 
 #include "quarn/app/launch_commands.h"
+#include "quarn/app/process_priority.h"
 #include "quarn/app/project_commands.h"
 #include "quarn/app/project_name.h"
 #include "quarn/app/project_paths.h"
 #include "quarn/app/project_switch.h"
 #include "quarn/app/ui/frame_commands.h"
 #include "quarn/app/ui/frame_dialogs.h"
+#include "quarn/app/ui/program_settings_sheet.h"
 #include "quarn/app/ui/progress_dlg.h"
 #include "quarn/app/ui/quarn_view.h"
 #include "quarn/app/ui/splash_dlg.h"
@@ -181,6 +183,8 @@ void CMainFrame::CreateCommands() {
        [this] { Launch(ProgramDirCommand("kestrel"), "ERROR 38- unable to run utility."); });
     on(kTolvane,
        [this] { Launch(ProgramDirCommand("tolvane"), "ERROR 38- unable to run utility."); });
+    on(kProgramSettings,
+       [this] { CProgramSettingsEditor(m_dialogs, SetProcessPriorityClass).Edit(this); });
     on(kCancel, [] { g_bCancelRequested = true; });
     on(kExit, [this] { ExitProgram(); });
     on(kClearError, [this] {

@@ -1,0 +1,106 @@
+// The folder picker: its start folder, the result, Cancel, and a subclass that refuses folders.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <filesystem>
+#include <functional>
+
+#include "quarn/app/ui/folder_browser.h"
+#include "quarn/app/ui/ui_test_support.h"
+#include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/temp_dir.h"
+
+namespace {
+
+// Lets only folders named "ok" be chosen, and says so in the status line.
+class COkFoldersOnly : public CFolderBrowser {
+public:
+    bool Validate(const std::string& folder, std::string& status) override {
+        const bool ok = std::filesystem::path(folder).filename() == "ok";
+        status = ok ? "" : "Choose a folder named ok";
+        return ok;
+    }
+};
+
+// Runs `act` on the picker once it is open.
+void OnPicker(std::function<void(CFolderBrowserDlg&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<CFolderBrowserDlg*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        act(*dialog);
+    });
+}
+
+QPushButton* Ok(CFolderBrowserDlg& dialog) {
+    return dialog.findChild<QPushButton*>("1");
+}
+
+}  // namespace
+
+class UiFolderBrowserTest : public QObject {
+    Q_OBJECT
+private slots:
+    void OpensAtTheInitialFolderAndGivesTheChosenOne() {
+        fixtures::TempDir dir("folder_browser");
+        QVERIFY(dir.Ok());
+        std::filesystem::create_directories(dir.File("site/html"));
+        CFolderBrowser browser;
+        browser.m_strInitial = dir.File("site/html") + "/ ";
+        browser.m_strCaption = "HTML root";
+        OnPicker([](CFolderBrowserDlg& dialog) {
+            QCOMPARE(dialog.windowTitle(), QString("HTML root"));
+            QCOMPARE(dialog.findChild<QLabel*>("prompt")->text(), QString("Open"));
+            QVERIFY(!dialog.findChild<QLabel*>("status")->isVisible());
+            QVERIFY(Ok(dialog)->isEnabled());
+            SaveScreenshot(dialog, "folder_browser");
+            Ok(dialog)->click();
+        });
+        QVERIFY(browser.Browse(nullptr));
+        QCOMPARE(browser.m_strFolder, dir.File("site/html"));
+
+        browser.m_strFolder.clear();
+        OnPicker([](CFolderBrowserDlg& dialog) { dialog.reject(); });
+        QVERIFY(!browser.Browse(nullptr));
+        QVERIFY(browser.m_strFolder.empty());
+    }
+
+    void ARefusedFolderCannotBeChosen() {
+        fixtures::TempDir dir("folder_browser");
+        QVERIFY(dir.Ok());
+        std::filesystem::create_directories(dir.File("no"));
+        std::filesystem::create_directories(dir.File("ok"));
+        COkFoldersOnly browser;
+        browser.m_strRoot = dir.Path();
+        browser.m_strInitial = dir.File("no");
+        browser.m_strPrompt = "Choose the scripts folder";
+        browser.m_bShowStatus = 1;
+        const QString okFolder = QString::fromStdString(dir.File("ok"));
+        OnPicker([okFolder](CFolderBrowserDlg& dialog) {
+            QCOMPARE(dialog.findChild<QLabel*>("prompt")->text(),
+                     QString("Choose the scripts folder"));
+            QCOMPARE(dialog.findChild<QLabel*>("status")->text(),
+                     QString("Choose a folder named ok"));
+            QVERIFY(!Ok(dialog)->isEnabled());
+            SaveScreenshot(dialog, "folder_browser_refused");
+            dialog.Select(okFolder);
+            QCOMPARE(dialog.findChild<QLabel*>("status")->text(), QString());
+            QVERIFY(Ok(dialog)->isEnabled());
+            Ok(dialog)->click();
+        });
+        QVERIFY(browser.Browse(nullptr));
+        QCOMPARE(browser.m_strFolder, dir.File("ok"));
+    }
+
+    void AMissingRootEndsTheBrowse() {
+        CFolderBrowser browser;
+        browser.m_strRoot = "/no/such/folder";
+        QVERIFY(!browser.Browse(nullptr));
+    }
+};
+
+QUARN_QT_TEST(UiFolderBrowserTest)
+#include "folder_browser_test.moc"
