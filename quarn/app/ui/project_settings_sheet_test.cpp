@@ -248,6 +248,25 @@ private slots:
         QVERIFY(quarn.dialogs.asked.empty());
     }
 
+    void AKeyThatCannotBeWrittenKeepsTheSheetOpen() {
+        WindowFixture quarn;
+        QVERIFY(quarn.Ok());
+        const std::string path = g_settings.Path();
+        Sheet s(quarn.dialogs);
+        g_settings.SetPath(path + ".missing/Quarn.ini");
+        s.sheet->accept();
+        g_settings.SetPath(path);
+        QCOMPARE(s.sheet->result(), int(QDialog::Rejected));
+        QVERIFY(s.sheet->isVisible());
+        QCOMPARE(quarn.dialogs.asked.size(), size_t{1});
+        QCOMPARE(quarn.dialogs.asked[0].type, 16);
+        QVERIFY2(quarn.dialogs.asked[0].text.contains(".missing"),
+                 qPrintable(quarn.dialogs.asked[0].text));
+        s.sheet->accept();
+        QCOMPARE(s.sheet->result(), int(QDialog::Accepted));
+        QCOMPARE(Key("roothtml"), std::string("html"));
+    }
+
     void ChecksAndRadiosEnableTheirControls() {
         WindowFixture quarn;
         QVERIFY(quarn.Ok());
