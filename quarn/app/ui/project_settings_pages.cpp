@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "quarn/app/project_paths.h"
 #include "quarn/app/ui/ui_text.h"
 #include "quarn/services/settings_keys.h"
 

@@ -20,7 +20,6 @@ class IFrameDialogs;
 class QButtonGroup;
 class QCheckBox;
 class QGridLayout;
-class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
