@@ -17,6 +17,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_descriptor.h"
+#include "quarn/script/beneath_root.h"
 #include "quarn/script/file_replacement.h"
 #include "quarn/script/name_list.h"
 #include "quarn/script/output_path.h"
@@ -95,34 +96,6 @@ bool RenameIfPresent(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 || errno == ENOENT;
 }
 
-// Splits a normalised name into its directory part ("" for none) and its last component.
-std::pair<std::string_view, std::string> SplitLast(std::string_view name) {
-    const std::size_t slash = name.rfind('/');
-    if (slash == std::string_view::npos) return {{}, std::string(name)};
-    return {name.substr(0, slash), std::string(name.substr(slash + 1))};
-}
-
-// Opens the directory `dir` (a normalised name, "" for `base` itself) below `base`, following no
-// link on the way: a link in the path makes it fail.
-UniqueFd OpenDirBeneath(int base, std::string_view dir) {
-    UniqueFd current(::fcntl(base, F_DUPFD_CLOEXEC, 0));
-    while (current && !dir.empty()) {
-        const std::size_t slash = std::min(dir.find('/'), dir.size());
-        const std::string component(dir.substr(0, slash));
-        current = UniqueFd(::openat(current.Get(), component.c_str(),
-                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        dir.remove_prefix(std::min(slash + 1, dir.size()));
-    }
-    return current;
-}
-
-// Removes the entry `name` (a normalised name) below `root` unless it is a directory.
-void DeleteFileBeneath(int root, std::string_view name) {
-    const auto [dir, leaf] = SplitLast(name);
-    if (const UniqueFd parent = OpenDirBeneath(root, dir))
-        ::unlinkat(parent.Get(), leaf.c_str(), 0);
-}
-
 // Deletes every entry of the open directory `dirFd` (named `dirName` below the root) that is not
 // a directory, except the files that `keep` names. Links go as entries.
 void DeleteDirFiles(int dirFd, const std::string& dirName, const NameSet& keep) {
@@ -166,10 +139,6 @@ void RemoveDirBeneath(int root, const std::string& name, const NameSet& keep) {
         DeleteDirFiles(self.Get(), name, keep);
     }
     ::unlinkat(parent.Get(), leaf.c_str(), AT_REMOVEDIR);
-}
-
-UniqueFd OpenDirectory(const std::string& path) {
-    return UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 // One kind of output (files or directories) in the current list and in the previous one.

@@ -7,7 +7,11 @@
 #include "quarn/services/settings.h"
 
 std::string HtmlRootDirectory(std::string_view projectDir) {
-    std::string key = g_settings.Get(g_strProject.Get(), project_key::roothtml);
+    return ResolveHtmlRoot(projectDir, g_settings.Get(g_strProject.Get(), project_key::roothtml));
+}
+
+std::string ResolveHtmlRoot(std::string_view projectDir, std::string_view roothtml) {
+    std::string key(roothtml);
     std::replace(key.begin(), key.end(), '\\', '/');
     std::filesystem::path root(key);
     if (root.is_relative()) root = std::filesystem::path(projectDir) / root;

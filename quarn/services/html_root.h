@@ -10,3 +10,6 @@
 // `projectDir` itself when the key is empty. The file system is not consulted, so links are not
 // resolved; a relative `projectDir` gives a relative root.
 std::string HtmlRootDirectory(std::string_view projectDir);
+
+// The same reading of the roothtml value `roothtml` given by the caller.
+std::string ResolveHtmlRoot(std::string_view projectDir, std::string_view roothtml);

@@ -29,7 +29,7 @@ constexpr FrameCommand kCommands[] = {
     {kResetUpload, "Reset Project &Upload Status", "", "Mark every output file for upload",
      "Reset upload status", kIdle},
     {kProjectSettings, "P&roject Settings", "Ctrl+S", "Change the project's settings",
-     "Project settings", kNotYet},
+     "Project settings", kIdle},
     {kShowMainBar, "Show Main &Toolbar", "", "Show or hide the main toolbar", "Main toolbar",
      kAlways},
     {kShowProjectBar, "Show &Project Toolbar", "", "Show or hide the project toolbar",

@@ -125,6 +125,27 @@ QSet<int> ReachableIds(const CMainFrame& frame) {
     return ids;
 }
 
+// The caption of the modal window CloseNextModal closed last.
+QString& ClosedModalTitle() {
+    static QString title;
+    return title;
+}
+
+// Cancels the next modal window once it runs, noting its caption.
+void CloseNextModal() {
+    ClosedModalTitle().clear();
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ClosedModalTitle() = dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+}
+
+QString ClosedModal() {
+    return "closed " + ClosedModalTitle();
+}
+
 struct CommandCase {
     int id;
     // Sets up what the command needs; may be empty.
@@ -196,7 +217,8 @@ private slots:
              },
              "message This action will result in all output files being marked for upload. Do "
              "you wish to continue?; resetupload 1; chg a.html"},
-            {kProjectSettings, {}, {}, {}},
+            {kProjectSettings, [](WindowFixture&) { CloseNextModal(); },
+             [](const Window&) { return ClosedModal(); }, "closed Project Settings (default)"},
             {kShowMainBar, {}, Bars, "bars main 0 project 1 status 1"},
             {kShowProjectBar, {}, Bars, "bars main 1 project 0 status 1"},
             {kShowStatusBar, {}, Bars, "bars main 1 project 1 status 0"},

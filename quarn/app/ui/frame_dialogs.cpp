@@ -25,3 +25,10 @@ std::optional<QString> CQtFrameDialogs::AskProjectName(QWidget* owner) {
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.Name();
 }
+
+std::optional<QString> CQtFrameDialogs::BrowseFolder(QWidget* owner, const QString& prompt,
+                                                     const QString& initial) {
+    const QString folder = QFileDialog::getExistingDirectory(owner, prompt, initial);
+    if (folder.isEmpty()) return std::nullopt;
+    return folder;
+}

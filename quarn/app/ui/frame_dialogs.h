@@ -1,7 +1,7 @@
 #pragma once
 // The questions the main window asks the user itself (on the GUI thread): message boxes and the
-// file-open dialog and the New Project dialog. The window gets them through this seam so that tests
-// answer them.
+// file-open dialog, the New Project dialog and the folder picker. The window gets them through this
+// seam so that tests answer them.
 
 #include <QString>
 #include <optional>
@@ -19,6 +19,10 @@ public:
                                             const QString& filter, const QString& directory) = 0;
     // The name typed in the New Project dialog; nullopt after Cancel.
     virtual std::optional<QString> AskProjectName(QWidget* owner) = 0;
+    // The folder chosen in a folder picker showing `prompt` and starting at `initial`; nullopt
+    // after Cancel.
+    virtual std::optional<QString> BrowseFolder(QWidget* owner, const QString& prompt,
+                                                const QString& initial) = 0;
 };
 
 // The platform's standard dialogs.
@@ -28,4 +32,6 @@ public:
     std::optional<QString> OpenFile(QWidget* owner, const QString& title, const QString& filter,
                                     const QString& directory) override;
     std::optional<QString> AskProjectName(QWidget* owner) override;
+    std::optional<QString> BrowseFolder(QWidget* owner, const QString& prompt,
+                                        const QString& initial) override;
 };

@@ -29,6 +29,7 @@
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/program_settings_sheet.h"
 #include "quarn/app/ui/progress_dlg.h"
+#include "quarn/app/ui/project_settings_sheet.h"
 #include "quarn/app/ui/quarn_view.h"
 #include "quarn/app/ui/splash_dlg.h"
 #include "quarn/app/ui/tray_icon.h"
@@ -162,6 +163,7 @@ void CMainFrame::CreateCommands() {
     on(kDeleteProject, [this] { OnDeleteProject(); });
     on(kResetUpload, [this] { OnResetUpload(); });
     on(kPreview, [this] { OnPreview(); });
+    on(kProjectSettings, [this] { OnProjectSettings(); });
     on(kOpenDatabase, [this] {
         const std::string database = g_settings.Get(g_strProject.Get(), project_key::database);
         if (SplitCommandLine(database).empty()) {
@@ -445,6 +447,12 @@ void CMainFrame::OnPreview() {
     Launch(BrowserCommand(g_settings.GetGlobal(global_key::webb), dir + "/" + top),
            "ERROR 40- unable to run web browser. Check Helper Apps settings under Program "
            "Settings.");
+}
+
+void CMainFrame::OnProjectSettings() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    CProjectSettingsEditor(m_dialogs).Edit(this);
 }
 
 void CMainFrame::Launch(const std::optional<LaunchCommand>& command, std::string_view failure) {

@@ -98,6 +98,7 @@ private:
     void OnDeleteProject();
     void OnResetUpload();
     void OnPreview();
+    void OnProjectSettings();
     // The directory the script file dialogs start in; the caller holds g_csProject.
     QString ScriptDirectory() const;
     // Starts `command`, or shows `failure` (an error box) when it cannot be started or is none.

@@ -11,17 +11,20 @@
 #include "quarn/services/settings.h"
 #include "tests/fixtures/qt_test_registry.h"
 
-int CRecordingFrameDialogs::MessageBox(QWidget*, const QString& text, const QString&, int type) {
-    asked.push_back({text, type});
+int CRecordingFrameDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                       int type) {
+    asked.push_back({text, type, caption, owner != nullptr});
     if (buttons.empty()) return MessageBoxButtons(type).front();
     const int button = buttons.front();
     buttons.pop_front();
     return button;
 }
 
-std::optional<QString> CRecordingFrameDialogs::OpenFile(QWidget*, const QString&, const QString&,
-                                                        const QString&) {
+std::optional<QString> CRecordingFrameDialogs::OpenFile(QWidget*, const QString& title,
+                                                        const QString& filter,
+                                                        const QString& directory) {
     ++fileDialogs;
+    fileQuestions.push_back({title, filter, directory});
     if (files.empty()) return std::nullopt;
     const QString file = files.front();
     files.pop_front();
@@ -37,6 +40,16 @@ std::optional<QString> CRecordingFrameDialogs::AskProjectName(QWidget*) {
     const QString name = names.front();
     names.pop_front();
     return name;
+}
+
+std::optional<QString> CRecordingFrameDialogs::BrowseFolder(QWidget*, const QString& prompt,
+                                                            const QString& initial) {
+    folderDialogs.push_back({prompt, initial});
+    if (folders.empty()) return std::nullopt;
+    const QString folder = folders.front();
+    folders.pop_front();
+    if (folder.isEmpty()) return std::nullopt;
+    return folder;
 }
 
 int CRecordingLauncher::Launch(const LaunchCommand& command) {

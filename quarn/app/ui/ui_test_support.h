@@ -30,10 +30,24 @@ public:
     struct Question {
         QString text;
         int type = 0;
+        QString caption;
+        bool owned = false;  // asked with an owner window
     };
-    std::deque<int> buttons;    // empty: the first button
-    std::deque<QString> files;  // "" answers Cancel
-    std::deque<QString> names;  // New Project dialog; a null QString answers Cancel
+    std::deque<int> buttons;      // empty: the first button
+    std::deque<QString> files;    // "" answers Cancel
+    std::deque<QString> names;    // New Project dialog; a null QString answers Cancel
+    std::deque<QString> folders;  // "" answers Cancel
+    struct FolderQuestion {
+        QString prompt;
+        QString initial;
+    };
+    std::vector<FolderQuestion> folderDialogs;
+    struct FileQuestion {
+        QString title;
+        QString filter;
+        QString directory;
+    };
+    std::vector<FileQuestion> fileQuestions;
     std::vector<Question> asked;
     int fileDialogs = 0;
 
@@ -41,6 +55,8 @@ public:
     std::optional<QString> OpenFile(QWidget* owner, const QString& title, const QString& filter,
                                     const QString& directory) override;
     std::optional<QString> AskProjectName(QWidget* owner) override;
+    std::optional<QString> BrowseFolder(QWidget* owner, const QString& prompt,
+                                        const QString& initial) override;
 };
 
 // Records the programs the window starts; `fail` makes every start fail.

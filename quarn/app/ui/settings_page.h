@@ -1,0 +1,86 @@
+#pragma once
+// One page of a settings sheet: controls bound to the values they edit, found by their control
+// ids as object names, each with its tooltip passed through the program title. Load shows the
+// values; Store takes them back, refusing a numeric field whose text its range does not accept.
+// Pages with enabling rules override UpdateEnabling, which runs after Load and on every click of
+// a bound check box or radio button. GUI thread only; the bound values must outlive the page.
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quarn/app/numeric_field.h"
+
+class IFrameDialogs;
+class QButtonGroup;
+class QCheckBox;
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+
+class CSettingsPage : public QWidget {
+    Q_OBJECT
+public:
+    CSettingsPage(int dialogId, std::string_view title, IFrameDialogs& dialogs);
+
+    QString Title() const { return m_title; }
+    void Load();
+    // Returns 1, or 0 with the message in `message` and the field at fault in `field`.
+    int Store(std::string& message, QWidget*& field);
+
+protected:
+    struct Radio {
+        int id;
+        std::string_view text;
+        std::string_view tip;  // "" for none
+    };
+
+    virtual void UpdateEnabling() {}
+
+    QCheckBox* AddCheck(int id, std::string_view text, int& value, std::string_view tip);
+    // A row of a label (none when "") and the edit.
+    QLineEdit* AddEdit(int id, std::string_view label, std::string& value, std::string_view tip);
+    QLineEdit* AddPassword(int id, std::string_view label, std::string& value,
+                           std::string_view tip);
+    QLineEdit* AddNumber(int id, std::string_view label, int& value, IntRange range,
+                         std::string_view tip);
+    // Arrows beside the number edit `buddy`, stepping within `range`.
+    void AddSpin(int id, QLineEdit* buddy, IntRange range);
+    // A "..." button beside `field` that puts the chosen file's full path into it.
+    QPushButton* AddFileBrowse(int id, QLineEdit* field, std::string_view title,
+                               std::string_view filter, std::string_view tip);
+    // A "..." button beside `field` that puts the chosen folder into it; `initial` gives the
+    // folder the picker starts at.
+    QPushButton* AddFolderBrowse(int id, QLineEdit* field, std::string_view prompt,
+                                 std::function<QString()> initial, std::string_view tip);
+    // A titled group of radio buttons; `value` is the index of the checked one.
+    QButtonGroup* AddRadios(std::string_view title, std::initializer_list<Radio> radios,
+                            int& value);
+    // Ends the page: what follows is empty space.
+    void AddStretch();
+
+    static void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled);
+
+private:
+    QWidget* AddControl(QWidget* control, int id, std::string_view tip);
+    QLineEdit* AddLineEdit(int id, std::string_view label, std::string_view tip);
+    // A "..." button beside `field` that puts what `choose` gives into it.
+    QPushButton* AddBrowseButton(int id, QLineEdit* field, std::string_view tip,
+                                 std::function<std::optional<QString>()> choose);
+    void AddRow(std::string_view label, QWidget* field);
+
+    QString m_title;
+    IFrameDialogs& m_dialogs;
+    QGridLayout* m_grid;
+    std::vector<std::function<void()>> m_loads;
+    std::vector<std::function<int(std::string&, QWidget*&)>> m_stores;
+};
+
+// A folder for a picker to start at: `folder` resolved against the project directory, or the
+// project directory when it is empty.
+QString FolderOrProjectDirectory(std::string_view folder);
