@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "quarn/app/browse_start_folder.h"
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 #include "quarn/services/program_context.h"
 
 bool CFolderBrowser::Validate(const std::string&, std::string& status) {

@@ -90,24 +90,6 @@ QString Bars(const Window& w) {
         .arg(w.frame.statusBar()->isVisible());
 }
 
-// The title of the last modal window CancelNextModal closed.
-QString g_closedModal;
-
-// Closes the next modal window with Cancel once it runs.
-void CancelNextModal(WindowFixture&) {
-    g_closedModal.clear();
-    QTimer::singleShot(0, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            g_closedModal = dialog->windowTitle();
-            dialog->reject();
-        }
-    });
-}
-
-QString ClosedModal(const Window&) {
-    return "modal " + g_closedModal;
-}
-
 // The ids of every action reachable from the menu bar and the toolbars.
 QSet<int> ReachableIds(const CMainFrame& frame) {
     QSet<int> ids;
@@ -230,7 +212,8 @@ private slots:
             {kClearError,
              [](WindowFixture&) { g_settings.Set(kGlobalSection, global_key::erstat, " ! "); },
              errorFlag, "erstat '   '"},
-            {kProgramSettings, CancelNextModal, ClosedModal, "modal Program Settings"},
+            {kProgramSettings, [](WindowFixture&) { CloseNextModal(); },
+             [](const Window&) { return ClosedModal(); }, "closed Program Settings"},
             {kHelpTopics, {}, {}, {}},
             {kContextHelp, {}, {}, {}},
             {kDeleteProject, {}, Messages, "message You cannot delete the default project."},

@@ -21,7 +21,7 @@
 #include "quarn/app/remote_users.h"
 #include "quarn/app/remote_users_file.h"
 #include "quarn/app/ui/frame_dialogs.h"
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/prompt.h"
 #include "quarn/services/settings.h"
@@ -75,28 +75,28 @@ int Checked(const QCheckBox* box) {
 
 }  // namespace
 
-// --- CSettingsPage ---
+// --- CProgramSettingsPage ---
 
-CSettingsPage::CSettingsPage(int dialogId, IFrameDialogs& dialogs) : m_dialogs(dialogs) {
+CProgramSettingsPage::CProgramSettingsPage(int dialogId, IFrameDialogs& dialogs) : m_dialogs(dialogs) {
     setObjectName(QString::number(dialogId));
 }
 
-bool CSettingsPage::Check(QString*, QWidget**) const {
+bool CProgramSettingsPage::Check(QString*, QWidget**) const {
     return true;
 }
 
-int CSettingsPage::Ask(const std::string& text, int type) {
+int CProgramSettingsPage::Ask(const std::string& text, int type) {
     return m_dialogs.MessageBox(this, Titled(text), FromBytes(g_strProgramTitle.Get()), type);
 }
 
-QLineEdit* CSettingsPage::MakeEdit(int id, std::string_view tip) {
+QLineEdit* CProgramSettingsPage::MakeEdit(int id, std::string_view tip) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::number(id));
     edit->setToolTip(Titled(tip));
     return edit;
 }
 
-QCheckBox* CSettingsPage::MakeCheck(int id, std::string_view text, std::string_view tip) {
+QCheckBox* CProgramSettingsPage::MakeCheck(int id, std::string_view text, std::string_view tip) {
     auto* box = new QCheckBox(Titled(text), this);
     box->setObjectName(QString::number(id));
     if (!tip.empty()) box->setToolTip(Titled(tip));
@@ -106,7 +106,7 @@ QCheckBox* CSettingsPage::MakeCheck(int id, std::string_view text, std::string_v
 // --- CGIpage1: Helper Applications ---
 
 CGIpage1::CGIpage1(IFrameDialogs& dialogs)
-    : CSettingsPage(166, dialogs),
+    : CProgramSettingsPage(166, dialogs),
       m_texted(MakeEdit(1000, "Enter path to script editor executable")),
       m_webb(MakeEdit(1001, "Enter path to web browser executable")),
       m_listviewer(MakeEdit(1002, "Enter path to list file viewer executable")) {
@@ -162,7 +162,7 @@ void CGIpage1::Save(ProgramSettingsValues& v) const {
 // --- CGIpage2: Program Behaviour ---
 
 CGIpage2::CGIpage2(IFrameDialogs& dialogs, PrioritySetter setPriority)
-    : CSettingsPage(167, dialogs),
+    : CProgramSettingsPage(167, dialogs),
       m_setPriority(std::move(setPriority)),
       m_priority(new QButtonGroup(this)),
       m_closewin(MakeCheck(1004, "&Close window shuts program down",
@@ -226,7 +226,7 @@ void CGIpage2::Save(ProgramSettingsValues& v) const {
 // --- CGIpage3: Auto-Publish Schedule ---
 
 CGIpage3::CGIpage3(IFrameDialogs& dialogs)
-    : CSettingsPage(168, dialogs),
+    : CProgramSettingsPage(168, dialogs),
       m_newTime(MakeEdit(1000, "Enter time in the format hh:mm")),
       m_times(new QListWidget(this)) {
     m_times->setObjectName("1011");
@@ -300,7 +300,7 @@ void CGIpage3::Save(ProgramSettingsValues& v) const {
 // --- CGIpage4: Connection Details ---
 
 CGIpage4::CGIpage4(IFrameDialogs& dialogs)
-    : CSettingsPage(169, dialogs),
+    : CProgramSettingsPage(169, dialogs),
       m_addressbook(new QComboBox(this)),
       m_isplogon(MakeEdit(1000, "Enter the logon name provided by your ISP")),
       m_isppassword(MakeEdit(1001, "Enter the password for your Internet account")),
@@ -322,7 +322,7 @@ CGIpage4::CGIpage4(IFrameDialogs& dialogs)
 }
 
 void CGIpage4::showEvent(QShowEvent* event) {
-    CSettingsPage::showEvent(event);
+    CProgramSettingsPage::showEvent(event);
     // Once the switch to the page has stood: a page left with a fault takes the sheet back at
     // once, and this page is then not shown after all.
     QTimer::singleShot(0, this, [this] {
@@ -359,7 +359,7 @@ void CGIpage4::Save(ProgramSettingsValues& v) const {
 // --- CGIpage5: Auto-Publish Project ---
 
 CGIpage5::CGIpage5(IFrameDialogs& dialogs)
-    : CSettingsPage(133, dialogs),
+    : CProgramSettingsPage(133, dialogs),
       m_autopub(MakeCheck(1004, "&Enable auto-publish",
                           "Auto-publish Quarn project to pre-set schedule")),
       m_autopubproj(new QComboBox(this)) {
@@ -392,7 +392,7 @@ void CGIpage5::Save(ProgramSettingsValues& v) const {
 // --- CGIpage6: Network Control ---
 
 CGIpage6::CGIpage6(IFrameDialogs& dialogs)
-    : CSettingsPage(180, dialogs),
+    : CProgramSettingsPage(180, dialogs),
       m_ncen(MakeCheck(1004, "&Enable network control server",
                        "Enable r/c server (changes will not take effect until program is "
                        "restarted)")),
@@ -497,7 +497,7 @@ void CGIpage6::Save(ProgramSettingsValues& v) const {
 // --- CGIpage7: Application Title ---
 
 CGIpage7::CGIpage7(IFrameDialogs& dialogs)
-    : CSettingsPage(196, dialogs),
+    : CProgramSettingsPage(196, dialogs),
       m_showapptitledlg(MakeCheck(1004, "Don't show this dialog in future", "")),
       m_progtitle(MakeEdit(1000, "")),
       m_welcmsg(MakeEdit(1001, "")),

@@ -22,10 +22,10 @@ class QSpinBox;
 // Sets the process priority for a value of the key priority; 0 with `message` when refused.
 using PrioritySetter = std::function<int(int priorityClass, std::string* message)>;
 
-class CSettingsPage : public QWidget {
+class CProgramSettingsPage : public QWidget {
     Q_OBJECT
 public:
-    CSettingsPage(int dialogId, IFrameDialogs& dialogs);
+    CProgramSettingsPage(int dialogId, IFrameDialogs& dialogs);
 
     virtual void Load(const ProgramSettingsValues& values) = 0;
     // Takes the page's values into `values`, which holds the loaded ones before; a value the
@@ -45,7 +45,7 @@ protected:
 };
 
 // Helper Applications (166).
-class CGIpage1 : public CSettingsPage {
+class CGIpage1 : public CProgramSettingsPage {
     Q_OBJECT
 public:
     explicit CGIpage1(IFrameDialogs& dialogs);
@@ -61,7 +61,7 @@ private:
 };
 
 // Program Behaviour (167). A priority click acts at once, even when the sheet is cancelled.
-class CGIpage2 : public CSettingsPage {
+class CGIpage2 : public CProgramSettingsPage {
     Q_OBJECT
 public:
     CGIpage2(IFrameDialogs& dialogs, PrioritySetter setPriority);
@@ -79,7 +79,7 @@ private:
 };
 
 // Auto-Publish Schedule (168).
-class CGIpage3 : public CSettingsPage {
+class CGIpage3 : public CProgramSettingsPage {
     Q_OBJECT
 public:
     explicit CGIpage3(IFrameDialogs& dialogs);
@@ -96,7 +96,7 @@ private:
 };
 
 // Connection Details (169). The dial-up entries are listed when the page is first shown.
-class CGIpage4 : public CSettingsPage {
+class CGIpage4 : public CProgramSettingsPage {
     Q_OBJECT
 public:
     explicit CGIpage4(IFrameDialogs& dialogs);
@@ -117,7 +117,7 @@ private:
 };
 
 // Auto-Publish Project (133).
-class CGIpage5 : public CSettingsPage {
+class CGIpage5 : public CProgramSettingsPage {
     Q_OBJECT
 public:
     explicit CGIpage5(IFrameDialogs& dialogs);
@@ -130,7 +130,7 @@ private:
 };
 
 // Network Control (180). Add User and Remove User change the remote users file at once.
-class CGIpage6 : public CSettingsPage {
+class CGIpage6 : public CProgramSettingsPage {
     Q_OBJECT
 public:
     explicit CGIpage6(IFrameDialogs& dialogs);
@@ -154,7 +154,7 @@ private:
 };
 
 // Application Title (196): built, loaded and saved, never shown.
-class CGIpage7 : public CSettingsPage {
+class CGIpage7 : public CProgramSettingsPage {
     Q_OBJECT
 public:
     explicit CGIpage7(IFrameDialogs& dialogs);

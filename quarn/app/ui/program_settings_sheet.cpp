@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "quarn/app/ui/frame_dialogs.h"
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 #include "quarn/services/program_context.h"
 
 namespace {
@@ -53,18 +53,18 @@ CIPropSheet2::CIPropSheet2(QWidget* parent, IFrameDialogs& dialogs, PrioritySett
 
 void CIPropSheet2::Load(const ProgramSettingsValues& values) {
     m_loaded = values;
-    for (CSettingsPage* page : m_pages)
+    for (CProgramSettingsPage* page : m_pages)
         page->Load(values);
 }
 
 ProgramSettingsValues CIPropSheet2::Values() const {
     ProgramSettingsValues values = m_loaded;
-    for (const CSettingsPage* page : m_pages)
+    for (const CProgramSettingsPage* page : m_pages)
         page->Save(values);
     return values;
 }
 
-bool CIPropSheet2::CheckPage(CSettingsPage* page) {
+bool CIPropSheet2::CheckPage(CProgramSettingsPage* page) {
     QString message;
     QWidget* field = nullptr;
     if (page->Check(&message, &field)) return true;
@@ -80,16 +80,16 @@ bool CIPropSheet2::CheckPage(CSettingsPage* page) {
 
 void CIPropSheet2::OnPageChanged(int index) {
     // A page with a fault cannot be left, as with OK.
-    auto* left = static_cast<CSettingsPage*>(m_tabs->widget(m_currentPage));
+    auto* left = static_cast<CProgramSettingsPage*>(m_tabs->widget(m_currentPage));
     if (left != nullptr && !CheckPage(left)) return;
     m_currentPage = index;
 }
 
 void CIPropSheet2::accept() {
     // The page on show first, then the others in tab order.
-    if (!CheckPage(static_cast<CSettingsPage*>(m_tabs->currentWidget()))) return;
+    if (!CheckPage(static_cast<CProgramSettingsPage*>(m_tabs->currentWidget()))) return;
     for (int index = 0; index < m_tabs->count(); ++index) {
-        if (!CheckPage(static_cast<CSettingsPage*>(m_tabs->widget(index)))) return;
+        if (!CheckPage(static_cast<CProgramSettingsPage*>(m_tabs->widget(index)))) return;
     }
     std::string message;
     if (!SaveProgramSettings(Values(), &message)) {

@@ -30,7 +30,7 @@ public:
 private:
     // Checks `page`; on a fault shows its message, puts the sheet on the page and the focus on
     // the field, and returns false.
-    bool CheckPage(CSettingsPage* page);
+    bool CheckPage(CProgramSettingsPage* page);
     void OnPageChanged(int index);
 
     IFrameDialogs& m_dialogs;
@@ -42,7 +42,7 @@ private:
     CGIpage5* m_page5;
     CGIpage6* m_page6;
     CGIpage7* m_page7;
-    std::vector<CSettingsPage*> m_pages;  // all seven: loaded and saved together
+    std::vector<CProgramSettingsPage*> m_pages;  // all seven: loaded and saved together
     ProgramSettingsValues m_loaded;
     int m_currentPage = 0;
 };

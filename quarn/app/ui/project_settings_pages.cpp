@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 #include "quarn/services/settings_keys.h"
 
 namespace {

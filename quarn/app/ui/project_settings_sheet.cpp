@@ -9,7 +9,7 @@
 #include "quarn/app/project_paths.h"
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/project_settings_pages.h"
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/prompt.h"
 

@@ -14,7 +14,7 @@
 #include "quarn/app/project_paths.h"
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/spin_button.h"
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 #include "quarn/script/output_path.h"
 #include "quarn/services/program_context.h"
 

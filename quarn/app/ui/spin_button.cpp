@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "quarn/app/ui/ui_text.h"
+#include "shared/widgets/ui_text.h"
 
 CSpinButton::CSpinButton(QLineEdit* buddy, IntRange range, QWidget* parent)
     : QWidget(parent), m_buddy(buddy), m_range(range) {
