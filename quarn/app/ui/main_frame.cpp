@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -23,10 +24,14 @@
 #include "quarn/app/project_commands.h"
 #include "quarn/app/project_name.h"
 #include "quarn/app/project_paths.h"
+#include "quarn/app/project_scripts.h"
 #include "quarn/app/project_switch.h"
+#include "quarn/app/ui/event_log_dlg.h"
 #include "quarn/app/ui/frame_commands.h"
 #include "quarn/app/ui/frame_dialogs.h"
+#include "quarn/app/ui/output_files_dlg.h"
 #include "quarn/app/ui/progress_dlg.h"
+#include "quarn/app/ui/project_scripts_dlg.h"
 #include "quarn/app/ui/quarn_view.h"
 #include "quarn/app/ui/splash_dlg.h"
 #include "quarn/app/ui/tray_icon.h"
@@ -101,6 +106,10 @@ CMainFrame::CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrame
     CreateBars();
     CreateTray();
     PlaceWindow();
+    m_wndScripts = new CProjectScriptsDlg(this, m_tasks, m_dialogs, m_launcher);
+    connect(m_wndScripts, &CProjectScriptsDlg::ShowStateChanged, Command(kShowScripts),
+            &QAction::setChecked);
+    m_wndScripts->RestorePlacement(pos());
     LoadBarState(*this, g_settings.File(), BarStateSection());
     g_szStatusMailbox.Take();
     setAcceptDrops(true);
@@ -160,6 +169,13 @@ void CMainFrame::CreateCommands() {
     on(kDeleteProject, [this] { OnDeleteProject(); });
     on(kResetUpload, [this] { OnResetUpload(); });
     on(kPreview, [this] { OnPreview(); });
+    on(kEventLog, [this] { OnEventLog(); });
+    on(kEditOutputFiles, [this] { OnEditOutputFiles(); });
+    on(kShowScripts, [this] {
+        m_wndScripts->SetShowState(m_wndScripts->ShowState() != CProjectScriptsDlg::kHidden
+                                       ? CProjectScriptsDlg::kHidden
+                                       : CProjectScriptsDlg::kShown);
+    });
     on(kOpenDatabase, [this] {
         const std::string database = g_settings.Get(g_strProject.Get(), project_key::database);
         if (SplitCommandLine(database).empty()) {
@@ -187,7 +203,7 @@ void CMainFrame::CreateCommands() {
         g_settings.Set(kGlobalSection, global_key::erstat, "   ");
         UpdatePanes();
     });
-    for (int id : {kShowMainBar, kShowProjectBar, kShowStatusBar})
+    for (int id : {kShowMainBar, kShowProjectBar, kShowStatusBar, kShowScripts})
         Command(id)->setCheckable(true);
 }
 
@@ -295,6 +311,7 @@ void CMainFrame::SavePlacement() {
     g_settings.Set(kGlobalSection, global_key::windowx2, x());
     g_settings.Set(kGlobalSection, global_key::windowy, height());
     g_settings.Set(kGlobalSection, global_key::windowy2, y());
+    m_wndScripts->SavePlacement();
     SaveBarState(*this, g_settings.File(), BarStateSection());
 }
 
@@ -377,10 +394,14 @@ void CMainFrame::UpdateCommands() {
             Command(command.id)
                 ->setEnabled(m_bIdle != 0 &&
                              g_settings.Get(g_strProject.Get(), project_key::listen) == 1);
+        } else if (command.id == kEventLog) {
+            Command(command.id)
+                ->setEnabled(m_bIdle != 0 && g_settings.GetGlobal(global_key::logen) == 1);
         } else {
             Command(command.id)->setEnabled(m_bIdle != 0);
         }
     }
+    m_wndScripts->SetListEnabled(m_bIdle != 0);
 }
 
 void CMainFrame::UpdatePanes() {
@@ -393,10 +414,7 @@ void CMainFrame::PostJob(unsigned code, int param, std::string path) {
 }
 
 QString CMainFrame::ScriptDirectory() const {
-    const std::string dir = g_settings.Get(g_strProject.Get(), project_key::pscriptdir);
-    std::filesystem::path path(dir);
-    if (path.is_relative()) path = std::filesystem::path(g_szProjectDir.Get()) / path;
-    return FromBytes(path.lexically_normal().string());
+    return FromBytes(ProjectScriptDirectory());
 }
 
 void CMainFrame::OnOpenRunScript() {
@@ -443,6 +461,20 @@ void CMainFrame::OnPreview() {
            "Settings.");
 }
 
+void CMainFrame::OnEventLog() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    CEventLogDlg dialog(this, m_dialogs);
+    dialog.exec();
+}
+
+void CMainFrame::OnEditOutputFiles() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    COutputFilesDlg dialog(this, m_dialogs, m_launcher);
+    dialog.exec();
+}
+
 void CMainFrame::Launch(const std::optional<LaunchCommand>& command, std::string_view failure) {
     if (!command || !m_launcher.Launch(*command)) ShowError(failure);
 }
@@ -467,6 +499,7 @@ void CMainFrame::OnNewProject() {
         return;
     }
     FillProjectCombo();
+    m_wndScripts->RefreshList();
 }
 
 void CMainFrame::OnDeleteProject() {
@@ -484,6 +517,7 @@ void CMainFrame::OnDeleteProject() {
         return;
     if (!commands.Delete(name)) ShowError(commands.m_strMessage);
     FillProjectCombo();
+    m_wndScripts->RefreshList();
 }
 
 void CMainFrame::OnResetUpload() {
@@ -529,6 +563,7 @@ void CMainFrame::SelectPendingProject() {
     const int index =
         m_wndProjectCombo->findText(FromBytes(g_szPendingProject.Get()), Qt::MatchFixedString);
     if (index >= 0) m_wndProjectCombo->setCurrentIndex(index);
+    m_wndScripts->RefreshList();
 }
 
 void CMainFrame::OnSwitchProject(int index) {
@@ -553,7 +588,9 @@ void CMainFrame::OnSwitchProject(int index) {
         m_dialogs.MessageBox(this, FromBytes("Unable to change to project \"" + name + "\"."),
                              Title(), 48);
         back();
+        return;
     }
+    m_wndScripts->RefreshList();
 }
 
 void CMainFrame::HideToTray() {
@@ -582,12 +619,21 @@ void CMainFrame::BringToFront() {
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     m_shown = true;
+    m_wndScripts->ApplyShowState();
 }
 
 void CMainFrame::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
     // A minimised window still counts as shown; hide() has cleared the flag by now.
     m_shown = isVisible();
+    // The Project Scripts window goes and comes back with the main window, its state unchanged.
+    m_wndScripts->hide();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (m_ptLastPos) m_wndScripts->move(m_wndScripts->pos() + event->pos() - *m_ptLastPos);
+    m_ptLastPos = event->pos();
 }
 
 bool CMainFrame::ExitProgram() {

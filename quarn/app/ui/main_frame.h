@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <atomic>
 #include <optional>
@@ -23,6 +24,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class CProgressDlg;
+class CProjectScriptsDlg;
 class CQuarnView;
 class CSplashDlg;
 class CToolBarEx;
@@ -46,6 +48,7 @@ public:
 
     QAction* Command(int id) const;
     CQuarnView* View() const { return m_pView; }
+    CProjectScriptsDlg* ScriptsWindow() const { return m_wndScripts; }
     // The progress window and the splash while they exist, else null.
     CProgressDlg* ProgressDlg() const;
     CSplashDlg* Splash() const;
@@ -72,6 +75,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -98,6 +102,8 @@ private:
     void OnDeleteProject();
     void OnResetUpload();
     void OnPreview();
+    void OnEventLog();
+    void OnEditOutputFiles();
     // The directory the script file dialogs start in; the caller holds g_csProject.
     QString ScriptDirectory() const;
     // Starts `command`, or shows `failure` (an error box) when it cannot be started or is none.
@@ -117,6 +123,9 @@ private:
     bool m_bExiting = false;
 
     CQuarnView* m_pView;
+    CProjectScriptsDlg* m_wndScripts = nullptr;
+    // The window's last position, to move the Project Scripts window along; none before the first.
+    std::optional<QPoint> m_ptLastPos;
     CToolBarEx* m_wndProjectBar = nullptr;
     CToolBarEx* m_wndMainBar = nullptr;
     QComboBox* m_wndProjectCombo = nullptr;
