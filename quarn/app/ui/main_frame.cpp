@@ -632,8 +632,8 @@ void CMainFrame::hideEvent(QHideEvent* event) {
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    if (m_ptLastPos) m_wndScripts->move(m_wndScripts->pos() + event->pos() - *m_ptLastPos);
-    m_ptLastPos = event->pos();
+    // The Project Scripts window travels with the main window, its size kept.
+    m_wndScripts->move(m_wndScripts->pos() + event->pos() - event->oldPos());
 }
 
 bool CMainFrame::ExitProgram() {

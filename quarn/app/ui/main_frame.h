@@ -9,7 +9,6 @@
 
 #include <QByteArray>
 #include <QMainWindow>
-#include <QPoint>
 #include <QPointer>
 #include <atomic>
 #include <optional>
@@ -124,8 +123,6 @@ private:
 
     CQuarnView* m_pView;
     CProjectScriptsDlg* m_wndScripts = nullptr;
-    // The window's last position, to move the Project Scripts window along; none before the first.
-    std::optional<QPoint> m_ptLastPos;
     CToolBarEx* m_wndProjectBar = nullptr;
     CToolBarEx* m_wndMainBar = nullptr;
     QComboBox* m_wndProjectCombo = nullptr;
