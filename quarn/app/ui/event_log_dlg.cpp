@@ -57,12 +57,15 @@ CEventLogDlg::CEventLogDlg(QWidget* parent, IFrameDialogs& dialogs)
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
     m_list->setHeaderLabels({"Date", "Time", "Project", "Event"});
-    // The widths of the list's design, widened where this font needs more for a date or a time.
-    const int stamp = fontMetrics().horizontalAdvance("00/00/00") + 16;
-    for (int column = 0; column < 3; ++column)
-        m_list->setColumnWidth(column, std::max(60, stamp));
+    // The widths of the list's design, widened where this font needs more for a date or a time,
+    // and room for a project name of a few words.
+    const int stamp = std::max(60, fontMetrics().horizontalAdvance("00/00/00") + 16);
+    const int project = 2 * stamp;
+    m_list->setColumnWidth(0, stamp);
+    m_list->setColumnWidth(1, stamp);
+    m_list->setColumnWidth(2, project);
     m_list->setColumnWidth(3, 550);
-    m_list->setMinimumSize(3 * std::max(60, stamp) + 550 + 24, 300);
+    m_list->setMinimumSize(2 * stamp + project + 550 + 24, 300);
 
     auto* reset = new QPushButton("Reset Log", this);
     reset->setObjectName(QString::number(kResetId));
