@@ -18,6 +18,7 @@
 
 #include "quarn/app/ui/frame_commands.h"
 #include "quarn/app/ui/main_frame.h"
+#include "quarn/app/ui/project_scripts_dlg.h"
 #include "quarn/app/ui/ui_test_support.h"
 #include "quarn/app/upload.h"
 #include "quarn/services/program_context.h"
@@ -160,6 +161,23 @@ private slots:
         const auto shown = [](const Window& w) {
             return QString("visible %1").arg(w.frame.isVisible());
         };
+        // A modal dialog's command: the dialog that opened, closed again at once.
+        QString modal;
+        const auto closeModal = [&modal](WindowFixture&) {
+            modal = "no dialog";
+            QTimer::singleShot(0, [&modal] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr) return;
+                modal = "dialog " + dialog->objectName();
+                dialog->reject();
+            });
+        };
+        const auto opened = [&modal](const Window&) { return modal; };
+        const auto scripts = [](const Window& w) {
+            return QString("scripts %1 checked %2")
+                .arg(w.frame.ScriptsWindow()->isVisible())
+                .arg(w.frame.Command(kShowScripts)->isChecked());
+        };
         const auto projects = [](const Window& w) {
             QStringList names;
             const auto* combo = w.frame.findChild<QComboBox*>("32832");
@@ -170,7 +188,7 @@ private slots:
         const CommandCase cases[] = {
             {kOpenRunScript, answerFile, Jobs, "job 0 0 /s/a.scp"},
             {kOpenEditScript, answerFile, Launches, "launch tolvane /s/a.scp"},
-            {kEditOutputFiles, {}, {}, {}},
+            {kEditOutputFiles, closeModal, opened, "dialog 148"},
             {kOpenDatabase, set(project_key::database, "sqlitebrowser"), Launches,
              "launch sqlitebrowser"},
             {kExit, {}, shown, "visible 0"},
@@ -204,9 +222,9 @@ private slots:
             {kShowMainBar, {}, Bars, "bars main 0 project 1 status 1"},
             {kShowProjectBar, {}, Bars, "bars main 1 project 0 status 1"},
             {kShowStatusBar, {}, Bars, "bars main 1 project 1 status 0"},
-            {kShowScripts, {}, {}, {}},
+            {kShowScripts, {}, scripts, "scripts 0 checked 0"},
             {kListOutput, {}, Launches, "launch xdg-open " + project + "/listfile.txt"},
-            {kEventLog, {}, {}, {}},
+            {kEventLog, closeModal, opened, "dialog 147"},
             {kWizard, {}, Launches, "launch " + programDir + "/kestrel"},
             {kTolvane, {}, Launches, "launch " + programDir + "/tolvane"},
             {kClearError,

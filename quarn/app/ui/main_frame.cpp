@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -24,11 +25,15 @@
 #include "quarn/app/project_commands.h"
 #include "quarn/app/project_name.h"
 #include "quarn/app/project_paths.h"
+#include "quarn/app/project_scripts.h"
 #include "quarn/app/project_switch.h"
+#include "quarn/app/ui/event_log_dlg.h"
 #include "quarn/app/ui/frame_commands.h"
 #include "quarn/app/ui/frame_dialogs.h"
+#include "quarn/app/ui/output_files_dlg.h"
 #include "quarn/app/ui/program_settings_sheet.h"
 #include "quarn/app/ui/progress_dlg.h"
+#include "quarn/app/ui/project_scripts_dlg.h"
 #include "quarn/app/ui/project_settings_sheet.h"
 #include "quarn/app/ui/quarn_view.h"
 #include "quarn/app/ui/splash_dlg.h"
@@ -104,6 +109,10 @@ CMainFrame::CMainFrame(platform::MessageQueue& queue, ITaskPoster& tasks, IFrame
     CreateBars();
     CreateTray();
     PlaceWindow();
+    m_wndScripts = new CProjectScriptsDlg(this, m_tasks, m_dialogs, m_launcher);
+    connect(m_wndScripts, &CProjectScriptsDlg::ShowStateChanged, Command(kShowScripts),
+            &QAction::setChecked);
+    m_wndScripts->RestorePlacement(pos());
     LoadBarState(*this, g_settings.File(), BarStateSection());
     g_szStatusMailbox.Take();
     setAcceptDrops(true);
@@ -164,6 +173,13 @@ void CMainFrame::CreateCommands() {
     on(kResetUpload, [this] { OnResetUpload(); });
     on(kPreview, [this] { OnPreview(); });
     on(kProjectSettings, [this] { OnProjectSettings(); });
+    on(kEventLog, [this] { OnEventLog(); });
+    on(kEditOutputFiles, [this] { OnEditOutputFiles(); });
+    on(kShowScripts, [this] {
+        m_wndScripts->SetShowState(m_wndScripts->ShowState() != CProjectScriptsDlg::kHidden
+                                       ? CProjectScriptsDlg::kHidden
+                                       : CProjectScriptsDlg::kShown);
+    });
     on(kOpenDatabase, [this] {
         const std::string database = g_settings.Get(g_strProject.Get(), project_key::database);
         if (SplitCommandLine(database).empty()) {
@@ -193,7 +209,7 @@ void CMainFrame::CreateCommands() {
         g_settings.Set(kGlobalSection, global_key::erstat, "   ");
         UpdatePanes();
     });
-    for (int id : {kShowMainBar, kShowProjectBar, kShowStatusBar})
+    for (int id : {kShowMainBar, kShowProjectBar, kShowStatusBar, kShowScripts})
         Command(id)->setCheckable(true);
 }
 
@@ -301,6 +317,7 @@ void CMainFrame::SavePlacement() {
     g_settings.Set(kGlobalSection, global_key::windowx2, x());
     g_settings.Set(kGlobalSection, global_key::windowy, height());
     g_settings.Set(kGlobalSection, global_key::windowy2, y());
+    m_wndScripts->SavePlacement();
     SaveBarState(*this, g_settings.File(), BarStateSection());
 }
 
@@ -383,10 +400,14 @@ void CMainFrame::UpdateCommands() {
             Command(command.id)
                 ->setEnabled(m_bIdle != 0 &&
                              g_settings.Get(g_strProject.Get(), project_key::listen) == 1);
+        } else if (command.id == kEventLog) {
+            Command(command.id)
+                ->setEnabled(m_bIdle != 0 && g_settings.GetGlobal(global_key::logen) == 1);
         } else {
             Command(command.id)->setEnabled(m_bIdle != 0);
         }
     }
+    m_wndScripts->SetListEnabled(m_bIdle != 0);
 }
 
 void CMainFrame::UpdatePanes() {
@@ -399,10 +420,7 @@ void CMainFrame::PostJob(unsigned code, int param, std::string path) {
 }
 
 QString CMainFrame::ScriptDirectory() const {
-    const std::string dir = g_settings.Get(g_strProject.Get(), project_key::pscriptdir);
-    std::filesystem::path path(dir);
-    if (path.is_relative()) path = std::filesystem::path(g_szProjectDir.Get()) / path;
-    return FromBytes(path.lexically_normal().string());
+    return FromBytes(ProjectScriptDirectory());
 }
 
 void CMainFrame::OnOpenRunScript() {
@@ -455,6 +473,20 @@ void CMainFrame::OnProjectSettings() {
     CProjectSettingsEditor(m_dialogs).Edit(this);
 }
 
+void CMainFrame::OnEventLog() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    CEventLogDlg dialog(this, m_dialogs);
+    dialog.exec();
+}
+
+void CMainFrame::OnEditOutputFiles() {
+    std::unique_lock project(g_csProject, std::try_to_lock);
+    if (!project.owns_lock()) return;  // a job runs: busy
+    COutputFilesDlg dialog(this, m_dialogs, m_launcher);
+    dialog.exec();
+}
+
 void CMainFrame::Launch(const std::optional<LaunchCommand>& command, std::string_view failure) {
     if (!command || !m_launcher.Launch(*command)) ShowError(failure);
 }
@@ -479,6 +511,7 @@ void CMainFrame::OnNewProject() {
         return;
     }
     FillProjectCombo();
+    m_wndScripts->RefreshList();
 }
 
 void CMainFrame::OnDeleteProject() {
@@ -496,6 +529,7 @@ void CMainFrame::OnDeleteProject() {
         return;
     if (!commands.Delete(name)) ShowError(commands.m_strMessage);
     FillProjectCombo();
+    m_wndScripts->RefreshList();
 }
 
 void CMainFrame::OnResetUpload() {
@@ -541,6 +575,7 @@ void CMainFrame::SelectPendingProject() {
     const int index =
         m_wndProjectCombo->findText(FromBytes(g_szPendingProject.Get()), Qt::MatchFixedString);
     if (index >= 0) m_wndProjectCombo->setCurrentIndex(index);
+    m_wndScripts->RefreshList();
 }
 
 void CMainFrame::OnSwitchProject(int index) {
@@ -565,7 +600,9 @@ void CMainFrame::OnSwitchProject(int index) {
         m_dialogs.MessageBox(this, FromBytes("Unable to change to project \"" + name + "\"."),
                              Title(), 48);
         back();
+        return;
     }
+    m_wndScripts->RefreshList();
 }
 
 void CMainFrame::HideToTray() {
@@ -594,12 +631,21 @@ void CMainFrame::BringToFront() {
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     m_shown = true;
+    m_wndScripts->ApplyShowState();
 }
 
 void CMainFrame::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
     // A minimised window still counts as shown; hide() has cleared the flag by now.
     m_shown = isVisible();
+    // The Project Scripts window goes and comes back with the main window, its state unchanged.
+    m_wndScripts->hide();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    // The Project Scripts window travels with the main window, its size kept.
+    m_wndScripts->move(m_wndScripts->pos() + event->pos() - event->oldPos());
 }
 
 bool CMainFrame::ExitProgram() {

@@ -23,6 +23,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class CProgressDlg;
+class CProjectScriptsDlg;
 class CQuarnView;
 class CSplashDlg;
 class CToolBarEx;
@@ -46,6 +47,7 @@ public:
 
     QAction* Command(int id) const;
     CQuarnView* View() const { return m_pView; }
+    CProjectScriptsDlg* ScriptsWindow() const { return m_wndScripts; }
     // The progress window and the splash while they exist, else null.
     CProgressDlg* ProgressDlg() const;
     CSplashDlg* Splash() const;
@@ -72,6 +74,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -99,6 +102,8 @@ private:
     void OnResetUpload();
     void OnPreview();
     void OnProjectSettings();
+    void OnEventLog();
+    void OnEditOutputFiles();
     // The directory the script file dialogs start in; the caller holds g_csProject.
     QString ScriptDirectory() const;
     // Starts `command`, or shows `failure` (an error box) when it cannot be started or is none.
@@ -118,6 +123,7 @@ private:
     bool m_bExiting = false;
 
     CQuarnView* m_pView;
+    CProjectScriptsDlg* m_wndScripts = nullptr;
     CToolBarEx* m_wndProjectBar = nullptr;
     CToolBarEx* m_wndMainBar = nullptr;
     QComboBox* m_wndProjectCombo = nullptr;
