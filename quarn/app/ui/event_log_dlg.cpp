@@ -12,11 +12,11 @@
 #include "platform/clock.h"
 #include "quarn/app/event_log_view.h"
 #include "quarn/app/ui/frame_dialogs.h"
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/services/event_log.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/prompt.h"
 #include "quarn/services/settings.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "quarn/app/launch_commands.h"
 #include "quarn/app/output_files.h"
 #include "quarn/app/ui/frame_dialogs.h"
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include "quarn/app/project_scripts.h"
 #include "quarn/app/task_job.h"
 #include "quarn/app/ui/frame_dialogs.h"
-#include "quarn/app/ui/ui_text.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/prompt.h"
 #include "quarn/services/settings.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 
