@@ -22,8 +22,9 @@ TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 # The test executables with threads of their own, and the suites of them that run under
 # ThreadSanitizer.
-TSAN_TARGETS := quarn platform_test quarn_services_test quarn_app_test quarn_ui_test
-TSAN_SUITES  := ^(Ui[A-Za-z]*Test|MessageQueue|JobThread|StatusMailboxTest|PromptTest|HeadlessWindowTest|CommandLineJobTest|TaskThread[A-Za-z]*|PublishScheduler[A-Za-z]*|Svr[A-Za-z]*Test|ServiceEndToEndTest)\.
+TSAN_TARGETS := quarn platform_test quarn_services_test quarn_app_test quarn_ui_test remote_test \
+                remote_ui_test
+TSAN_SUITES  := ^(Ui[A-Za-z]*Test|MessageQueue|JobThread|StatusMailboxTest|PromptTest|HeadlessWindowTest|CommandLineJobTest|TaskThread[A-Za-z]*|PublishScheduler[A-Za-z]*|Svr[A-Za-z]*Test|ServiceEndToEndTest|RemoteSessionTest)\.
 
 .PHONY: all deps build programs demo test test-plain test-san test-tsan screenshots bench format \
         clean
@@ -62,12 +63,12 @@ test-tsan:
 	@$(TSAN_ENV) ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) \
 	       -R '$(TSAN_SUITES)' --no-tests=error
 
-# The window tests write PNGs of every window under $(BUILD)/screenshots.
+# The window tests (CTest label "window") write PNGs of every window under $(BUILD)/screenshots.
 screenshots:
 	@tools/configure $(BUILD) $(PLAIN_ARGS) $(CMAKE_ARGS)
-	@cmake --build $(BUILD) -j $(JOBS) --target quarn_ui_test shared_widgets_test tolvane_ui_test
+	@cmake --build $(BUILD) -j $(JOBS)
 	@rm -rf $(BUILD)/screenshots
-	@ctest --test-dir $(BUILD) --output-on-failure -R '^(Ui[A-Za-z]*|ToolBarEx|DataconWiz|DriverDlg)Test\.'
+	@ctest --test-dir $(BUILD) --output-on-failure -L window
 	@ls -1 $(BUILD)/screenshots/*.png
 
 # Benchmarks are built optimised in a directory of their own, so switching between benchmarks

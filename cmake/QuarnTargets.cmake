@@ -28,7 +28,7 @@ function(quarn_qt_test name)
   foreach(class ${T_CLASSES})
     add_test(NAME ${class}.all COMMAND ${name} ${class}
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    set_tests_properties(${class}.all PROPERTIES ENVIRONMENT
+    set_tests_properties(${class}.all PROPERTIES LABELS window ENVIRONMENT
       "QT_QPA_PLATFORM=offscreen;QUARN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots")
     if(QUARN_TSAN)
       set_property(TEST ${class}.all PROPERTY ENVIRONMENT_MODIFICATION
