@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
@@ -29,9 +30,61 @@ constexpr std::string_view kEndOfInput = "EOI";
 constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
 constexpr std::string_view kLegalCharacters = "ABCDEFGHIJKLM1234567890()^*%/i+-<>=&|!~e. ";
 
+// The ASCII characters a text holds, one bit each, so that a replacement is looked for only where
+// it can occur (every replacement's text is ASCII). It may also hold characters the text has lost
+// since, which only costs a search.
+class CharacterSet {
+public:
+    constexpr CharacterSet() = default;
+    constexpr explicit CharacterSet(std::string_view text) { Add(text); }
+
+    // Without branches or memory, so that a loop over a text's characters keeps the set in
+    // registers.
+    constexpr void Add(char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        const std::uint64_t bit = std::uint64_t{1} << (byte % 64);
+        m_low |= byte < 64 ? bit : 0;
+        m_high |= byte >= 64 && byte < 128 ? bit : 0;
+    }
+    constexpr void Add(std::string_view text) {
+        for (char c : text)
+            Add(c);
+    }
+    constexpr void Add(const CharacterSet& other) {
+        m_low |= other.m_low;
+        m_high |= other.m_high;
+    }
+    constexpr void Remove(char c) {
+        CharacterSet removed;
+        removed.Add(c);
+        m_low &= ~removed.m_low;
+        m_high &= ~removed.m_high;
+    }
+    constexpr bool Holds(char c) const {
+        CharacterSet wanted;
+        wanted.Add(c);
+        return HoldsAny(wanted);
+    }
+    constexpr bool HoldsAll(const CharacterSet& other) const {
+        return (m_low & other.m_low) == other.m_low && (m_high & other.m_high) == other.m_high;
+    }
+    constexpr bool HoldsAny(const CharacterSet& other) const {
+        return ((m_low & other.m_low) | (m_high & other.m_high)) != 0;
+    }
+
+private:
+    std::uint64_t m_low = 0;   // characters 0 to 63
+    std::uint64_t m_high = 0;  // characters 64 to 127
+};
+
 struct Replacement {
+    constexpr Replacement(std::string_view strFrom, std::string_view strTo)
+        : from(strFrom), to(strTo), fromCharacters(strFrom), toCharacters(strTo) {}
+
     std::string_view from;
     std::string_view to;
+    CharacterSet fromCharacters;
+    CharacterSet toCharacters;
 };
 
 // Replaced in this order, each one everywhere before the next, so a longer word listed before a
@@ -111,28 +164,6 @@ constexpr std::array<Replacement, 9> kOperatorRewrites = {{
     {"/i", "\\"},
 }};
 
-// The byte values a text holds, so that a replacement is looked for only where it can occur. It
-// may also hold values the text has lost since, which only costs a search.
-using CharacterSet = std::array<bool, 256>;
-
-constexpr void AddCharacters(CharacterSet& held, std::string_view text) {
-    for (char c : text)
-        held[static_cast<unsigned char>(c)] = true;
-}
-
-constexpr CharacterSet CharactersOf(std::string_view text) {
-    CharacterSet held{};
-    AddCharacters(held, text);
-    return held;
-}
-
-bool HoldsAll(const CharacterSet& held, std::string_view text) {
-    for (char c : text) {
-        if (!held[static_cast<unsigned char>(c)]) return false;
-    }
-    return true;
-}
-
 // Replaces the leftmost occurrence, and again until none is left, in one pass from the left: the
 // text before the pass position holds no occurrence, and a replacement can only complete one that
 // ends where it ends or later, provided it is at most one character long or shares no character
@@ -142,9 +173,11 @@ bool ReplaceEverywhere(std::string& text, const Replacement& replacement, std::s
     std::size_t at = text.find(replacement.from);
     if (at == std::string::npos) return false;
     scratch.assign(text, 0, at);
+    const char chLast = replacement.from.back();
     for (; at < text.size(); ++at) {
         scratch.push_back(text[at]);
-        while (scratch.ends_with(replacement.from)) {
+        // The last character first: most characters end no occurrence.
+        while (scratch.back() == chLast && scratch.ends_with(replacement.from)) {
             scratch.resize(scratch.size() - replacement.from.size());
             scratch.append(replacement.to);
         }
@@ -178,16 +211,18 @@ template <std::size_t N>
 void ReplaceInOrder(std::string& text, const std::array<Replacement, N>& table, CharacterSet held,
                     std::string& scratch) {
     for (const Replacement& replacement : table) {
-        if (HoldsAll(held, replacement.from) && ReplaceEverywhere(text, replacement, scratch)) {
-            AddCharacters(held, replacement.to);
+        if (held.HoldsAll(replacement.fromCharacters) &&
+            ReplaceEverywhere(text, replacement, scratch)) {
+            held.Add(replacement.toCharacters);
         }
     }
 }
 
-constexpr CharacterSet kLegal = CharactersOf(kLegalCharacters);
+constexpr CharacterSet kLegal(kLegalCharacters);
+constexpr CharacterSet kLowerCaseLetters("abcdefghijklmnopqrstuvwxyz");
 
 bool IsLegal(char c) {
-    return kLegal[static_cast<unsigned char>(c)];
+    return kLegal.Holds(c);
 }
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -209,12 +244,8 @@ bool IsNumberToken(std::string_view token) {
 // character that the list holds.
 class OperatorList {
 public:
-    constexpr explicit OperatorList(std::string_view list) : m_held(CharactersOf(list)) {
-        m_held[static_cast<unsigned char>(' ')] = false;
-    }
-    bool Holds(std::string_view token) const {
-        return token.size() == 1 && m_held[static_cast<unsigned char>(token[0])];
-    }
+    constexpr explicit OperatorList(std::string_view list) : m_held(list) { m_held.Remove(' '); }
+    bool Holds(std::string_view token) const { return token.size() == 1 && m_held.Holds(token[0]); }
 
 private:
     CharacterSet m_held;
@@ -307,36 +338,34 @@ int CExprEvaluator::EvaluateTrimmed(std::string_view strExpression) {
 }
 
 void CExprEvaluator::PrepareText(std::string_view strExpression) {
-    m_strText.clear();
-    m_strText.reserve(strExpression.size() + 2);
-    m_strText.push_back('(');
-    CharacterSet held{};
+    m_strText.resize(strExpression.size() + 2);
+    char* pOut = m_strText.data();
+    *pOut++ = '(';
+    CharacterSet held;
     for (char c : strExpression) {
         c = platform::AsciiLower(c);
-        held[static_cast<unsigned char>(c)] = true;
-        m_strText.push_back(c);
+        held.Add(c);
+        *pOut++ = c;
     }
-    m_strText.push_back(')');
-    // Every word begins with a lower-case letter; most expressions hold none.
-    for (char c = 'a'; c <= 'z'; ++c) {
-        if (held[static_cast<unsigned char>(c)]) {
-            ReplaceInOrder(m_strText, kWords, held, m_strScratch);
-            return;
-        }
-    }
+    *pOut = ')';
+    // Words are lower-case letters; most expressions hold none.
+    if (held.HoldsAny(kLowerCaseLetters)) ReplaceInOrder(m_strText, kWords, held, m_strScratch);
 }
 
 int CExprEvaluator::CutTokens() {
-    m_strWork.clear();
-    CharacterSet held{};
+    m_strWork.resize(m_strText.size());
+    char* pOut = m_strWork.data();
+    CharacterSet held;
     for (char c : m_strText) {
         if (!IsLegal(c)) {
             Fail(kIllegalCharacter);
             return 0;
         }
-        held[static_cast<unsigned char>(c)] = true;
-        if (c != ' ') m_strWork.push_back(c);
+        held.Add(c);
+        *pOut = c;
+        pOut += c != ' ';
     }
+    m_strWork.resize(static_cast<std::size_t>(pOut - m_strWork.data()));
     ReplaceInOrder(m_strWork, kOperatorRewrites, held, m_strScratch);
     // A run of number characters is one token; every other character is a token of its own. The
     // text begins with "(", so the first character always opens a token.
@@ -618,6 +647,16 @@ double CExprEvaluator::ApplyOperator(char chOperator, bool bUnary, double dLeft,
 // Reads the longest decimal number at the start of the text; "" or "." read as 0. "f" stands for
 // "e-" (the operator rewrite made it).
 double CExprEvaluator::ReadNumber(std::string_view strNumber) {
+    // Up to 15 decimal digits are a whole number that a double holds exactly, so adding them up
+    // gives what from_chars would, without its general algorithm.
+    constexpr std::size_t kExactDigits = 15;
+    if (!strNumber.empty() && strNumber.size() <= kExactDigits &&
+        std::all_of(strNumber.begin(), strNumber.end(), IsDigit)) {
+        std::int64_t nWhole = 0;
+        for (char c : strNumber)
+            nWhole = nWhole * 10 + (c - '0');
+        return static_cast<double>(nWhole);
+    }
     if (strNumber.find('f') != std::string_view::npos) {
         m_strScratch.clear();
         for (char c : strNumber) {

@@ -414,6 +414,11 @@ TEST_F(ExprEvaluatorTest, FormatsLikePrintfInTheCLocale) {
     for (int i = 0; i < 5000; ++i) {
         values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
     }
+    // Whole numbers of every length around the 15 digits that are written as integers.
+    for (int digits = 0; digits <= 17; ++digits) {
+        const double whole = std::round(mantissa(random) * std::pow(10.0, digits));
+        values.insert(values.end(), {whole, whole + 0.5, std::pow(10.0, digits) - 1});
+    }
     const platform::ThreadLocale cLocale(platform::CLocale());
     for (double value : values) {
         for (double signed_value : {value, -value}) {

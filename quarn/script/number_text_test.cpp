@@ -30,8 +30,8 @@ TEST(NumberText, TruncatesTowardZeroAndSaturates) {
     }
 }
 
-// Both forms write the same text; a NaN of either sign reads "nan". (The evaluator's tests
-// compare the finite values with printf.)
+// Both forms write the same text; a NaN of either sign reads "nan"; whole numbers as printf's
+// "%.15g" writes them. (The evaluator's tests compare more finite values with printf.)
 TEST(NumberText, FormatsNonFiniteValuesAndReusesTheTarget) {
     struct Row {
         double value;
@@ -44,6 +44,16 @@ TEST(NumberText, FormatsNonFiniteValuesAndReusesTheTarget) {
         {-std::numeric_limits<double>::quiet_NaN(), "nan"},
         {0.1, "0.1"},
         {1e16, "1e+16"},
+        // Whole numbers near the end of the integer form and signed zeros.
+        {999999999999999.0, "999999999999999"},
+        {-999999999999999.0, "-999999999999999"},
+        {1e15, "1e+15"},
+        {-1e15, "-1e+15"},
+        {0.0, "0"},
+        {-0.0, "-0"},
+        {-7.0, "-7"},
+        {99999999999999.5, "99999999999999.5"},
+        {-2.5, "-2.5"},
     };
     std::string out = "previous text";
     for (const Row& row : rows) {
