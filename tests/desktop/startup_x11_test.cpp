@@ -169,7 +169,10 @@ TEST_F(StartupX11Test, ASecondStartBringsTheRunningWindowForwardAndEnds) {
     ProgramProcess first;
     ASSERT_EQ(Start(first, "first.err"), "");
     const long firstPid = first.Pid();
-    const auto isFirst = [firstPid](const TopLevel& w) { return w.pid == firstPid; };
+    // The main window; the Project Scripts window of the same program may show beside it.
+    const auto isFirst = [firstPid](const TopLevel& w) {
+        return w.pid == firstPid && w.name == "Quarn Pro";
+    };
     ASSERT_TRUE(WaitForWindows(m_x.Display(), [&](const std::vector<TopLevel>& windows) {
         return StackPosition(windows, isFirst) >= 0;
     })) << "the main window never appeared";
