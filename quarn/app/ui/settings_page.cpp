@@ -134,6 +134,8 @@ QLineEdit* CSettingsPage::AddNumber(int id, std::string_view label, int& value, 
                                     std::string_view tip) {
     QLineEdit* edit = AddLineEdit(id, label, tip);
     edit->setMaximumWidth(fontMetrics().horizontalAdvance("0000000") + 12);
+    // Short at the start of its column, however wide the column grows.
+    m_grid->setAlignment(edit, Qt::AlignLeft);
     Bind([edit, &value] { edit->setText(QString::number(value)); },
          [edit, &value, range](std::string& message, QWidget*& field) {
              if (ParseIntField(ToBytes(edit->text()), range, value, message)) return 1;
@@ -165,6 +167,7 @@ QSpinBox* CSettingsPage::AddSpinBox(int id, std::string_view label, int& value, 
     auto* spin = Identify(new QSpinBox(this), id, tip);
     spin->setRange(range.min, range.max);
     AddRow(label, spin);
+    m_grid->setAlignment(spin, Qt::AlignLeft);
     Bind([spin, &value] { spin->setValue(value); },
          [spin, &value](std::string&, QWidget*&) {
              value = spin->value();
