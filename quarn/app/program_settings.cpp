@@ -1,7 +1,6 @@
 #include "quarn/app/program_settings.h"
 
 #include <algorithm>
-#include <charconv>
 #include <mutex>
 
 #include "quarn/app/time_of_day.h"
@@ -11,8 +10,6 @@
 namespace {
 
 using namespace global_key;
-
-constexpr int kMaxPort = 10000;
 
 // Writes keys of section global in order and stops at the first failure, keeping its reason.
 class CGlobalWriter {
@@ -37,12 +34,6 @@ private:
 bool AllAtMostNine(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) <= '9'; });
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace
@@ -132,21 +123,4 @@ std::vector<std::string> SortScheduleTimes(std::vector<std::string> times) {
         return ParseTime(a) < ParseTime(b);
     });
     return times;
-}
-
-int ReadPortField(std::string_view text, int* port, std::string* message) {
-    std::string_view digits = TrimBlanks(text);
-    if (digits.starts_with('+')) digits.remove_prefix(1);
-    int value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
-        *message = "Please enter an integer.";
-        return 0;
-    }
-    if (value < 0 || value > kMaxPort) {
-        *message = "Please enter an integer between 0 and 10000.";
-        return 0;
-    }
-    *port = value;
-    return 1;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "quarn/app/numeric_field.h"
+
 struct ProgramSettingsValues {
     // Helper Applications
     std::string texted, webb, listviewer;
@@ -52,6 +54,6 @@ bool IsScheduleTime(std::string_view text);
 // The times earliest first by ParseTime; equal times keep their order.
 std::vector<std::string> SortScheduleTimes(std::vector<std::string> times);
 
-// The remote-control port field: 1 with `port` when `text` is an integer 0 to 10000 (blanks
-// around it allowed); else 0 with the field's message in `message`.
-int ReadPortField(std::string_view text, int* port, std::string* message);
+// What the sheet's numeric fields take: the remote-control port, and the connection attempts.
+inline constexpr IntRange kNcPortRange{0, 10000};
+inline constexpr IntRange kNumRetryRange{1, 999};

@@ -54,13 +54,13 @@ TEST(ProgramSettingsPortTest, ThePortIsAnIntegerFromZeroTo10000) {
         {"abc", -1, "Please enter an integer."},
         {"12abc", -1, "Please enter an integer."},
         {"1 2", -1, "Please enter an integer."},
-        {"99999999999", -1, "Please enter an integer."},
+        {"99999999999", -1, "Please enter an integer between 0 and 10000."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         int port = -7;
         std::string message;
-        EXPECT_EQ(ReadPortField(c.text, &port, &message), c.port >= 0 ? 1 : 0);
+        EXPECT_EQ(ParseIntField(c.text, kNcPortRange, port, message), c.port >= 0 ? 1 : 0);
         EXPECT_EQ(message, c.message);
         EXPECT_EQ(port, c.port >= 0 ? c.port : -7);
     }

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "quarn/app/ui/folder_browser.h"
+#include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/ui_test_support.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/temp_dir.h"
@@ -66,6 +67,26 @@ private slots:
         OnPicker([](CFolderBrowserDlg& dialog) { dialog.reject(); });
         QVERIFY(!browser.Browse(nullptr));
         QVERIFY(browser.m_strFolder.empty());
+    }
+
+    void TheFrameDialogsChooseFoldersWithThePicker() {
+        fixtures::TempDir dir("folder_browser");
+        QVERIFY(dir.Ok());
+        std::filesystem::create_directories(dir.File("scripts"));
+        CQtFrameDialogs dialogs;
+        OnPicker([](CFolderBrowserDlg& dialog) {
+            QCOMPARE(dialog.findChild<QLabel*>("prompt")->text(),
+                     QString("Select project script directory"));
+            Ok(dialog)->click();
+        });
+        const std::optional<QString> chosen =
+            dialogs.BrowseFolder(nullptr, "Select project script directory",
+                                 QString::fromStdString(dir.File("scripts")));
+        QCOMPARE(chosen, std::optional<QString>(QString::fromStdString(dir.File("scripts"))));
+
+        OnPicker([](CFolderBrowserDlg& dialog) { dialog.reject(); });
+        QCOMPARE(dialogs.BrowseFolder(nullptr, "", QString::fromStdString(dir.Path())),
+                 std::optional<QString>());
     }
 
     void ARefusedFolderCannotBeChosen() {

@@ -3,8 +3,10 @@
 #include <QFileDialog>
 #include <memory>
 
+#include "quarn/app/ui/folder_browser.h"
 #include "quarn/app/ui/message_box.h"
 #include "quarn/app/ui/new_project_dlg.h"
+#include "shared/widgets/ui_text.h"
 
 int CQtFrameDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption,
                                 int type) {
@@ -28,7 +30,9 @@ std::optional<QString> CQtFrameDialogs::AskProjectName(QWidget* owner) {
 
 std::optional<QString> CQtFrameDialogs::BrowseFolder(QWidget* owner, const QString& prompt,
                                                      const QString& initial) {
-    const QString folder = QFileDialog::getExistingDirectory(owner, prompt, initial);
-    if (folder.isEmpty()) return std::nullopt;
-    return folder;
+    CFolderBrowser browser;
+    browser.m_strPrompt = ToBytes(prompt);
+    browser.m_strInitial = ToBytes(initial);
+    if (!browser.Browse(owner)) return std::nullopt;
+    return FromBytes(browser.m_strFolder);
 }

@@ -25,7 +25,7 @@ public:
                                                 const QString& initial) = 0;
 };
 
-// The platform's standard dialogs.
+// The platform's standard dialogs; folders are chosen with CFolderBrowser.
 class CQtFrameDialogs : public IFrameDialogs {
 public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, int type) override;

@@ -201,8 +201,10 @@ void CMainFrame::CreateCommands() {
        [this] { Launch(ProgramDirCommand("kestrel"), "ERROR 38- unable to run utility."); });
     on(kTolvane,
        [this] { Launch(ProgramDirCommand("tolvane"), "ERROR 38- unable to run utility."); });
-    on(kProgramSettings,
-       [this] { CProgramSettingsEditor(m_dialogs, SetProcessPriorityClass).Edit(this); });
+    // A new logen enables the event log at once.
+    on(kProgramSettings, [this] {
+        if (CProgramSettingsEditor(m_dialogs, SetProcessPriorityClass).Edit(this)) UpdateCommands();
+    });
     on(kCancel, [] { g_bCancelRequested = true; });
     on(kExit, [this] { ExitProgram(); });
     on(kClearError, [this] {
@@ -470,7 +472,8 @@ void CMainFrame::OnPreview() {
 void CMainFrame::OnProjectSettings() {
     std::unique_lock project(g_csProject, std::try_to_lock);
     if (!project.owns_lock()) return;  // a job runs: busy
-    CProjectSettingsEditor(m_dialogs).Edit(this);
+    // The scripts window follows a new pscriptdir.
+    if (CProjectSettingsEditor(m_dialogs).Edit(this)) m_wndScripts->RefreshList();
 }
 
 void CMainFrame::OnEventLog() {

@@ -19,6 +19,7 @@
 
 #include "platform/dialup_none.h"
 #include "quarn/app/ui/frame_commands.h"
+#include "quarn/app/ui/main_frame.h"
 #include "quarn/app/ui/program_settings_sheet.h"
 #include "quarn/app/ui/program_settings_test_support.h"
 #include "quarn/app/ui/ui_test_support.h"
@@ -447,6 +448,29 @@ private slots:
         QCOMPARE(quarn.frame->windowTitle(), QString("Sites"));
         QCOMPARE(g_strProgramTitle.Get(), std::string("Sites"));
         QCOMPARE(g_settings.GetGlobal(global_key::progtitle), std::string("Sites"));
+    }
+
+    void OkSetsTheEventLogCommandAtOnceAndCancelLeavesIt() {
+        WindowFixture quarn;
+        QVERIFY(quarn.Ok());
+        QAction* sheetCommand = quarn.frame->Command(frame_command::kProgramSettings);
+        QAction* eventLog = quarn.frame->Command(frame_command::kEventLog);
+        const struct {
+            bool logen;
+            bool ok;
+            bool enabled;  // the event log command afterwards
+        } cases[] = {{false, false, true}, {false, true, false}, {true, true, true}};
+        for (const auto& c : cases) {
+            QTimer::singleShot(0, [c] {
+                auto* sheet = qobject_cast<CIPropSheet2*>(QApplication::activeModalWidget());
+                QVERIFY(sheet != nullptr);
+                sheet->findChild<QWidget*>("167")->findChild<QCheckBox*>("1007")->setChecked(
+                    c.logen);
+                c.ok ? sheet->accept() : sheet->reject();
+            });
+            sheetCommand->trigger();
+            QCOMPARE(eventLog->isEnabled(), c.enabled);
+        }
     }
 };
 

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "shared/widgets/ui_text.h"
 #include "quarn/services/settings_keys.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 
@@ -20,6 +20,11 @@ constexpr std::string_view kCommandFilter = "Executable Files (*.exe *.com *.bat
 constexpr std::string_view kBrowseFile = "Browse for file";
 constexpr std::string_view kBrowseDirectory = "Browse for directory";
 
+// Where the file dialogs start.
+QString ProjectFolder() {
+    return FolderOrProjectDirectory("");
+}
+
 // The folder the picker of `field` starts at: the folder it names, else the project directory.
 std::function<QString()> FolderOf(const QLineEdit* field) {
     return [field] { return FolderOrProjectDirectory(ToBytes(field->text())); };
@@ -32,17 +37,20 @@ CIpage5::CIpage5(ProjectSettingsValues& v, IFrameDialogs& dialogs)
     m_runScript = AddCheck(1004, "Run this off-line script file", v.runscriptcheck,
                            "Run a Quarn script file before connecting to the Internet");
     m_script = AddEdit(1000, "", v.scriptfilename, "Enter path to script file");
-    m_browseScript = AddFileBrowse(1012, m_script, kSelectScript, kScriptFilter, kBrowseFile);
+    m_browseScript =
+        AddFileBrowse(1012, m_script, kSelectScript, kScriptFilter, ProjectFolder, kBrowseFile);
     AddCheck(1005, "Establish dial-up Internet connection", v.dialupen, "Connect to Internet");
     m_runScript2 = AddCheck(1008, "Run this on-line script file", v.runscript2check,
                             "Run a Quarn script file after connecting to the Internet");
     m_script2 = AddEdit(1002, "", v.script2filename, "Enter path to script file");
-    m_browseScript2 = AddFileBrowse(1020, m_script2, kSelectScript, kScriptFilter, kBrowseFile);
+    m_browseScript2 =
+        AddFileBrowse(1020, m_script2, kSelectScript, kScriptFilter, ProjectFolder, kBrowseFile);
     AddCheck(1006, "FTP HTML files to web server", v.ftpcheck,
              "FTP script output files to web server");
     m_exec = AddCheck(1007, "Execute this command", v.execcheck, "Execute a DOS/Windows command");
     m_execName = AddEdit(1001, "", v.execname, "Enter executable file name");
-    m_browseExec = AddFileBrowse(1013, m_execName, kSelectExecutable, kCommandFilter, kBrowseFile);
+    m_browseExec = AddFileBrowse(1013, m_execName, kSelectExecutable, kCommandFilter, ProjectFolder,
+                                 kBrowseFile);
     AddStretch();
 }
 
@@ -97,7 +105,7 @@ CIpage2::CIpage2(ProjectSettingsValues& v, IFrameDialogs& dialogs)
     QLineEdit* database = AddEdit(1002, "Command line for your project database", v.database,
                                   "Enter path to project database (optional)");
     AddFileBrowse(1020, database, "Select project database executable", kExecutableFilter,
-                  kBrowseFile);
+                  ProjectFolder, kBrowseFile);
     AddStretch();
 }
 
@@ -187,7 +195,8 @@ CIpage10::CIpage10(ProjectSettingsValues& v, IFrameDialogs& dialogs)
     m_enabled = AddCheck(1004, "Run this script file on errors", v.errorscripten,
                          "Execute a script on all project error conditions");
     m_script = AddEdit(1000, "", v.errorscript, "Enter path to project error handler script");
-    m_browse = AddFileBrowse(1012, m_script, kSelectScript, kScriptFilter, kBrowseFile);
+    m_browse =
+        AddFileBrowse(1012, m_script, kSelectScript, kScriptFilter, ProjectFolder, kBrowseFile);
     AddStretch();
 }
 
@@ -198,7 +207,8 @@ void CIpage10::UpdateEnabling() {
 CIpage11::CIpage11(ProjectSettingsValues& v, IFrameDialogs& dialogs)
     : CSettingsPage(194, "Scripting", dialogs) {
     m_exec = AddEdit(1000, "Path to script parser executable", v.scriptexec, "");
-    m_browseExec = AddFileBrowse(1012, m_exec, kSelectExecutable, kExecutableFilter, "");
+    m_browseExec =
+        AddFileBrowse(1012, m_exec, kSelectExecutable, kExecutableFilter, ProjectFolder, "");
     m_dir = AddEdit(1001, "Run script parser in this directory", v.scriptdir, "");
     m_browseDir = AddFolderBrowse(1013, m_dir, "Select execution directory", FolderOf(m_dir), "");
     m_external = AddCheck(1004, "Use external script parser", v.useexternalscript, "");

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +16,8 @@
 
 #include "quarn/app/project_settings.h"
 #include "quarn/app/ui/frame_commands.h"
+#include "quarn/app/ui/main_frame.h"
+#include "quarn/app/ui/project_scripts_dlg.h"
 #include "quarn/app/ui/project_settings_sheet.h"
 #include "quarn/app/ui/spin_button.h"
 #include "quarn/app/ui/ui_test_support.h"
@@ -518,6 +521,32 @@ private slots:
         command->trigger();
         QCOMPARE(opened, QString("Project Settings (default)"));
         QCOMPARE(Key("wsname"), std::string("ftp.example.org"));
+    }
+
+    void OkRefreshesTheScriptsWindowAndCancelLeavesIt() {
+        WindowFixture quarn;
+        QVERIFY(quarn.Ok());
+        fs::create_directories(quarn.ProjectDir("default") + "/scripts");
+        quarn.PutFile(quarn.ProjectDir("default") + "/scripts/moved.scp", "");
+        auto* list = quarn.frame->ScriptsWindow()->findChild<QListWidget*>("1011");
+        QCOMPARE(list->count(), 0);
+        const auto onSheet = [](bool ok) {
+            QTimer::singleShot(0, [ok] {
+                auto* sheet = qobject_cast<CIpropSheet*>(QApplication::activeModalWidget());
+                QVERIFY(sheet != nullptr);
+                sheet->findChild<QWidget*>("156")->findChild<QLineEdit*>("1001")->setText(
+                    "scripts");
+                ok ? sheet->accept() : sheet->reject();
+            });
+        };
+        QAction* command = quarn.frame->Command(frame_command::kProjectSettings);
+        onSheet(false);
+        command->trigger();
+        QCOMPARE(list->count(), 0);
+        onSheet(true);
+        command->trigger();
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QString("moved.scp"));
     }
 
     void Screenshots() {

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,25 +10,33 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <filesystem>
+#include <QSpinBox>
+#include <algorithm>
 
 #include "quarn/app/project_paths.h"
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/spin_button.h"
-#include "shared/widgets/ui_text.h"
 #include "quarn/script/output_path.h"
 #include "quarn/services/program_context.h"
+#include "shared/widgets/ui_text.h"
 
 namespace {
 
 constexpr int kLabelColumn = 0;
 constexpr int kFieldColumn = 1;
 constexpr int kButtonColumn = 2;
+constexpr int kColumns = 3;
+
+// A field's text into `value`, which keeps its bytes while the text is what they show: text that
+// is not UTF-8 comes back unchanged from a field that was not edited.
+void TakeText(std::string& value, const QString& text) {
+    if (FromBytes(value) != text) value = ToBytes(text);
+}
 
 }  // namespace
 
 CSettingsPage::CSettingsPage(int dialogId, std::string_view title, IFrameDialogs& dialogs)
-    : m_title(FromBytes(title)), m_dialogs(dialogs), m_grid(new QGridLayout(this)) {
+    : m_dialogs(dialogs), m_title(FromBytes(title)), m_grid(new QGridLayout(this)) {
     setObjectName(QString::number(dialogId));
     m_grid->setColumnStretch(kFieldColumn, 1);
 }
@@ -45,10 +54,19 @@ int CSettingsPage::Store(std::string& message, QWidget*& field) {
     return 1;
 }
 
-QWidget* CSettingsPage::AddControl(QWidget* control, int id, std::string_view tip) {
+void CSettingsPage::IdentifyWidget(QWidget* control, int id, std::string_view tip) {
     control->setObjectName(QString::number(id));
     if (!tip.empty()) control->setToolTip(FromBytes(WithProgramTitle(tip)));
-    return control;
+}
+
+void CSettingsPage::Bind(Loader load, Storer store) {
+    m_loads.push_back(std::move(load));
+    m_stores.push_back(std::move(store));
+}
+
+int CSettingsPage::Ask(std::string_view text, int type) {
+    return m_dialogs.MessageBox(this, FromBytes(WithProgramTitle(text)),
+                                FromBytes(g_strProgramTitle.Get()), type);
 }
 
 void CSettingsPage::AddRow(std::string_view label, QWidget* field) {
@@ -63,23 +81,33 @@ void CSettingsPage::AddRow(std::string_view label, QWidget* field) {
     m_grid->addWidget(field, row, kFieldColumn);
 }
 
-QCheckBox* CSettingsPage::AddCheck(int id, std::string_view text, int& value,
-                                   std::string_view tip) {
-    auto* check = new QCheckBox(FromBytes(text), this);
-    AddControl(check, id, tip);
-    m_grid->addWidget(check, m_grid->rowCount(), kLabelColumn, 1, 3);
-    m_loads.push_back([check, &value] { check->setChecked(value != 0); });
-    m_stores.push_back([check, &value](std::string&, QWidget*&) {
-        value = check->isChecked() ? 1 : 0;
-        return 1;
-    });
-    connect(check, &QCheckBox::clicked, this, [this] { UpdateEnabling(); });
+QCheckBox* CSettingsPage::MakeCheck(int id, std::string_view text, int& value,
+                                    std::string_view tip) {
+    auto* check = Identify(new QCheckBox(FromBytes(text), this), id, tip);
+    Bind([check, &value] { check->setChecked(value != 0); },
+         [check, &value](std::string&, QWidget*&) {
+             value = check->isChecked() ? 1 : 0;
+             return 1;
+         });
+    connect(check, &QCheckBox::toggled, this, [this] { UpdateEnabling(); });
     return check;
 }
 
+QCheckBox* CSettingsPage::AddCheck(int id, std::string_view text, int& value,
+                                   std::string_view tip) {
+    QCheckBox* check = MakeCheck(id, text, value, tip);
+    m_grid->addWidget(check, m_grid->rowCount(), kLabelColumn, 1, kColumns);
+    return check;
+}
+
+QPushButton* CSettingsPage::MakeButton(int id, std::string_view text, std::string_view tip) {
+    auto* button = Identify(new QPushButton(FromBytes(text), this), id, tip);
+    button->setAutoDefault(false);
+    return button;
+}
+
 QLineEdit* CSettingsPage::AddLineEdit(int id, std::string_view label, std::string_view tip) {
-    auto* edit = new QLineEdit(this);
-    AddControl(edit, id, tip);
+    auto* edit = Identify(new QLineEdit(this), id, tip);
     AddRow(label, edit);
     return edit;
 }
@@ -87,11 +115,11 @@ QLineEdit* CSettingsPage::AddLineEdit(int id, std::string_view label, std::strin
 QLineEdit* CSettingsPage::AddEdit(int id, std::string_view label, std::string& value,
                                   std::string_view tip) {
     QLineEdit* edit = AddLineEdit(id, label, tip);
-    m_loads.push_back([edit, &value] { edit->setText(FromBytes(value)); });
-    m_stores.push_back([edit, &value](std::string&, QWidget*&) {
-        value = ToBytes(edit->text());
-        return 1;
-    });
+    Bind([edit, &value] { edit->setText(FromBytes(value)); },
+         [edit, &value](std::string&, QWidget*&) {
+             TakeText(value, edit->text());
+             return 1;
+         });
     return edit;
 }
 
@@ -106,12 +134,14 @@ QLineEdit* CSettingsPage::AddNumber(int id, std::string_view label, int& value, 
                                     std::string_view tip) {
     QLineEdit* edit = AddLineEdit(id, label, tip);
     edit->setMaximumWidth(fontMetrics().horizontalAdvance("0000000") + 12);
-    m_loads.push_back([edit, &value] { edit->setText(QString::number(value)); });
-    m_stores.push_back([edit, &value, range](std::string& message, QWidget*& field) {
-        if (ParseIntField(ToBytes(edit->text()), range, value, message)) return 1;
-        field = edit;
-        return 0;
-    });
+    // Short at the start of its column, however wide the column grows.
+    m_grid->setAlignment(edit, Qt::AlignLeft);
+    Bind([edit, &value] { edit->setText(QString::number(value)); },
+         [edit, &value, range](std::string& message, QWidget*& field) {
+             if (ParseIntField(ToBytes(edit->text()), range, value, message)) return 1;
+             field = edit;
+             return 0;
+         });
     return edit;
 }
 
@@ -132,10 +162,37 @@ void CSettingsPage::AddSpin(int id, QLineEdit* buddy, IntRange range) {
     m_grid->addWidget(pair, row, column, rows, columns);
 }
 
+QSpinBox* CSettingsPage::AddSpinBox(int id, std::string_view label, int& value, IntRange range,
+                                    std::string_view tip) {
+    auto* spin = Identify(new QSpinBox(this), id, tip);
+    spin->setRange(range.min, range.max);
+    AddRow(label, spin);
+    m_grid->setAlignment(spin, Qt::AlignLeft);
+    Bind([spin, &value] { spin->setValue(value); },
+         [spin, &value](std::string&, QWidget*&) {
+             value = spin->value();
+             return 1;
+         });
+    return spin;
+}
+
+QComboBox* CSettingsPage::AddCombo(int id, std::string_view label, std::string& value,
+                                   std::string_view tip) {
+    auto* combo = Identify(new QComboBox(this), id, tip);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    AddRow(label, combo);
+    Bind([combo, &value] { combo->setCurrentText(FromBytes(value)); },
+         [combo, &value](std::string&, QWidget*&) {
+             TakeText(value, combo->currentText());
+             return 1;
+         });
+    return combo;
+}
+
 QPushButton* CSettingsPage::AddBrowseButton(int id, QLineEdit* field, std::string_view tip,
                                             std::function<std::optional<QString>()> choose) {
-    auto* button = new QPushButton("...", this);
-    AddControl(button, id, tip);
+    QPushButton* button = MakeButton(id, "...", tip);
     button->setFixedWidth(fontMetrics().horizontalAdvance("...") + 24);
     int row = 0, column = 0, rows = 0, columns = 0;
     m_grid->getItemPosition(m_grid->indexOf(field), &row, &column, &rows, &columns);
@@ -147,11 +204,13 @@ QPushButton* CSettingsPage::AddBrowseButton(int id, QLineEdit* field, std::strin
 }
 
 QPushButton* CSettingsPage::AddFileBrowse(int id, QLineEdit* field, std::string_view title,
-                                          std::string_view filter, std::string_view tip) {
-    return AddBrowseButton(
-        id, field, tip, [this, caption = FromBytes(title), patterns = FromBytes(filter)] {
-            return m_dialogs.OpenFile(window(), caption, patterns, FromBytes(ProjectDirectory()));
-        });
+                                          std::string_view filter, std::function<QString()> initial,
+                                          std::string_view tip) {
+    return AddBrowseButton(id, field, tip,
+                           [this, caption = FromBytes(title), patterns = FromBytes(filter),
+                            initial = std::move(initial)] {
+                               return m_dialogs.OpenFile(window(), caption, patterns, initial());
+                           });
 }
 
 QPushButton* CSettingsPage::AddFolderBrowse(int id, QLineEdit* field, std::string_view prompt,
@@ -173,29 +232,35 @@ QButtonGroup* CSettingsPage::AddRadios(std::string_view title, std::initializer_
     auto* group = new QButtonGroup(this);
     int index = 0;
     for (const Radio& radio : radios) {
-        auto* button = new QRadioButton(FromBytes(radio.text), box);
-        AddControl(button, radio.id, radio.tip);
+        auto* button = Identify(new QRadioButton(FromBytes(radio.text), box), radio.id, radio.tip);
         layout->addWidget(button, index % kMaxRows, index / kMaxRows);
         group->addButton(button, index++);
     }
-    m_grid->addWidget(box, m_grid->rowCount(), kLabelColumn, 1, 3);
-    m_loads.push_back([group, &value] {
-        if (QAbstractButton* button = group->button(value)) {
-            button->setChecked(true);
-        } else if (QAbstractButton* checked = group->checkedButton()) {
-            // A stored value outside the group checks none.
-            group->setExclusive(false);
-            checked->setChecked(false);
-            group->setExclusive(true);
-        }
-    });
-    m_stores.push_back([group, &value](std::string&, QWidget*&) {
-        // With none checked the value stays as read.
-        if (group->checkedId() >= 0) value = group->checkedId();
-        return 1;
-    });
+    AddWidget(box);
+    Bind(
+        [group, &value] {
+            if (QAbstractButton* button = group->button(value)) {
+                button->setChecked(true);
+            } else if (QAbstractButton* checked = group->checkedButton()) {
+                // A stored value outside the group checks none.
+                group->setExclusive(false);
+                checked->setChecked(false);
+                group->setExclusive(true);
+            }
+        },
+        [group, &value](std::string&, QWidget*&) {
+            // With none checked the value stays as read.
+            if (group->checkedId() >= 0) value = group->checkedId();
+            return 1;
+        });
     connect(group, &QButtonGroup::idClicked, this, [this] { UpdateEnabling(); });
     return group;
+}
+
+void CSettingsPage::AddWidget(QWidget* widget, int stretch) {
+    const int row = m_grid->rowCount();
+    m_grid->addWidget(widget, row, kLabelColumn, 1, kColumns);
+    m_grid->setRowStretch(row, stretch);
 }
 
 void CSettingsPage::AddStretch() {
@@ -207,8 +272,26 @@ void CSettingsPage::SetEnabled(std::initializer_list<QWidget*> controls, bool en
         control->setEnabled(enabled);
 }
 
+void CSettingsPage::SetSortedItems(QComboBox* combo, QStringList items) {
+    std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    const QString shown = combo->currentText();
+    combo->clear();
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    combo->setCurrentText(shown);
+}
+
 QString FolderOrProjectDirectory(std::string_view folder) {
     const std::string project = ProjectDirectory();
     if (folder.empty()) return FromBytes(project);
     return FromBytes(PathBelowRoot(project, folder));
+}
+
+QStringList ToStrings(const std::vector<std::string>& texts) {
+    QStringList strings;
+    for (const std::string& text : texts)
+        strings << FromBytes(text);
+    return strings;
 }
