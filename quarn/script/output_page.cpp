@@ -26,8 +26,9 @@ PageStore StorePage(const std::string& root, const std::string& normalName, std:
                     std::vector<std::string>& changedFiles) {
     const std::string path = root + "/" + normalName;
     if (OutputUnchanged(path, page)) return PageStore::kStored;
-    if (!CanEnterDirectory(root)) return PageStore::kRootUnusable;
-    if (!CFileReplacement::ReplaceWith(path, page)) return PageStore::kNotWritten;
+    if (!CFileReplacement::ReplaceWith(path, page)) {
+        return CanEnterDirectory(root) ? PageStore::kNotWritten : PageStore::kRootUnusable;
+    }
     changedFiles.push_back(ListEntry(normalName));
     return PageStore::kStored;
 }

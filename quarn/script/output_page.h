@@ -24,6 +24,7 @@ enum class PageStore { kStored, kRootUnusable, kNotWritten };
 // unless the file holds exactly these bytes already and resetupload is 0; a written page's list
 // entry is added to `changedFiles`. kRootUnusable when the root cannot be entered, kNotWritten
 // when the file cannot be written; either way the old file stays whole and nothing is recorded.
-// An unchanged page costs the reading of its file alone: that it was found proves the root usable.
+// The root is looked at only when the page could not be written, to tell the two failures apart:
+// a page found or written proves the root usable.
 PageStore StorePage(const std::string& root, const std::string& normalName, std::string_view page,
                     std::vector<std::string>& changedFiles);
