@@ -90,8 +90,10 @@ bool QuarnProgramDir::WriteScript(const std::string& name, const std::string& sc
     return fixtures::WriteTextFile(ProjectDir() + "/" + name, script, nullptr);
 }
 
-ProgramRun QuarnProgramDir::Run(const std::vector<std::string>& args) const {
-    std::vector<std::string> argv{m_programDir.File("quarn")};
+ProgramRun QuarnProgramDir::Run(const std::vector<std::string>& args,
+                                const std::vector<std::string>& wrapper) const {
+    std::vector<std::string> argv = wrapper;
+    argv.push_back(m_programDir.File("quarn"));
     argv.insert(argv.end(), args.begin(), args.end());
     return RunProgram(argv, ProjectDir(),
                       {"HOME=" + m_programDir.Path(), "XDG_RUNTIME_DIR=" + m_runtimeDir.Path(),

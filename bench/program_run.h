@@ -42,8 +42,10 @@ public:
 
     // Writes `script` as `name` in the project directory; false when it cannot.
     bool WriteScript(const std::string& name, const std::string& script) const;
-    // `quarn args...`, started in the project directory.
-    ProgramRun Run(const std::vector<std::string>& args) const;
+    // `quarn args...`, started in the project directory; with `wrapper` ("strace", "-c", ...)
+    // that program is started with quarn's command line after its own.
+    ProgramRun Run(const std::vector<std::string>& args,
+                   const std::vector<std::string>& wrapper = {}) const;
 
 private:
     fixtures::TempDir m_programDir{"bench_quarn"};

@@ -1,16 +1,21 @@
 // A shop of 10,000 product pages, 50 category pages and an index from one SQLite database, made
-// by the real quarn program (a first run and an unchanged second run) and by Python 3 with Jinja2
-// (site/shop.py) from the same database, which must give the same bytes. Prints the best times of
-// three turns, the pages each run wrote and quarn's peak memory; exits 1, with no figures, when a
-// run fails or the pages of any turn differ.
+// side by side by the real quarn program, by site_limit (the machine's limit: libsqlite3 and one
+// open, write and close per page) and by Python 3 with Jinja2 (site/shop.py), each as a first run
+// into an empty directory and as an unchanged rerun. All must give the same bytes, and no rerun
+// may write a page. Prints the best times of three turns and their ratios, the system calls per
+// page (strace -c of one more turn), and quarn on the same shop with 100,000 products; exits 1,
+// with no figures, when a run fails or any of that work was wrong.
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/program_run.h"
@@ -21,33 +26,36 @@
 namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
+constexpr const char* kStrace = "/usr/bin/strace";
 constexpr double kPeakGoalMiB = 64;
-constexpr std::size_t kPages = 10051;  // 10,000 products, 50 categories, the index
+constexpr long kProducts = 10000;
+constexpr long kBigProducts = 100000;
+// The products, 50 categories, the index.
+constexpr std::size_t Pages(long products) {
+    return static_cast<std::size_t>(products) + 51;
+}
 
-// Whether quarn's pages of a turn, after its rerun, are jinja2's of the same turn byte for byte,
-// and all of the site's; says what differs when not.
-bool SamePages(const fixtures::TempDir& jinjaDir, const std::string& quarnDir) {
-    const bench::FileSet reference = bench::ScanFiles(jinjaDir.Path());
-    const std::size_t made = bench::ScanFiles(quarnDir).files.size();
+// Whether the pages below `dir` are those below `reference` byte for byte, and all of a site of
+// `pages`; says what differs when not.
+bool SamePages(const char* what, const std::string& reference, const std::string& dir,
+               std::size_t pages) {
+    const bench::FileSet expected = bench::ScanFiles(reference);
+    const std::size_t made = bench::ScanFiles(dir).files.size();
     long differing = 0;
     std::string first;
-    for (const auto& [path, stamp] : reference.files) {
-        const std::string name = path.substr(jinjaDir.Path().size());
+    for (const auto& [path, stamp] : expected.files) {
+        const std::string name = path.substr(reference.size());
         if (fixtures::ReadTextFile(path).value_or("") ==
-            fixtures::ReadTextFile(quarnDir + name).value_or(""))
+            fixtures::ReadTextFile(dir + name).value_or(""))
             continue;
         if (differing++ == 0) first = name;
     }
-    if (differing == 0 && reference.files.size() == kPages && made == kPages) return true;
+    if (differing == 0 && expected.files.size() == pages && made == pages) return true;
     std::printf(
-        "pages differ: %ld of jinja2's %zu (first: %s); quarn wrote %zu, the site has %zu\n",
-        differing, reference.files.size(), first.c_str(), made, kPages);
+        "%s: pages differ: %ld of the reference's %zu (first: %s); made %zu, the site has "
+        "%zu\n",
+        what, differing, expected.files.size(), first.c_str(), made, pages);
     return false;
-}
-
-void PrintRun(const char* what, const bench::ProgramRun& run, long written) {
-    std::printf("%-22s %7.2f s  %6ld pages written  peak %s\n", what, run.seconds, written,
-                bench::Mebibytes(run.peakKiB * 1024.0).c_str());
 }
 
 bool Succeeded(const char* what, const bench::ProgramRun& run) {
@@ -56,31 +64,164 @@ bool Succeeded(const char* what, const bench::ProgramRun& run) {
     return false;
 }
 
-// Runs of quarn and of jinja2 take turns, each in a directory of its own that stays until the
-// end: a directory removed in between would make the next run's file creation pay for the
-// file system's clean-up, and the turns spread what other load does to both.
-constexpr int kRounds = 3;
-
-struct Round {
-    std::unique_ptr<bench::QuarnProgramDir> quarn;
-    std::unique_ptr<fixtures::TempDir> jinjaDir;
+// A run of one program in one output directory: its first run and its unchanged rerun, with the
+// pages each wrote.
+struct Runs {
     bench::ProgramRun first;
-    bench::ProgramRun jinja;
     bench::ProgramRun rerun;
     long firstWritten = 0;
     long rerunWritten = 0;
 };
 
-const bench::ProgramRun& Fastest(const std::vector<Round>& rounds, bench::ProgramRun Round::*run) {
-    const Round* best = &rounds.front();
-    for (const Round& round : rounds)
-        if ((round.*run).seconds < (best->*run).seconds) best = &round;
-    return best->*run;
+// Runs `run` into `dir` and counts the pages it wrote there; false when it failed.
+template <typename Run>
+bool Measure(const char* what, const std::string& dir, Run run, bench::ProgramRun& result,
+             long& written) {
+    const bench::FileSet before = bench::ScanFiles(dir);
+    result = run();
+    written = bench::CountWritten(before, bench::ScanFiles(dir));
+    return Succeeded(what, result);
+}
+
+// The three programs of one turn, each in a directory of its own that stays until the end: a
+// directory removed in between would make the next run's file creation pay for the file
+// system's clean-up.
+struct Turn {
+    std::unique_ptr<bench::QuarnProgramDir> quarn;
+    std::unique_ptr<fixtures::TempDir> limitDir;
+    std::unique_ptr<fixtures::TempDir> jinjaDir;
+    Runs quarnRuns, limitRuns, jinjaRuns;
+};
+
+// The one database of a site and the commands that make it.
+struct Site {
+    fixtures::SqliteDatabase database;
+    std::string script;
+    std::size_t pages;
+
+    Site(const std::string& sql, long products)
+        : database(sql),
+          script(fixtures::ReadTextFile(BENCH_SITE_DIR "/shop.scp").value_or("")),
+          pages(Pages(products)) {
+        fixtures::ReplaceAll(script, "@DSN@", database.ConnectionString());
+    }
+
+    bool MakeTurn(Turn& turn) const {
+        turn.quarn = std::make_unique<bench::QuarnProgramDir>();
+        turn.limitDir = std::make_unique<fixtures::TempDir>("bench_limit");
+        turn.jinjaDir = std::make_unique<fixtures::TempDir>("bench_jinja");
+        if (turn.quarn->Ok() && turn.limitDir->Ok() && turn.jinjaDir->Ok() &&
+            turn.quarn->WriteScript("Script1.scp", script))
+            return true;
+        std::printf("cannot set up the run: %s%s%s\n", turn.quarn->Error().c_str(),
+                    turn.limitDir->Error().c_str(), turn.jinjaDir->Error().c_str());
+        return false;
+    }
+    bench::ProgramRun Quarn(const Turn& turn, const std::vector<std::string>& wrapper = {}) const {
+        return turn.quarn->Run({"Script1.scp"}, wrapper);
+    }
+    bench::ProgramRun Limit(const char* mode, const std::string& dir,
+                            const std::vector<std::string>& wrapper = {}) const {
+        std::vector<std::string> argv = wrapper;
+        argv.insert(argv.end(), {SITE_LIMIT, mode, database.Path(), dir});
+        return bench::RunProgram(argv, dir);
+    }
+    bench::ProgramRun Jinja(const std::string& dir) const {
+        return bench::RunProgram({kPython, BENCH_SITE_DIR "/shop.py", database.Path(), dir}, dir);
+    }
+
+    // The first runs of all three, then their reruns; the order of the programs changes from
+    // turn to turn, since on a disk the first of two runs can pay for earlier clean-up.
+    bool RunTurn(Turn& turn, int number) const {
+        const std::string& limitDir = turn.limitDir->Path();
+        const std::string& jinjaDir = turn.jinjaDir->Path();
+        const std::string quarnDir = turn.quarn->HtmlDir();
+        for (const bool rerun : {false, true}) {
+            const auto runQuarn = [&] {
+                Runs& r = turn.quarnRuns;
+                return Measure(
+                    rerun ? "quarn's rerun" : "quarn's first run", quarnDir,
+                    [&] { return Quarn(turn); }, rerun ? r.rerun : r.first,
+                    rerun ? r.rerunWritten : r.firstWritten);
+            };
+            const auto runLimit = [&] {
+                Runs& r = turn.limitRuns;
+                return Measure(
+                    "site_limit", limitDir,
+                    [&] { return Limit(rerun ? "rerun" : "first", limitDir); },
+                    rerun ? r.rerun : r.first, rerun ? r.rerunWritten : r.firstWritten);
+            };
+            const auto runJinja = [&] {
+                Runs& r = turn.jinjaRuns;
+                return Measure(
+                    "python3 + jinja2 (tools/install-deps installs python3-jinja2)", jinjaDir,
+                    [&] { return Jinja(jinjaDir); }, rerun ? r.rerun : r.first,
+                    rerun ? r.rerunWritten : r.firstWritten);
+            };
+            const bool ran = number % 2 == 0 ? runQuarn() && runLimit() && runJinja()
+                                             : runJinja() && runLimit() && runQuarn();
+            if (!ran) return false;
+        }
+        return SamePages("quarn", jinjaDir, quarnDir, pages) &&
+               SamePages("site_limit", jinjaDir, limitDir, pages) && WroteAll(turn.quarnRuns) &&
+               WroteAll(turn.limitRuns) && WroteAll(turn.jinjaRuns);
+    }
+
+    // A first run writes every page, an unchanged rerun none.
+    bool WroteAll(const Runs& runs) const {
+        if (runs.firstWritten == static_cast<long>(pages) && runs.rerunWritten == 0) return true;
+        std::printf("a first run wrote %ld of %zu pages, its unchanged rerun %ld\n",
+                    runs.firstWritten, pages, runs.rerunWritten);
+        return false;
+    }
+};
+
+const bench::ProgramRun& Fastest(const std::vector<Turn>& turns, Runs Turn::*program,
+                                 bench::ProgramRun Runs::*run) {
+    const bench::ProgramRun* best = &(turns.front().*program.*run);
+    for (const Turn& turn : turns)
+        if ((turn.*program.*run).seconds < best->seconds) best = &(turn.*program.*run);
+    return *best;
+}
+
+// The calls on the line of `syscall` ("total" for all) of a report of strace -c; -1 when none.
+long CountedCalls(const std::string& report, std::string_view syscall) {
+    std::istringstream lines(report);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::vector<std::string> word{std::istream_iterator<std::string>(words), {}};
+        if (word.size() >= 5 && word.back() == syscall) return std::atol(word[3].c_str());
+    }
+    return -1;
+}
+
+// System calls per page of a run under strace -c: all of them, and the preads of the database
+// among them (SQLite reads its pages with pread; nothing else here does).
+struct CallsPerPage {
+    double all = -1;
+    double databaseReads = 0;
+};
+
+// False, with the reason printed, when the run failed or strace counted nothing.
+bool Count(const char* what, const bench::ProgramRun& run, const std::string& report,
+           std::size_t pages, CallsPerPage& perPage) {
+    if (!Succeeded(what, run)) return false;
+    const long calls = CountedCalls(report, "total");
+    if (calls < 0) {
+        std::printf("%s: strace counted nothing:\n%s\n", what, report.c_str());
+        return false;
+    }
+    const double count = static_cast<double>(pages);
+    perPage.all = static_cast<double>(calls) / count;
+    perPage.databaseReads =
+        static_cast<double>(std::max(0L, CountedCalls(report, "pread64"))) / count;
+    return true;
 }
 
 // Where the runs write: a memory file system when there is one, since on a disk the cost of
 // creating 60,000 files follows the file system's state (recently deleted inodes, other load)
-// for both programs alike and hides what they do themselves. TEST_TMPDIR chooses another place.
+// for all programs alike and hides what they do themselves. TEST_TMPDIR chooses another place.
 std::string ChooseFileSystem() {
     if (std::getenv("TEST_TMPDIR") == nullptr && ::access("/dev/shm", W_OK | X_OK) == 0)
         ::setenv("TEST_TMPDIR", "/dev/shm", 1);
@@ -88,77 +229,140 @@ std::string ChooseFileSystem() {
     return dir != nullptr ? dir : "/tmp";
 }
 
+const char* Verdict(bool met) {
+    return met ? "met" : "NOT MET";
+}
+
+struct CallCounts {
+    CallsPerPage quarnFirst, quarnRerun, limitFirst, limitRerun;
+};
+
+// One more turn under strace, untimed: quarn's and site_limit's first run and rerun.
+bool CountCalls(const Site& site, CallCounts& counts) {
+    if (::access(kStrace, X_OK) != 0) {
+        std::printf("%s is missing (tools/install-deps installs strace)\n", kStrace);
+        return false;
+    }
+    Turn turn;
+    const fixtures::TempDir reports("bench_strace");
+    if (!site.MakeTurn(turn) || !reports.Ok()) return false;
+    const std::string report = reports.File("calls");
+    const std::vector<std::string> strace{kStrace, "-f", "-c", "-o", report};
+    CallsPerPage* const results[] = {&counts.quarnFirst, &counts.quarnRerun, &counts.limitFirst,
+                                     &counts.limitRerun};
+    for (int run = 0; run < 4; ++run) {
+        const bool quarn = run < 2;
+        const char* mode = run % 2 == 0 ? "first" : "rerun";
+        const bench::ProgramRun done =
+            quarn ? site.Quarn(turn, strace) : site.Limit(mode, turn.limitDir->Path(), strace);
+        if (!Count(quarn ? "quarn under strace" : "site_limit under strace", done,
+                   fixtures::ReadTextFile(report).value_or(""), site.pages, *results[run]))
+            return false;
+    }
+    return SamePages("quarn under strace", turn.limitDir->Path(), turn.quarn->HtmlDir(),
+                     site.pages);
+}
+
+// quarn's first run and rerun of the big site, checked against site_limit's pages.
+bool RunBigSite(const Site& site, Runs& runs) {
+    Turn turn;
+    if (!site.MakeTurn(turn)) return false;
+    const std::string quarnDir = turn.quarn->HtmlDir();
+    const std::string limitDir = turn.limitDir->Path();
+    bench::ProgramRun limit;
+    long limitWritten = 0;
+    return Measure(
+               "quarn's first run, big site", quarnDir, [&] { return site.Quarn(turn); },
+               runs.first, runs.firstWritten) &&
+           Measure(
+               "quarn's rerun, big site", quarnDir, [&] { return site.Quarn(turn); }, runs.rerun,
+               runs.rerunWritten) &&
+           Measure(
+               "site_limit, big site", limitDir, [&] { return site.Limit("first", limitDir); },
+               limit, limitWritten) &&
+           SamePages("quarn, big site", limitDir, quarnDir, site.pages) && site.WroteAll(runs);
+}
+
 }  // namespace
 
 int main() {
     const std::string place = ChooseFileSystem();
-    const fixtures::SqliteDatabase database(
-        fixtures::ReadTextFile(BENCH_SITE_DIR "/shop.sql").value_or(""));
-    if (!database.Ok()) {
-        std::printf("cannot build the database: %s\n", database.Error().c_str());
-        return 1;
-    }
-    std::string script = fixtures::ReadTextFile(BENCH_SITE_DIR "/shop.scp").value_or("");
-    fixtures::ReplaceAll(script, "@DSN@", database.ConnectionString());
-
-    std::vector<Round> rounds(kRounds);
-    for (std::size_t turn = 0; turn < rounds.size(); ++turn) {
-        Round& round = rounds[turn];
-        round.quarn = std::make_unique<bench::QuarnProgramDir>();
-        round.jinjaDir = std::make_unique<fixtures::TempDir>("bench_jinja");
-        if (!round.quarn->Ok() || !round.jinjaDir->Ok() ||
-            !round.quarn->WriteScript("Script1.scp", script)) {
-            std::printf("cannot set up the run: %s%s\n", round.quarn->Error().c_str(),
-                        round.jinjaDir->Error().c_str());
+    std::string sql = fixtures::ReadTextFile(BENCH_SITE_DIR "/shop.sql").value_or("");
+    const Site site(sql, kProducts);
+    fixtures::ReplaceAll(sql, "n < " + std::to_string(kProducts),
+                         "n < " + std::to_string(kBigProducts));
+    const Site bigSite(sql, kBigProducts);
+    for (const Site* s : {&site, &bigSite}) {
+        if (!s->database.Ok()) {
+            std::printf("cannot build the database: %s\n", s->database.Error().c_str());
             return 1;
         }
-        const auto runQuarn = [&] {
-            const bench::FileSet empty = bench::ScanFiles(round.quarn->HtmlDir());
-            round.first = round.quarn->Run({"Script1.scp"});
-            round.firstWritten =
-                bench::CountWritten(empty, bench::ScanFiles(round.quarn->HtmlDir()));
-            return Succeeded("quarn's first run", round.first);
-        };
-        const auto runJinja = [&] {
-            const std::string& out = round.jinjaDir->Path();
-            round.jinja =
-                bench::RunProgram({kPython, BENCH_SITE_DIR "/shop.py", database.Path(), out}, out);
-            return Succeeded("python3 + jinja2 (tools/install-deps installs python3-jinja2)",
-                             round.jinja);
-        };
-        // Who goes first changes from turn to turn: on a disk the first of two runs can pay for
-        // the clean-up of files deleted before.
-        const bool ran = turn % 2 == 0 ? runQuarn() && runJinja() : runJinja() && runQuarn();
-        if (!ran) return 1;
-    }
-    for (Round& round : rounds) {
-        const bench::FileSet before = bench::ScanFiles(round.quarn->HtmlDir());
-        round.rerun = round.quarn->Run({"Script1.scp"});
-        if (!Succeeded("quarn's second run", round.rerun)) return 1;
-        round.rerunWritten = bench::CountWritten(before, bench::ScanFiles(round.quarn->HtmlDir()));
     }
 
-    for (const Round& round : rounds)
-        if (!SamePages(*round.jinjaDir, round.quarn->HtmlDir())) return 1;
+    constexpr int kTurns = 3;
+    std::vector<Turn> turns(kTurns);
+    for (int number = 0; number < kTurns; ++number)
+        if (!site.MakeTurn(turns[number]) || !site.RunTurn(turns[number], number)) return 1;
+    CallCounts calls;
+    if (!CountCalls(site, calls)) return 1;
+    Runs big;
+    if (!RunBigSite(bigSite, big)) return 1;
 
-    const Round& last = rounds.back();
-    const bench::FileSet pages = bench::ScanFiles(last.quarn->HtmlDir());
-    const bench::ProgramRun& first = Fastest(rounds, &Round::first);
-    const bench::ProgramRun& jinja = Fastest(rounds, &Round::jinja);
-    std::printf("site: %zu pages (10,000 products, 50 categories, index), %s, in %s; best of %d\n",
-                pages.files.size(), bench::Mebibytes(pages.Bytes()).c_str(), place.c_str(),
-                kRounds);
-    PrintRun("quarn, first run", first, last.firstWritten);
-    PrintRun("quarn, unchanged rerun", Fastest(rounds, &Round::rerun), last.rerunWritten);
-    PrintRun("python3 + jinja2", jinja, static_cast<long>(pages.files.size()));
-    std::printf("quarn first run / jinja2: %.2f (goal: at most 1)\n",
-                first.seconds / jinja.seconds);
+    const auto best = [&](Runs Turn::*program, bench::ProgramRun Runs::*run) {
+        return Fastest(turns, program, run).seconds;
+    };
+    const double quarnFirst = best(&Turn::quarnRuns, &Runs::first);
+    const double quarnRerun = best(&Turn::quarnRuns, &Runs::rerun);
+    const double limitFirst = best(&Turn::limitRuns, &Runs::first);
+    const double limitRerun = best(&Turn::limitRuns, &Runs::rerun);
+    const double jinjaFirst = best(&Turn::jinjaRuns, &Runs::first);
+    const double jinjaRerun = best(&Turn::jinjaRuns, &Runs::rerun);
     long peakKiB = 0;
-    for (const Round& round : rounds)
-        peakKiB = std::max({peakKiB, round.first.peakKiB, round.rerun.peakKiB});
+    for (const Turn& turn : turns)
+        peakKiB = std::max({peakKiB, turn.quarnRuns.first.peakKiB, turn.quarnRuns.rerun.peakKiB});
+    const long bigPeakKiB = std::max(big.first.peakKiB, big.rerun.peakKiB);
+
+    std::printf("site: %zu pages (10,000 products, 50 categories, index), %s, in %s; best of %d\n",
+                site.pages,
+                bench::Mebibytes(bench::ScanFiles(turns[0].jinjaDir->Path()).Bytes()).c_str(),
+                place.c_str(), kTurns);
+    std::printf("%-26s %8s %8s\n", "", "first", "rerun");
+    std::printf("%-26s %7.3fs %7.3fs\n", "quarn", quarnFirst, quarnRerun);
+    std::printf("%-26s %7.3fs %7.3fs\n", "site_limit (C++, sqlite3)", limitFirst, limitRerun);
+    std::printf("%-26s %7.3fs %7.3fs\n", "python3 + jinja2", jinjaFirst, jinjaRerun);
+    std::printf("quarn first run / limit's first run:  %5.2f (goal: at most 1.25) %s\n",
+                quarnFirst / limitFirst, Verdict(quarnFirst <= 1.25 * limitFirst));
+    std::printf("quarn rerun / limit's rerun:          %5.2f (goal: at most 1.5) %s\n",
+                quarnRerun / limitRerun, Verdict(quarnRerun <= 1.5 * limitRerun));
+    std::printf("quarn rerun / quarn first run:        %5.2f (goal: at most 0.5) %s\n",
+                quarnRerun / quarnFirst, Verdict(quarnRerun <= 0.5 * quarnFirst));
+    std::printf("quarn rerun / jinja2's rerun:         %5.2f (goal: at most 0.5) %s\n",
+                quarnRerun / jinjaRerun, Verdict(quarnRerun <= 0.5 * jinjaRerun));
+    std::printf("quarn first run / jinja2's first run: %5.2f (goal: at most 1) %s\n",
+                quarnFirst / jinjaFirst, Verdict(quarnFirst <= jinjaFirst));
+    std::printf("system calls per page (of them the database's preads):\n");
+    std::printf("  first run: quarn %.2f (%.2f), limit %.2f (%.2f)\n", calls.quarnFirst.all,
+                calls.quarnFirst.databaseReads, calls.limitFirst.all,
+                calls.limitFirst.databaseReads);
+    std::printf("  rerun:     quarn %.2f (%.2f), limit %.2f (%.2f) (goal: quarn at most 4) %s\n",
+                calls.quarnRerun.all, calls.quarnRerun.databaseReads, calls.limitRerun.all,
+                calls.limitRerun.databaseReads, Verdict(calls.quarnRerun.all <= 4));
     const double peakMiB = peakKiB / 1024.0;
     std::printf("quarn peak memory: %.1f MiB (goal: under %.0f MiB) %s\n", peakMiB, kPeakGoalMiB,
-                peakMiB < kPeakGoalMiB ? "met" : "NOT MET");
-    std::printf("pages identical: all %zu, in each of the %d turns\n", pages.files.size(), kRounds);
+                Verdict(peakMiB < kPeakGoalMiB));
+    std::printf(
+        "100,000 products (%zu pages): quarn first run %.3f s, rerun %.3f s, peak %.1f "
+        "MiB\n",
+        bigSite.pages, big.first.seconds, big.rerun.seconds, bigPeakKiB / 1024.0);
+    std::printf(
+        "  time / 10,000 products' time: first run %.2f, rerun %.2f (goal: at most 11) "
+        "%s\n",
+        big.first.seconds / quarnFirst, big.rerun.seconds / quarnRerun,
+        Verdict(big.first.seconds <= 11 * quarnFirst && big.rerun.seconds <= 11 * quarnRerun));
+    std::printf("  peak memory / 10,000 products' peak: %.2f (goal: at most 1.10) %s\n",
+                static_cast<double>(bigPeakKiB) / static_cast<double>(peakKiB),
+                Verdict(bigPeakKiB <= peakKiB * 1.10));
+    std::printf("pages identical: all %zu, in each of the %d turns; no rerun wrote a page\n",
+                site.pages, kTurns);
     return 0;
 }

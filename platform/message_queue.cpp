@@ -27,10 +27,20 @@ bool MessageQueue::TryTake(PostedMessage& out) {
 
 bool MessageQueue::WaitTake(PostedMessage& out, std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
-    if (!m_ready.wait_for(lock, timeout, [this] { return !m_messages.empty(); })) return false;
+    m_ready.wait_for(lock, timeout, [this] { return m_woken || !m_messages.empty(); });
+    m_woken = false;
+    if (m_messages.empty()) return false;
     out = m_messages.front();
     m_messages.pop_front();
     return true;
+}
+
+void MessageQueue::Wake() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_woken = true;
+    }
+    m_ready.notify_all();
 }
 
 PostedMessage MessageQueue::Take() {

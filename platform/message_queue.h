@@ -33,6 +33,9 @@ public:
     bool WaitTake(PostedMessage& out, std::chrono::milliseconds timeout);
     // Waits until a message arrives.
     PostedMessage Take();
+    // Ends the WaitTake in progress, or else the next one, at once and without a message: a
+    // receiver that waits for a state of its own besides messages learns that it may have changed.
+    void Wake();
 
     // `wakeUp` is called on the posting thread after each Post, so a receiver whose thread runs
     // an event loop of its own learns that the queue holds something. It must not block and must
@@ -46,6 +49,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::deque<PostedMessage> m_messages;
+    bool m_woken = false;  // a Wake() that no WaitTake has consumed yet
 };
 
 }  // namespace platform

@@ -47,4 +47,26 @@ TEST(MessageQueue, ManyPostersOneReceiverLoseNothing) {
         EXPECT_EQ(next[t], kEach);
 }
 
+// A wake-up given before the wait is kept for it, so a receiver that checked its state just before
+// another thread changed it does not sleep through the whole timeout; it is used up once.
+TEST(MessageQueue, AWakeEndsOneWaitWithoutAMessage) {
+    MessageQueue queue;
+    PostedMessage m;
+    queue.Wake();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(queue.WaitTake(m, std::chrono::seconds(30)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_FALSE(queue.WaitTake(m, std::chrono::milliseconds(10))) << "used up";
+
+    std::thread waker([&] { queue.Wake(); });
+    EXPECT_FALSE(queue.WaitTake(m, std::chrono::seconds(30)));
+    waker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+    queue.Post(7, 0, 0);
+    queue.Wake();
+    ASSERT_TRUE(queue.WaitTake(m, std::chrono::seconds(30))) << "a message still comes first";
+    EXPECT_EQ(m.message, 7u);
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <functional>
 #include <optional>
@@ -26,6 +27,11 @@ using Lines = std::vector<std::string>;
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kForbiddenInNames{"\r\n\0[]=", 6};
+
+// The ReadHolds alive on this thread.
+thread_local int t_nReadHolds = 0;
+// Writes this process made, to any file: a held snapshot is trusted only while it is the same.
+std::atomic<std::uint64_t> g_nWrites{0};
 
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(kBlanks);
@@ -216,7 +222,10 @@ bool Modify(const std::string& path, const std::function<void(Lines&)>& change,
     const Lines original = SplitLines(before);
     Lines lines = original;
     change(lines);
-    return lines == original || ReplaceSettingsFile(path, JoinLines(lines), error);
+    const bool done = lines == original || ReplaceSettingsFile(path, JoinLines(lines), error);
+    // Counted once the file is in place, so that a snapshot read before it is not trusted after.
+    ++g_nWrites;
+    return done;
 }
 
 std::string FoldedName(std::string_view name) {
@@ -224,6 +233,14 @@ std::string FoldedName(std::string_view name) {
 }
 
 }  // namespace
+
+ProfileFile::ReadHold::ReadHold() {
+    ++t_nReadHolds;
+}
+
+ProfileFile::ReadHold::~ReadHold() {
+    --t_nReadHolds;
+}
 
 ProfileFile::Values ProfileFile::ParseValues(std::string_view bytes) {
     Values values;
@@ -245,6 +262,11 @@ std::optional<std::string> ProfileFile::ReadValue(std::string_view sectionName,
     if (path.empty()) return std::nullopt;
     struct stat info {};
     std::lock_guard lock(m_snapshotMutex);
+    const std::uint64_t writes = g_nWrites.load();
+    if (t_nReadHolds > 0 && m_snapshot.valid && m_snapshot.path == path &&
+        m_snapshot.writesBefore == writes) {
+        return LookUp(m_snapshot.values, sectionName, keyName);
+    }
     if (::stat(path.c_str(), &info) != 0) {
         m_snapshot = {};
         return std::nullopt;  // a missing file reads as empty
@@ -262,8 +284,14 @@ std::optional<std::string> ProfileFile::ReadValue(std::string_view sectionName,
         m_snapshot.identity = identity;
         m_snapshot.valid = true;
     }
-    const auto section = m_snapshot.values.find(FoldedName(sectionName));
-    if (section == m_snapshot.values.end()) return std::nullopt;
+    m_snapshot.writesBefore = writes;
+    return LookUp(m_snapshot.values, sectionName, keyName);
+}
+
+std::optional<std::string> ProfileFile::LookUp(const Values& values, std::string_view sectionName,
+                                               std::string_view keyName) {
+    const auto section = values.find(FoldedName(sectionName));
+    if (section == values.end()) return std::nullopt;
     const auto value = section->second.find(FoldedName(keyName));
     if (value == section->second.end()) return std::nullopt;
     return value->second;

@@ -56,6 +56,18 @@ public:
     // Removes every section of that name: its header and all lines up to the next section.
     bool DeleteSection(std::string_view section, std::string* error = nullptr);
 
+    // While one lives, reads on its thread trust the values last read from the file instead of
+    // looking at the file again: a job that reads the same keys for every page it makes costs one
+    // look at the file, not one per key. A write through any ProfileFile of this process is still
+    // seen at once; a change by another process shows after the hold ends. Holds nest.
+    class ReadHold {
+    public:
+        ReadHold();
+        ~ReadHold();
+        ReadHold(const ReadHold&) = delete;
+        ReadHold& operator=(const ReadHold&) = delete;
+    };
+
 private:
     // Which file a snapshot was read from. Every write replaces the file by rename (a new inode),
     // and an edit in place changes its time or size, so an unchanged identity means unchanged
@@ -74,11 +86,14 @@ private:
         bool valid = false;
         std::string path;
         FileIdentity identity;
+        std::uint64_t writesBefore = 0;  // this process's writes counted before the file was read
         Values values;
     };
 
     static Values ParseValues(std::string_view bytes);
     std::optional<std::string> ReadValue(std::string_view section, std::string_view key) const;
+    static std::optional<std::string> LookUp(const Values& values, std::string_view section,
+                                             std::string_view key);
 
     // Serialises this object's read-modify-write cycles; the lock file serialises processes.
     std::mutex m_mutex;

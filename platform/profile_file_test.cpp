@@ -120,6 +120,36 @@ TEST_F(ProfileFileTest, EveryReadSeesTheCurrentFile) {
     EXPECT_EQ(reader.GetString("global", "key", "gone"), "gone");
 }
 
+// Under a hold the thread reads what it read last, whatever another process does to the file,
+// but a write of this process is seen at once; other threads are not held, and the end of the
+// hold (of the outer one, when they nest) brings back reads of the current file.
+TEST_F(ProfileFileTest, AHeldReadSeesOnlyThisProcesssWrites) {
+    platform::ProfileFile reader(m_path), writer(m_path);
+    Put("[global]\r\nkey=a\r\n");
+    const auto other = [&] {
+        std::string seen;
+        std::thread([&] { seen = reader.GetString("global", "key", ""); }).join();
+        return seen;
+    };
+    {
+        const ProfileFile::ReadHold outer;
+        EXPECT_EQ(reader.GetString("global", "key", ""), "a");
+        Put("[global]\r\nkey=bb\r\n");  // another process's edit
+        {
+            const ProfileFile::ReadHold inner;
+            EXPECT_EQ(reader.GetString("global", "key", ""), "a");
+        }
+        EXPECT_EQ(reader.GetString("global", "key", ""), "a");
+        EXPECT_EQ(other(), "bb");
+        EXPECT_EQ(reader.GetString("global", "key", ""), "bb") << "read again by the other thread";
+        ASSERT_TRUE(writer.WriteString("global", "key", "c"));
+        EXPECT_EQ(reader.GetString("global", "key", ""), "c");
+        Put("[global]\r\nkey=dd\r\n");
+        EXPECT_EQ(reader.GetString("global", "key", ""), "c");
+    }
+    EXPECT_EQ(reader.GetString("global", "key", ""), "dd");
+}
+
 TEST_F(ProfileFileTest, LooksUpNamesWithoutCaseInTheirOwnSection) {
     Put("[Global]\r\nTextEd=ed\r\n[Other]\r\nwebb=w\r\n");
     struct Case {

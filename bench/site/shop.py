@@ -1,4 +1,5 @@
 """The pages of shop.scp, made with Jinja2 from the same database: the yardstick of site_bench.
+Like quarn it writes only the pages whose bytes changed.
 
 Usage: shop.py DATABASE OUTPUT_DIR
 """
@@ -51,8 +52,17 @@ PRODUCT = """<!DOCTYPE html>
 
 
 def write(directory, name, text):
-    with open(os.path.join(directory, name), "wb") as page:
-        page.write(text.encode("utf-8"))
+    """Writes the page unless its file holds these bytes already (an unchanged rerun)."""
+    path = os.path.join(directory, name)
+    data = text.encode("utf-8")
+    try:
+        with open(path, "rb") as page:
+            if page.read() == data:
+                return
+    except FileNotFoundError:
+        pass
+    with open(path, "wb") as page:
+        page.write(data)
 
 
 def main(database, output):

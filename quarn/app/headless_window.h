@@ -17,8 +17,8 @@ public:
 
     platform::MessageQueue& Queue() { return m_queue; }
 
-    // Handles messages until `done` returns true; `done` is asked after each message and at
-    // least every 100 ms.
+    // Handles messages until `done` returns true; `done` is asked after each message, after each
+    // Wake() of the queue and at least every 100 ms.
     void PumpUntil(const std::function<bool()>& done);
     // Handles messages until the first job posted after construction has ended: its FRAME_IDLE
     // has arrived and g_bTaskBusy is 0, so its final line is written too. Returns 1 when that

@@ -103,8 +103,11 @@ void Ctaskthread::Loop() {
         lock.unlock();
         OnJob(job);
     }
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    m_ended = true;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_ended = true;
+    }
+    m_hMainWnd.Wake();
 }
 
 void Ctaskthread::PostFrame(unsigned code) {
@@ -130,6 +133,8 @@ void Ctaskthread::OnJob(const TaskJob& job) {
     PostStatusText(m_hMainWnd, m_strResult);
     if (g_settings.GetGlobal(global_key::logen) != 0) AppendEventLog(jobProject, m_strResult);
     g_bTaskBusy = 0;
+    // A window waiting for the job's end looks at the flag again now, not at its next timeout.
+    m_hMainWnd.Wake();
     // Last, so that a requester that is answered finds the program idle again.
     if (m_server) m_server->OnJobResult(job.requester, ok);
 }

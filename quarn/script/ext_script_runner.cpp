@@ -230,12 +230,15 @@ int CExtScriptRunner::OpenFile() {
     if (!read) return 0;
 
     CompactPage(page, flags);
-    const std::string root = HtmlRootDirectory(".");
-    if (!CanEnterDirectory(root)) return Fail(kHtmlRootUnusable);
-    if (!StorePage(root, *name, page.GetWrittenText(), m_astrChgFiles)) {
-        return Fail(kPageNotWritten);
+    switch (StorePage(HtmlRootDirectory("."), *name, page.GetWrittenText(), m_astrChgFiles)) {
+        case PageStore::kStored:
+            return 1;
+        case PageStore::kRootUnusable:
+            return Fail(kHtmlRootUnusable);
+        case PageStore::kNotWritten:
+            break;
     }
-    return 1;
+    return Fail(kPageNotWritten);
 }
 
 int CExtScriptRunner::AppendLine(std::string_view text) {

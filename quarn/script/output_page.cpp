@@ -22,11 +22,13 @@ bool CanEnterDirectory(const std::string& dir) {
     return ::access((dir + "/.").c_str(), X_OK) == 0;
 }
 
-bool StorePage(const std::string& root, const std::string& normalName, std::string_view page,
-               std::vector<std::string>& changedFiles) {
+PageStore StorePage(const std::string& root, const std::string& normalName, std::string_view page,
+                    std::vector<std::string>& changedFiles) {
     const std::string path = root + "/" + normalName;
-    if (OutputUnchanged(path, page)) return true;
-    if (!CFileReplacement::ReplaceWith(path, page)) return false;
+    if (OutputUnchanged(path, page)) return PageStore::kStored;
+    if (!CFileReplacement::ReplaceWith(path, page)) {
+        return CanEnterDirectory(root) ? PageStore::kNotWritten : PageStore::kRootUnusable;
+    }
     changedFiles.push_back(ListEntry(normalName));
-    return true;
+    return PageStore::kStored;
 }

@@ -18,9 +18,13 @@ void CompactPage(COutputBuffer& page, int flags);
 // True when this process can enter the directory `dir` (the HTML root before a page is written).
 bool CanEnterDirectory(const std::string& dir);
 
-// Writes `page` to the file `normalName` (normalised, output_path.h) below `root`, unless the file
-// holds exactly these bytes already and resetupload is 0; a written page's list entry is added to
-// `changedFiles`. False when the file cannot be written: the old file stays whole and nothing is
-// recorded.
-bool StorePage(const std::string& root, const std::string& normalName, std::string_view page,
-               std::vector<std::string>& changedFiles);
+enum class PageStore { kStored, kRootUnusable, kNotWritten };
+
+// Writes `page` to the file `normalName` (normalised, output_path.h) below the HTML root `root`,
+// unless the file holds exactly these bytes already and resetupload is 0; a written page's list
+// entry is added to `changedFiles`. kRootUnusable when the root cannot be entered, kNotWritten
+// when the file cannot be written; either way the old file stays whole and nothing is recorded.
+// The root is looked at only when the page could not be written, to tell the two failures apart:
+// a page found or written proves the root usable.
+PageStore StorePage(const std::string& root, const std::string& normalName, std::string_view page,
+                    std::vector<std::string>& changedFiles);

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/ascii.h"
+#include "platform/profile_file.h"
 #include "quarn/script/file_bytes.h"
 #include "quarn/script/functions/function_support.h"
 #include "quarn/script/listing_archive.h"
@@ -72,6 +73,9 @@ CScriptInterpreter::CScriptInterpreter(platform::MessageQueue* hNotifyWnd)
 CScriptInterpreter::~CScriptInterpreter() = default;
 
 int CScriptInterpreter::RunScript(std::string_view path, int level) {
+    // The project keys every page reads (roothtml, htmltop, resetupload) cost one look at the
+    // settings file per run; the run's own writes are still seen at once.
+    const platform::ProfileFile::ReadHold settingsHold;
     COutputTracker tracker(".");
     m_nLevel = level;
     // A runscript child runs inside its parent's job: a cancel meant for the job must reach it.

@@ -132,13 +132,17 @@ ScriptResult CFnHtml::Execute() {
     if (result == script_result::kDone) return Fail(interp, 79);
     CompactPage(buffer, flags);
 
-    std::string root;
-    if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
-    if (!StorePage(root, *normal, buffer.GetWrittenText(), interp.m_astrChgFiles)) {
-        return Fail(interp, 81);
+    switch (
+        StorePage(interp.HtmlRootDir(), *normal, buffer.GetWrittenText(), interp.m_astrChgFiles)) {
+        case PageStore::kStored:
+            interp.WriteList("HTML file " + Quoted(name) + " closed\r\n");
+            return result;
+        case PageStore::kRootUnusable:
+            return Fail(interp, 94);
+        case PageStore::kNotWritten:
+            break;
     }
-    interp.WriteList("HTML file " + Quoted(name) + " closed\r\n");
-    return result;
+    return Fail(interp, 81);
 }
 
 ScriptResult CFnDirectory::Execute() {
