@@ -22,7 +22,7 @@ TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 # The test executables with threads of their own, and the suites of them that run under
 # ThreadSanitizer.
-TSAN_TARGETS := quarn platform_test quarn_services_test quarn_app_test quarn_ui_test
+TSAN_TARGETS := quarn platform_test quarn_services_test quarn_app_test quarn_ui_test tolvane_ui_test
 TSAN_SUITES  := ^(Ui[A-Za-z]*Test|MessageQueue|JobThread|StatusMailboxTest|PromptTest|HeadlessWindowTest|CommandLineJobTest|TaskThread[A-Za-z]*|PublishScheduler[A-Za-z]*|Svr[A-Za-z]*Test|ServiceEndToEndTest)\.
 
 .PHONY: all deps build programs demo test test-plain test-san test-tsan screenshots bench format \
@@ -65,7 +65,7 @@ test-tsan:
 # The window tests write PNGs of every window under $(BUILD)/screenshots.
 screenshots:
 	@tools/configure $(BUILD) $(PLAIN_ARGS) $(CMAKE_ARGS)
-	@cmake --build $(BUILD) -j $(JOBS) --target quarn_ui_test shared_widgets_test
+	@cmake --build $(BUILD) -j $(JOBS) --target quarn_ui_test shared_widgets_test tolvane_ui_test
 	@rm -rf $(BUILD)/screenshots
 	@ctest --test-dir $(BUILD) --output-on-failure -R '^(Ui[A-Za-z]*|ToolBarEx)Test\.'
 	@ls -1 $(BUILD)/screenshots/*.png
