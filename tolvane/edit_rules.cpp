@@ -54,7 +54,9 @@ char LastLineChar(std::string_view line) {
 
 std::string AutoTabBreak(std::string_view line) {
     const int tabs = IndentLevel(line) + (LastLineChar(line) == '{' ? 1 : 0);
-    return "\n" + std::string(tabs, '\t');
+    std::string text(static_cast<std::size_t>(tabs) + 1, '\t');
+    text.front() = '\n';
+    return text;
 }
 
 bool BraceReplacesTab(std::string_view line, std::size_t column) {
