@@ -90,12 +90,10 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
     UpdateCommands();
 }
 
-// The child windows outlive this part of the frame while QWidget's destructor deletes them: their
-// signals must not reach it any more.
+// QWidget's destructor deletes the child windows after this part of the frame is gone: the area's
+// activation signal must not reach it any more.
 CMainFrame::~CMainFrame() {
     m_mdi->disconnect(this);
-    for (QMdiSubWindow* child : m_mdi->subWindowList())
-        child->disconnect(this);
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text,
@@ -364,10 +362,6 @@ CEdView* CMainFrame::AddView(CEdView* view) {
     connect(view, &CEdView::StatusMessage, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
     child->installEventFilter(this);
-    connect(child, &QObject::destroyed, this, [this] {
-        UpdateCommands();
-        UpdateToolWindows();
-    });
     if (EdSetting(m_settings, "maximizeclient", 1) != 0)
         child->showMaximized();
     else
