@@ -2,9 +2,6 @@
 
 #include <unistd.h>
 
-#include <thread>
-
-#include "platform/child_spawn.h"
 #include "quarn/services/program_context.h"
 
 std::vector<std::string> SplitCommandLine(std::string_view text) {
@@ -57,15 +54,4 @@ LaunchCommand BrowserCommand(std::string_view webb, std::string page) {
 
 LaunchCommand ProgramDirCommand(std::string_view name) {
     return LaunchCommand{g_strProgramDir + "/" + std::string(name), {}, {}};
-}
-
-int CProcessLauncher::Launch(const LaunchCommand& command) {
-    platform::ChildSpawn spawn;
-    if (!command.workingDirectory.empty()) spawn.ChangeDirectory(command.workingDirectory);
-    std::vector<std::string> argv{command.program};
-    argv.insert(argv.end(), command.args.begin(), command.args.end());
-    const std::optional<pid_t> pid = spawn.Start(command.program, argv);
-    if (!pid) return 0;
-    std::thread([child = *pid] { platform::WaitForChild(child); }).detach();
-    return 1;
 }

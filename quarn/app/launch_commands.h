@@ -8,12 +8,7 @@
 #include <string_view>
 #include <vector>
 
-struct LaunchCommand {
-    std::string program;  // a path, or a bare name left to PATH
-    std::vector<std::string> args;
-    std::string workingDirectory;  // "" keeps this process's
-    bool operator==(const LaunchCommand&) const = default;
-};
+#include "shared/launcher.h"
 
 // Words of a program setting: blanks separate them, double quotes group blanks into one.
 std::vector<std::string> SplitCommandLine(std::string_view text);
@@ -33,17 +28,3 @@ LaunchCommand BrowserCommand(std::string_view webb, std::string page);
 
 // A program shipped in the program directory ("kestrel", "tolvane"), without arguments.
 LaunchCommand ProgramDirCommand(std::string_view name);
-
-// Starts programs without waiting for them.
-class ILauncher {
-public:
-    virtual ~ILauncher() = default;
-    // 1 when the program was started, 0 when it could not be.
-    virtual int Launch(const LaunchCommand& command) = 0;
-};
-
-// Starts the real process; a thread of its own reaps it when it ends.
-class CProcessLauncher : public ILauncher {
-public:
-    int Launch(const LaunchCommand& command) override;
-};

@@ -1,0 +1,34 @@
+#pragma once
+// The editor's questions to its user, behind a seam that window tests replace with a recording
+// fake. GUI thread only. Every box has the caption "Tolvane" unless one is given.
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+class IEdPrompts {
+public:
+    enum class Icon { kNone, kInformation, kStop };
+    enum class SaveAnswer { kSave, kDiscard, kCancel };
+
+    virtual ~IEdPrompts() = default;
+    // An OK box.
+    virtual void MessageBox(QWidget* owner, const QString& text, Icon icon,
+                            const QString& caption = QStringLiteral("Tolvane")) = 0;
+    // Save changes to the document `title` before it closes?
+    virtual SaveAnswer AskSaveChanges(QWidget* owner, const QString& title) = 0;
+    // A file to open (`save` false) or to save to; nullopt when cancelled. `filter` is a Qt name
+    // filter list ("Script files (*.scp);;All Files (*)"). The process's current directory is
+    // never changed.
+    virtual std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save) = 0;
+};
+
+// The platform's standard dialogs.
+class CQtEdPrompts : public IEdPrompts {
+public:
+    void MessageBox(QWidget* owner, const QString& text, Icon icon,
+                    const QString& caption) override;
+    SaveAnswer AskSaveChanges(QWidget* owner, const QString& title) override;
+    std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save) override;
+};

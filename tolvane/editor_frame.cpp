@@ -1,0 +1,577 @@
+#include "tolvane/editor_frame.h"
+
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QUrl>
+
+#include "shared/launcher.h"
+#include "shared/widgets/bar_state.h"
+#include "shared/widgets/toolbar_ex.h"
+#include "tolvane/ed_app.h"
+#include "tolvane/ed_prompts.h"
+#include "tolvane/edit_view.h"
+#include "tolvane/encode_command.h"
+#include "tolvane/encode_script_dlg.h"
+#include "tolvane/settings_dlg.h"
+#include "tolvane/tool_windows.h"
+
+namespace {
+
+constexpr int kMainToolBar = 59392;
+constexpr int kStatusBar = 59393;
+constexpr int kHtmlToolBar = 59397;
+constexpr int kScriptToolBar = 59398;
+constexpr int kPreviewSelector = 32855;
+constexpr int kRecentFiles = 4;
+constexpr std::string_view kRecentSection = "Recent File List";
+
+// Buttons of the HTML and script function toolbars: what each inserts.
+constexpr const char* kHtmlButtons[] = {
+    "<B>",     "<I>",  "<U>",  "<P>", "<BR>", "<A HREF=\"\">", "<IMG SRC=\"\">",
+    "<TABLE>", "<TR>", "<TD>", "<H>"};
+constexpr const char* kScriptButtons[] = {"&html()",   "&if()",     "&else",  "&foreachrow()",
+                                          "&defvar()", "&assign()", "&sql()", "&include()"};
+
+std::string RecentKey(int index) {
+    return "File" + std::to_string(index + 1);
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPrompts& prompts,
+                       ILauncher& launcher, std::string programDir)
+    : m_app(app),
+      m_settings(settings),
+      m_prompts(prompts),
+      m_launcher(launcher),
+      m_programDir(std::move(programDir)),
+      m_mdi(new QMdiArea(this)),
+      m_linePane(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("Tolvane"));
+    setAcceptDrops(true);
+    setCentralWidget(m_mdi);
+    m_mdi->setObjectName(QStringLiteral("mdi"));
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const CWindowPlace place = ReadFramePlace(m_settings, screen.width(), screen.height());
+    resize(place.width, place.height);
+    move(place.left, place.top);
+    m_lastPos = QPoint(-1, -1);
+
+    CreateMenus();
+    CreateToolBars();
+    statusBar()->setObjectName(QString::number(kStatusBar));
+    m_linePane->setObjectName(QStringLiteral("101"));
+    m_linePane->setMinimumWidth(
+        m_linePane->fontMetrics().horizontalAdvance(QStringLiteral("Ln 0          ")));
+    statusBar()->addPermanentWidget(m_linePane);
+    LoadBarState(*this, m_settings, kToolbarSection);
+    CreateToolWindows();
+
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+        UpdateCommands();
+        UpdateToolWindows();
+        if (CEdView* view = ActiveView()) view->UpdateLineIndicator();
+    });
+    UpdateCommands();
+}
+
+// QWidget's destructor deletes the child windows after this part of the frame is gone: the area's
+// activation signal must not reach it any more.
+CMainFrame::~CMainFrame() {
+    m_mdi->disconnect(this);
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text,
+                                const QKeySequence& keys) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::number(id));
+    if (!keys.isEmpty()) action->setShortcut(keys);
+    if (menu != nullptr) menu->addAction(action);
+    m_commands[id] = action;
+    return action;
+}
+
+QAction* CMainFrame::Command(int id) const {
+    const auto found = m_commands.find(id);
+    return found == m_commands.end() ? nullptr : found->second;
+}
+
+CToolBarEx* CMainFrame::ToolBar(int id) const {
+    const auto found = m_toolBars.find(id);
+    return found == m_toolBars.end() ? nullptr : found->second;
+}
+
+void CMainFrame::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    connect(AddCommand(file, 57600, QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &QAction::triggered, this, &CMainFrame::NewDocument);
+    connect(AddCommand(file, 57601, QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(AddCommand(file, 57602, QStringLiteral("&Close")), &QAction::triggered, this, [this] {
+        if (QMdiSubWindow* child = m_mdi->activeSubWindow()) child->close();
+    });
+    connect(AddCommand(file, 57603, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S)),
+            &QAction::triggered, this, [this] { SaveDocument(ActiveView(), false); });
+    connect(AddCommand(file, 57604, QStringLiteral("Save &As...")), &QAction::triggered, this,
+            [this] { SaveDocument(ActiveView(), true); });
+    file->addSeparator();
+    m_recentMenu = file->addMenu(QStringLiteral("Recent &Files"));
+    FillRecentFiles();
+    file->addSeparator();
+    connect(AddCommand(file, 57665, QStringLiteral("E&xit")), &QAction::triggered, this,
+            &QWidget::close);
+
+    m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    const auto viewSlot = [this](void (CEdView::*slot)()) {
+        return [this, slot] {
+            if (CEdView* view = ActiveView()) (view->*slot)();
+        };
+    };
+    connect(AddCommand(m_editMenu, 57643, QStringLiteral("&Undo"), QKeySequence::Undo),
+            &QAction::triggered, this, viewSlot(&QPlainTextEdit::undo));
+    m_editMenu->addSeparator();
+    connect(AddCommand(m_editMenu, 57635, QStringLiteral("Cu&t"), QKeySequence::Cut),
+            &QAction::triggered, this, viewSlot(&QPlainTextEdit::cut));
+    connect(AddCommand(m_editMenu, 57634, QStringLiteral("&Copy"), QKeySequence::Copy),
+            &QAction::triggered, this, viewSlot(&QPlainTextEdit::copy));
+    connect(AddCommand(m_editMenu, 57637, QStringLiteral("&Paste"), QKeySequence::Paste),
+            &QAction::triggered, this, viewSlot(&QPlainTextEdit::paste));
+    connect(AddCommand(m_editMenu, 57642, QStringLiteral("Select &All"), QKeySequence::SelectAll),
+            &QAction::triggered, this, viewSlot(&QPlainTextEdit::selectAll));
+    m_editMenu->addSeparator();
+    connect(AddCommand(m_editMenu, 32783, QStringLiteral("&Goto Line"),
+                       QKeySequence(Qt::CTRL | Qt::Key_L)),
+            &QAction::triggered, this, viewSlot(&CEdView::OnGotoLine));
+    connect(AddCommand(m_editMenu, 32788, QStringLiteral("Go&to Error"),
+                       QKeySequence(Qt::CTRL | Qt::Key_E)),
+            &QAction::triggered, this, viewSlot(&CEdView::OnGotoError));
+    connect(AddCommand(m_editMenu, 32790, QStringLiteral("Bookmark Line"),
+                       QKeySequence(Qt::CTRL | Qt::Key_B)),
+            &QAction::triggered, this, viewSlot(&CEdView::OnBookmarkLine));
+    connect(AddCommand(m_editMenu, 32791, QStringLiteral("Goto Bookmark"),
+                       QKeySequence(Qt::CTRL | Qt::Key_G)),
+            &QAction::triggered, this, viewSlot(&CEdView::OnGotoBookmark));
+    connect(AddCommand(m_editMenu, 32793, QStringLiteral("Go Back"),
+                       QKeySequence(Qt::CTRL | Qt::Key_R)),
+            &QAction::triggered, this, viewSlot(&CEdView::OnGoBack));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    AddCommand(view, kMainToolBar, QStringLiteral("Main &Toolbar"));
+    connect(AddCommand(view, kStatusBar, QStringLiteral("&Status Bar")), &QAction::toggled, this,
+            [this](bool on) { statusBar()->setVisible(on); });
+    AddCommand(view, 32809, QStringLiteral("&HTML Toolbar"));
+    AddCommand(view, 32810, QStringLiteral("Script &Function Toolbar"));
+    view->addSeparator();
+    AddCommand(view, 32853, QStringLiteral("Script Functions &Window"));
+    AddCommand(view, 32854, QStringLiteral("HTML T&ags Window"));
+    for (int id : {kStatusBar, 32853, 32854}) {
+        Command(id)->setCheckable(true);
+        Command(id)->setChecked(true);
+    }
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    connect(AddCommand(tools, 32813, QStringLiteral("&Script Wizard")), &QAction::triggered, this,
+            &CMainFrame::OnToolsWizard);
+    connect(AddCommand(tools, 32815, QStringLiteral("&Options...")), &QAction::triggered, this,
+            &CMainFrame::OnOptions);
+    connect(AddCommand(tools, 32800, QStringLiteral("Runtime &Encode Script")), &QAction::triggered,
+            this, &CMainFrame::EncodeRuntimeScript);
+    tools->addSeparator();
+    // Preview (the selector's contents, these two handlers, the refresh modes) is not wired yet.
+    AddCommand(tools, 32857, QStringLiteral("&Preview HTML"));
+    AddCommand(tools, 32858, QStringLiteral("&Refresh"));
+
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
+    connect(AddCommand(m_windowMenu, 57650, QStringLiteral("&Cascade")), &QAction::triggered, m_mdi,
+            &QMdiArea::cascadeSubWindows);
+    connect(AddCommand(m_windowMenu, 57651, QStringLiteral("&Tile")), &QAction::triggered, m_mdi,
+            &QMdiArea::tileSubWindows);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    connect(AddCommand(help, 57664, QStringLiteral("&About Tolvane...")), &QAction::triggered, this,
+            &CMainFrame::OnAbout);
+}
+
+void CMainFrame::CreateToolBars() {
+    const auto addBar = [this](int id, const QString& title, Qt::ToolBarArea area) {
+        auto* bar = new CToolBarEx(title, QString::number(id), this);
+        addToolBar(area, bar);
+        m_toolBars[id] = bar;
+        return bar;
+    };
+    CToolBarEx* main = addBar(kMainToolBar, QStringLiteral("Main Toolbar"), Qt::TopToolBarArea);
+    for (int id : {57600, 57601, 57603})
+        main->AddButton(Command(id));
+    main->addSeparator();
+    for (int id : {57635, 57634, 57637})
+        main->AddButton(Command(id));
+    main->addSeparator();
+    main->AddButton(AddCommand(nullptr, kPreviewSelector, QStringLiteral("Preview page")));
+    main->AddButton(Command(32857));
+    main->AddButton(Command(32858));
+    main->addSeparator();
+    main->AddButton(Command(57664));
+    m_previewSelector = new QComboBox;
+    m_previewSelector->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    main->InsertControl(m_previewSelector, kPreviewSelector, 145, 200);
+
+    addToolBarBreak(Qt::TopToolBarArea);
+    CToolBarEx* html =
+        addBar(kHtmlToolBar, QStringLiteral("HTML Tags Toolbar"), Qt::TopToolBarArea);
+    for (const char* tag : kHtmlButtons) {
+        const QString text = QString::fromLatin1(tag);
+        auto* action = new QAction(
+            text.section(QLatin1Char(' '), 0, 0).remove(QLatin1Char('>')) + QLatin1Char('>'), this);
+        action->setObjectName(text);
+        action->setToolTip(text);
+        connect(action, &QAction::triggered, this, [this, text] {
+            if (CEdView* view = ActiveView())
+                view->InsertHtmlTag(text, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+        });
+        html->AddButton(action);
+    }
+    CToolBarEx* script =
+        addBar(kScriptToolBar, QStringLiteral("Script Functions Toolbar"), Qt::LeftToolBarArea);
+    for (const char* name : kScriptButtons) {
+        const QString text = QString::fromLatin1(name);
+        // "&&" shows the ampersand instead of making a mnemonic of it.
+        auto* action =
+            new QAction(QString(text).replace(QLatin1Char('&'), QStringLiteral("&&")), this);
+        action->setObjectName(text);
+        connect(action, &QAction::triggered, this, [this, text] {
+            if (CEdView* view = ActiveView()) view->InsertFunctionName(text);
+        });
+        script->AddButton(action);
+    }
+
+    const std::pair<int, int> toggles[] = {
+        {kMainToolBar, kMainToolBar}, {32809, kHtmlToolBar}, {32810, kScriptToolBar}};
+    for (const auto& [commandId, barId] : toggles) {
+        QAction* toggle = m_toolBars[barId]->toggleViewAction();
+        QAction* command = Command(commandId);
+        command->setCheckable(true);
+        command->setChecked(true);
+        connect(command, &QAction::triggered, toggle, &QAction::trigger);
+        connect(m_toolBars[barId], &QToolBar::visibilityChanged, command, &QAction::setChecked);
+    }
+}
+
+void CMainFrame::CreateToolWindows() {
+    m_scriptFunc = new CScriptFuncWnd(m_app.ScriptFunctions(), m_app.MathFunctions(), this);
+    m_htmlTags = new CHtmlTagsDlg(this);
+    PlaceToolWindow(m_scriptFunc, "sf");
+    PlaceToolWindow(m_htmlTags, "ht");
+    connect(m_scriptFunc, &CToolListWnd::Chosen, this, [this](const QString& name) {
+        if (CEdView* view = ActiveView()) view->InsertFunctionName(name);
+    });
+    connect(m_htmlTags, &CToolListWnd::Chosen, this, [this](const QString& tag) {
+        if (CEdView* view = ActiveView()) {
+            view->InsertHtmlTag(tag, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+            view->setFocus();
+        }
+    });
+    const std::pair<int, CToolListWnd*> toggles[] = {{32853, m_scriptFunc}, {32854, m_htmlTags}};
+    for (const auto& [id, window] : toggles) {
+        CToolListWnd* tool = window;
+        connect(Command(id), &QAction::triggered, this, [this, tool] { ToggleToolWindow(tool); });
+        connect(tool, &CToolListWnd::Closed, this, [this, tool, id = id] {
+            m_showCodes[tool] = kShowHidden;
+            Command(id)->setChecked(false);
+        });
+        Command(id)->setChecked(m_showCodes[tool] != kShowHidden);
+    }
+}
+
+void CMainFrame::PlaceToolWindow(CToolListWnd* window, const char* prefix) {
+    const CWindowPlace frame{x(), y(), width(), height()};
+    const CToolPlace tool = ReadToolPlace(m_settings, prefix, frame);
+    window->resize(tool.place.width, tool.place.height);
+    window->move(tool.place.left, tool.place.top);
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_showCodes[window] = tool.showCode;
+}
+
+int CMainFrame::ShowCode(const CToolListWnd* window) const {
+    const auto found = m_showCodes.find(window);
+    return found == m_showCodes.end() ? kShowHidden : found->second;
+}
+
+void CMainFrame::ToggleToolWindow(CToolListWnd* window) {
+    m_showCodes[window] = ShowCode(window) == kShowHidden ? kShowNoActivate : kShowHidden;
+    Command(window == m_scriptFunc ? 32853 : 32854)->setChecked(ShowCode(window) != kShowHidden);
+    if (IsEditorViewActive()) window->setVisible(ShowCode(window) != kShowHidden);
+}
+
+void CMainFrame::UpdateToolWindows() {
+    if (!m_bStarted) return;
+    const bool active = IsEditorViewActive();
+    for (CToolListWnd* window :
+         {static_cast<CToolListWnd*>(m_scriptFunc), static_cast<CToolListWnd*>(m_htmlTags)})
+        window->setVisible(active && ShowCode(window) != kShowHidden);
+}
+
+void CMainFrame::UpdateCommands() {
+    const bool active = IsEditorViewActive();
+    for (int id : {kPreviewSelector, 32857, 32858, 57602, 57603, 57604, 57643, 57635, 57634, 57637,
+                   57642, 32783, 32788, 32790, 32791, 32793, 57650, 57651})
+        Command(id)->setEnabled(active);
+    m_previewSelector->setEnabled(active);
+    m_editMenu->menuAction()->setVisible(active);
+    m_windowMenu->menuAction()->setVisible(active);
+    Command(32800)->setText(active ? QStringLiteral("Runtime &Encode Script")
+                                   : QStringLiteral("Run-time encode"));
+    if (!active) m_linePane->clear();
+}
+
+void CMainFrame::SetStarted() {
+    m_bStarted = true;
+    UpdateToolWindows();
+}
+
+bool CMainFrame::IsEditorViewActive() const {
+    return ActiveView() != nullptr;
+}
+
+CEdView* CMainFrame::ActiveView() const {
+    QMdiSubWindow* child = m_mdi->activeSubWindow();
+    return child == nullptr ? nullptr : qobject_cast<CEdView*>(child->widget());
+}
+
+CEdView* CMainFrame::AddView(CEdView* view) {
+    QMdiSubWindow* child = m_mdi->addSubWindow(view);
+    child->setAttribute(Qt::WA_DeleteOnClose);
+    child->setWindowTitle(view->Title() + QStringLiteral("[*]"));
+    connect(view->document(), &QTextDocument::modificationChanged, child,
+            &QWidget::setWindowModified);
+    connect(view, &CEdView::LineTextChanged, m_linePane, &QLabel::setText);
+    connect(view, &CEdView::StatusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    child->installEventFilter(this);
+    if (EdSetting(m_settings, "maximizeclient", 1) != 0)
+        child->showMaximized();
+    else
+        child->show();
+    m_mdi->setActiveSubWindow(child);
+    view->setFocus();
+    view->UpdateLineIndicator();
+    UpdateCommands();
+    UpdateToolWindows();
+    return view;
+}
+
+CEdView* CMainFrame::NewDocument() {
+    auto* view = new CEdView(m_settings, m_prompts);
+    view->SetUntitledName(QStringLiteral("Script%1").arg(++m_nUntitled));
+    return AddView(view);
+}
+
+CEdView* CMainFrame::OpenDocument(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    for (QMdiSubWindow* child : m_mdi->subWindowList()) {
+        auto* view = qobject_cast<CEdView*>(child->widget());
+        if (view != nullptr && QString::fromStdString(view->Doc().Path()) == full) {
+            m_mdi->setActiveSubWindow(child);
+            return view;
+        }
+    }
+    auto view = std::make_unique<CEdView>(m_settings, m_prompts);
+    if (view->Doc().Open(full.toStdString()) == 0) {
+        m_prompts.MessageBox(this, QString::fromStdString(view->Doc().m_strMessage),
+                             IEdPrompts::Icon::kStop);
+        return nullptr;
+    }
+    view->ShowDocument();
+    AddRecentFile(full);
+    return AddView(view.release());
+}
+
+void CMainFrame::OnFileOpen() {
+    if (const std::optional<QString> path = m_prompts.ChooseFile(
+            this, QStringLiteral("Script Files (*.scp);;All Files (*)"), false))
+        OpenDocument(*path);
+}
+
+bool CMainFrame::SaveDocument(CEdView* view, bool saveAs) {
+    if (view == nullptr) return false;
+    QString path = QString::fromStdString(view->Doc().Path());
+    if (saveAs || path.isEmpty()) {
+        const std::optional<QString> chosen =
+            m_prompts.ChooseFile(this, QStringLiteral("Script Files (*.scp);;All Files (*)"), true);
+        if (!chosen) return false;
+        path = QFileInfo(*chosen).absoluteFilePath();
+    }
+    if (view->Doc().Save(path.toStdString(), view->WholeText()) == 0) {
+        m_prompts.MessageBox(this, QString::fromStdString(view->Doc().m_strMessage),
+                             IEdPrompts::Icon::kStop);
+        return false;
+    }
+    view->document()->setModified(false);
+    if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
+        child->setWindowTitle(view->Title() + QStringLiteral("[*]"));
+    AddRecentFile(path);
+    return true;
+}
+
+void CMainFrame::AddRecentFile(const QString& path) {
+    QStringList files{path};
+    for (int i = 0; i < kRecentFiles; ++i) {
+        const QString file =
+            QString::fromStdString(m_settings.GetString(kRecentSection, RecentKey(i), ""));
+        if (!file.isEmpty() && file != path) files.append(file);
+    }
+    for (int i = 0; i < kRecentFiles && i < files.size(); ++i)
+        m_settings.WriteString(kRecentSection, RecentKey(i), files[i].toStdString());
+    FillRecentFiles();
+}
+
+void CMainFrame::FillRecentFiles() {
+    m_recentMenu->clear();
+    for (int i = 0; i < kRecentFiles; ++i) {
+        const QString file =
+            QString::fromStdString(m_settings.GetString(kRecentSection, RecentKey(i), ""));
+        if (file.isEmpty()) continue;
+        QAction* action = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(file));
+        action->setObjectName(QString::number(57616 + i));
+        connect(action, &QAction::triggered, this, [this, file] { OpenDocument(file); });
+    }
+    m_recentMenu->setEnabled(!m_recentMenu->isEmpty());
+}
+
+bool CMainFrame::OpenCommandLine(const QStringList& files) {
+    if (files.isEmpty()) return NewDocument() != nullptr;
+    bool ok = true;
+    for (const QString& file : files)
+        ok = OpenDocument(file) != nullptr && ok;
+    return ok;
+}
+
+void CMainFrame::OnToolsWizard() {
+    std::string program = m_programDir + "/kestrel";
+    if (m_programDir.empty() || ::access(program.c_str(), X_OK) != 0) program = "kestrel";
+    if (m_launcher.Launch(LaunchCommand{program, {}, {}}) == 0)
+        m_prompts.MessageBox(this, QStringLiteral("Unable to run utility."),
+                             IEdPrompts::Icon::kStop);
+}
+
+void CMainFrame::OnOptions() {
+    CSettingsDlg dialog(ReadEdOptions(m_settings), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    std::string error;
+    if (!WriteEdOptions(m_settings, dialog.Options(), &error))
+        m_prompts.MessageBox(this, QString::fromStdString(error), IEdPrompts::Icon::kStop);
+}
+
+void CMainFrame::EncodeRuntimeScript() {
+    CEncodeScriptDlg dialog(ReadEncodePaths(m_settings), m_prompts, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const CEncodePaths paths = dialog.Paths();
+    WriteEncodePaths(m_settings, paths, nullptr);
+    CEncodeCommand command;
+    command.Encode(paths.input, paths.output);
+    m_prompts.MessageBox(this, QString::fromStdString(command.m_strMessage),
+                         IEdPrompts::Icon::kNone);
+}
+
+void CMainFrame::OnAbout() {
+    m_prompts.MessageBox(this, QStringLiteral("Tolvane Version 2.0.2"),
+                         IEdPrompts::Icon::kInformation, QStringLiteral("About Tolvane"));
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    auto* child = qobject_cast<QMdiSubWindow*>(watched);
+    if (event->type() != QEvent::Close || child == nullptr) return false;
+    auto* view = qobject_cast<CEdView*>(child->widget());
+    if (view == nullptr || !view->document()->isModified()) return false;
+    switch (m_prompts.AskSaveChanges(this, view->Title())) {
+        case IEdPrompts::SaveAnswer::kSave:
+            if (SaveDocument(view, false)) return false;
+            break;
+        case IEdPrompts::SaveAnswer::kDiscard:
+            return false;
+        case IEdPrompts::SaveAnswer::kCancel:
+            break;
+    }
+    event->ignore();
+    return true;
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    const QPoint now = pos();
+    if (m_lastPos != QPoint(-1, -1) && m_scriptFunc != nullptr) {
+        const QPoint offset = now - m_lastPos;
+        for (QWidget* window :
+             {static_cast<QWidget*>(m_scriptFunc), static_cast<QWidget*>(m_htmlTags)})
+            window->move(window->pos() + offset);
+    }
+    m_lastPos = now;
+}
+
+bool CMainFrame::SaveAllModified() {
+    for (QMdiSubWindow* child : m_mdi->subWindowList()) {
+        auto* view = qobject_cast<CEdView*>(child->widget());
+        if (view == nullptr || !view->document()->isModified()) continue;
+        switch (m_prompts.AskSaveChanges(this, view->Title())) {
+            case IEdPrompts::SaveAnswer::kCancel:
+                return false;
+            case IEdPrompts::SaveAnswer::kSave:
+                if (!SaveDocument(view, false)) return false;
+                break;
+            case IEdPrompts::SaveAnswer::kDiscard:
+                view->document()->setModified(false);
+                break;
+        }
+    }
+    return true;
+}
+
+void CMainFrame::SavePlacement() {
+    WriteFramePlace(m_settings, {x(), y(), width(), height()}, nullptr);
+    const std::pair<const char*, CToolListWnd*> tools[] = {{"sf", m_scriptFunc},
+                                                           {"ht", m_htmlTags}};
+    for (const auto& [prefix, window] : tools) {
+        const QRect place = window->geometry();
+        WriteToolPlace(
+            m_settings, prefix,
+            {{window->x(), window->y(), place.width(), place.height()}, ShowCode(window)}, nullptr);
+    }
+    SaveBarState(*this, m_settings, kToolbarSection);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!SaveAllModified()) {
+        event->ignore();
+        return;
+    }
+    m_previewSelector->clear();
+    if (!isMinimized()) SavePlacement();
+    m_mdi->closeAllSubWindows();
+    m_scriptFunc->hide();
+    m_htmlTags->hide();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) OpenDocument(url.toLocalFile());
+    }
+}

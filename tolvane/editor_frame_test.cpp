@@ -1,0 +1,262 @@
+#include "tolvane/editor_frame.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+#include <filesystem>
+
+#include "shared/sce_codec.h"
+#include "shared/widgets/toolbar_ex.h"
+#include "tests/fixtures/qt_test_registry.h"
+#include "tolvane/edit_view.h"
+#include "tolvane/encode_script_dlg.h"
+#include "tolvane/settings_dlg.h"
+#include "tolvane/tolvane_test_support.h"
+#include "tolvane/tool_windows.h"
+
+namespace {
+
+// The frame and its tool windows, drawn where they stand on the screen.
+QPixmap GrabWithToolWindows(CMainFrame& frame) {
+    QList<QWidget*> windows{&frame, frame.ScriptFuncWnd(), frame.HtmlTagsWnd()};
+    QRect area;
+    for (QWidget* window : windows)
+        area |= window->frameGeometry();
+    QPixmap picture(area.size());
+    picture.fill(Qt::darkGray);
+    QPainter painter(&picture);
+    for (QWidget* window : windows) {
+        if (window->isVisible()) painter.drawPixmap(window->pos() - area.topLeft(), window->grab());
+    }
+    return picture;
+}
+
+void Click(QWidget* dialog, const char* id) {
+    auto* button = dialog->findChild<QPushButton*>(QString::fromLatin1(id));
+    QVERIFY(button);
+    button->click();
+}
+
+}  // namespace
+
+class UiEditorFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void OpensCentredWithToolWindowsBesideIt() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(frame.size(), QSize(540, 450));
+        QCOMPARE(frame.pos(), QPoint((screen.width() - 540) / 2, (screen.height() - 450) / 2));
+        QCOMPARE(frame.ScriptFuncWnd()->geometry().size(), QSize(120, 222));
+        QCOMPARE(frame.ScriptFuncWnd()->pos(), frame.pos() - QPoint(124, 0));
+        QCOMPARE(frame.HtmlTagsWnd()->pos(), frame.pos() + QPoint(-124, 226));
+        QCOMPARE(frame.ScriptFuncWnd()->List()->count(), 101);
+        QCOMPARE(frame.HtmlTagsWnd()->List()->count(), 83);
+        QCOMPARE(frame.ScriptFuncWnd()->List()->item(0)->text(), QStringLiteral("&arraydelete()"));
+
+        // No view: tool windows hidden, preview commands disabled, the line pane empty.
+        QVERIFY(!frame.ScriptFuncWnd()->isVisible());
+        for (int id : {32855, 32857, 32858})
+            QVERIFY(!frame.Command(id)->isEnabled());
+        QVERIFY(!frame.PreviewSelector()->isEnabled());
+        QCOMPARE(frame.Command(32800)->text(), QStringLiteral("Run-time encode"));
+
+        frame.NewDocument();
+        QVERIFY(frame.ScriptFuncWnd()->isVisible());
+        QVERIFY(frame.HtmlTagsWnd()->isVisible());
+        for (int id : {32855, 32857, 32858})
+            QVERIFY(frame.Command(id)->isEnabled());
+        QVERIFY(frame.PreviewSelector()->isEnabled());
+        QCOMPARE(frame.PreviewSelector()->width(), 143);
+        QCOMPARE(frame.LinePane()->text(), QStringLiteral("Ln 1"));
+        QCOMPARE(frame.Command(32800)->text(), QStringLiteral("Runtime &Encode Script"));
+
+        frame.MdiArea()->closeAllSubWindows();
+        QTest::qWait(0);
+        QVERIFY(!frame.ScriptFuncWnd()->isVisible());
+        QVERIFY(!frame.HtmlTagsWnd()->isVisible());
+        QCOMPARE(frame.LinePane()->text(), QString());
+        frame.NewDocument();
+        QVERIFY(frame.ScriptFuncWnd()->isVisible());
+    }
+
+    void ShowCodesToggleAndPersist() {
+        TolvaneFixture f;
+        QVERIFY(f.settings.WriteInt("tolvane", "sfwindowvis", 1));
+        QVERIFY(f.settings.WriteInt("tolvane", "htwindowvis", 0));
+        CMainFrame& frame = f.Frame();
+        frame.NewDocument();
+        QVERIFY(frame.ScriptFuncWnd()->isVisible());
+        QVERIFY(!frame.HtmlTagsWnd()->isVisible());
+        QVERIFY(!frame.Command(32854)->isChecked());
+        frame.Command(32854)->trigger();
+        QVERIFY(frame.HtmlTagsWnd()->isVisible());
+        QTest::keyClick(frame.ScriptFuncWnd(), Qt::Key_Escape);
+        QVERIFY(!frame.ScriptFuncWnd()->isVisible());
+        QCOMPARE(frame.ShowCode(frame.ScriptFuncWnd()), 0);
+        QVERIFY(!frame.Command(32853)->isChecked());
+
+        frame.move(frame.pos() + QPoint(30, 20));
+        frame.ScriptFuncWnd()->resize(130, 240);
+        QVERIFY(frame.close());
+        QCOMPARE(f.settings.GetInt("tolvane", "sfwindowvis", -1), 0);
+        QCOMPARE(f.settings.GetInt("tolvane", "htwindowvis", -1), 4);
+        QCOMPARE(f.settings.GetInt("tolvane", "windowx1", -1), 540);
+        QCOMPARE(f.settings.GetInt("tolvane", "windowx2", -1), frame.x());
+        QCOMPARE(f.settings.GetInt("tolvane", "sfwindowx1", -1), 130);
+        QCOMPARE(f.settings.GetInt("tolvane", "htwindowx2", -1), frame.HtmlTagsWnd()->x());
+        QVERIFY(!f.settings.GetString("tolvane\\toolbar", "barstate", "").empty());
+    }
+
+    void MovingTheFrameMovesTheToolWindows() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        frame.NewDocument();
+        const QPoint functions = frame.ScriptFuncWnd()->pos();
+        const QPoint tags = frame.HtmlTagsWnd()->pos();
+        frame.move(frame.pos() + QPoint(15, 25));
+        QTRY_COMPARE(frame.ScriptFuncWnd()->pos(), functions + QPoint(15, 25));
+        QCOMPARE(frame.HtmlTagsWnd()->pos(), tags + QPoint(15, 25));
+    }
+
+    void SettingsDialogWritesAfterOkOnly() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        AnswerModal([](QWidget* dialog) { Click(dialog, "2"); },
+                    [&] { frame.Command(32815)->trigger(); });
+        QVERIFY(!std::filesystem::exists(f.File("Quarn.ini")));
+
+        AnswerModal(
+            [](QWidget* dialog) {
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Settings"));
+                QCOMPARE(dialog->findChild<QCheckBox*>(QStringLiteral("1027"))->text(),
+                         QStringLiteral("Insert opening && closing HTML tags"));
+                QVERIFY(dialog->findChild<QRadioButton*>(QStringLiteral("1000"))->isChecked());
+                dialog->findChild<QCheckBox*>(QStringLiteral("1007"))->setChecked(false);
+                dialog->findChild<QRadioButton*>(QStringLiteral("1020"))->setChecked(true);
+                SaveScreenshot(*dialog, QStringLiteral("tolvane_settings"));
+                Click(dialog, "1");
+            },
+            [&] { frame.Command(32815)->trigger(); });
+        QCOMPARE(ReadEdOptions(f.settings), (CEdOptions{0, 1, 1, 1, 2}));
+    }
+
+    void EncodeCommandWritesTheCopyAndRemembersThePaths() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        f.Put("in.scp", "&html(\"a.html\"){\r\nhello\r\n}\r\n");
+        f.Put("empty.scp", "");
+        const auto encode = [&](const std::string& in, const std::string& out, const char* button) {
+            AnswerModal(
+                [&](QWidget* dialog) {
+                    QCOMPARE(dialog->windowTitle(), QStringLiteral("Runtime Encode Script"));
+                    dialog->findChild<QLineEdit*>(QStringLiteral("1003"))
+                        ->setText(QString::fromStdString(in));
+                    dialog->findChild<QLineEdit*>(QStringLiteral("1004"))
+                        ->setText(QString::fromStdString(out));
+                    Click(dialog, button);
+                },
+                [&] { frame.Command(32800)->trigger(); });
+        };
+        encode(f.File("in.scp"), f.File("out.sce"), "2");
+        QVERIFY(f.prompts.messages.empty());
+        QVERIFY(!std::filesystem::exists(f.File("Quarn.ini")));
+
+        encode(f.File("in.scp"), f.File("out.sce"), "1");
+        QCOMPARE(f.prompts.messages.size(), size_t{1});
+        QCOMPARE(f.prompts.messages[0].text, QStringLiteral("Script encoded OK"));
+        QCOMPARE(f.prompts.messages[0].caption, QStringLiteral("Tolvane"));
+        QVERIFY(f.prompts.messages[0].icon == IEdPrompts::Icon::kNone);
+        QCOMPARE(VerifyEncodedScript(*fixtures::ReadTextFile(f.File("out.sce")),
+                                     "&html(\"a.html\"){\r\nhello\r\n}\r\n"),
+                 SceEncodeResult::kOk);
+
+        encode(f.File("empty.scp"), f.File("empty.sce"), "1");
+        QCOMPARE(f.prompts.messages.back().text,
+                 QStringLiteral("Script file is empty- encoding cancelled"));
+        QVERIFY(!std::filesystem::exists(f.File("empty.sce")));
+        QCOMPARE(ReadEncodePaths(f.settings),
+                 (CEncodePaths{f.File("empty.scp"), f.File("empty.sce")}));
+
+        // The browse buttons put the chosen path in their field.
+        f.prompts.files = {QStringLiteral("/chosen/in.scp"), QStringLiteral("/chosen/out.sce")};
+        CEncodeScriptDlg dialog(ReadEncodePaths(f.settings), f.prompts);
+        Click(&dialog, "1006");
+        Click(&dialog, "1024");
+        QCOMPARE(dialog.Paths(), (CEncodePaths{"/chosen/in.scp", "/chosen/out.sce"}));
+        dialog.show();
+        SaveScreenshot(dialog, QStringLiteral("tolvane_encode"));
+    }
+
+    void ScriptWizardStartsKestrel() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        frame.Command(32813)->trigger();
+        QCOMPARE(f.launcher.launched.size(), size_t{1});
+        QCOMPARE(f.launcher.launched[0].program, std::string("kestrel"));
+        QVERIFY(f.prompts.messages.empty());
+        f.launcher.fail = true;
+        frame.Command(32813)->trigger();
+        QCOMPARE(f.prompts.messages.size(), size_t{1});
+        QCOMPARE(f.prompts.messages[0].text, QStringLiteral("Unable to run utility."));
+        QVERIFY(f.prompts.messages[0].icon == IEdPrompts::Icon::kStop);
+    }
+
+    void ClosingAskesToSaveModifiedDocuments() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        CEdView* view = frame.NewDocument();
+        view->insertPlainText(QStringLiteral("text"));
+        f.prompts.saveAnswers = {IEdPrompts::SaveAnswer::kCancel};
+        QVERIFY(!frame.close());
+        QCOMPARE(frame.MdiArea()->subWindowList().size(), 1);
+        f.prompts.saveAnswers = {IEdPrompts::SaveAnswer::kSave};
+        f.prompts.files = {QString::fromStdString(f.File("saved.scp"))};
+        QVERIFY(frame.close());
+        QCOMPARE(fixtures::ReadTextFile(f.File("saved.scp")), std::string("text"));
+        QCOMPARE(f.settings.GetString("Recent File List", "File1", ""), f.File("saved.scp"));
+    }
+
+    void ScreenshotWithTwoDocuments() {
+        TolvaneFixture f;
+        QVERIFY(f.settings.WriteInt("tolvane", "windowx2", 200));
+        QVERIFY(f.settings.WriteInt("tolvane", "windowy2", 80));
+        QVERIFY(f.settings.WriteInt("tolvane", "windowx1", 760));
+        QVERIFY(f.settings.WriteInt("tolvane", "windowy1", 520));
+        QVERIFY(f.settings.WriteInt("tolvane", "maximizeclient", 0));
+        f.Put("Script1.scp",
+              "&datasource(\"Driver=SQLite3;Database=shop.db\")\r\n"
+              "&html(\"index.html\"){\r\n<TABLE>\r\n\t&foreachrow(\"SELECT name FROM "
+              "items\"){\r\n\t\t<TR><TD>?name?</TD></TR>\r\n\t}\r\n</TABLE>\r\n}\r\n");
+        f.Put("footer.inc", "<footer>\r\n\t<P>&format(\"%d\",?count?) items</P>\r\n</footer>\r\n");
+        CMainFrame& frame = f.Frame();
+        QVERIFY(frame.OpenDocument(QString::fromStdString(f.File("Script1.scp"))));
+        QVERIFY(frame.OpenDocument(QString::fromStdString(f.File("footer.inc"))));
+        frame.MdiArea()->tileSubWindows();
+        frame.PreviewSelector()->addItem(QStringLiteral("index.html"));
+        QCOMPARE(frame.MdiArea()->subWindowList().size(), 2);
+        QVERIFY(frame.ScriptFuncWnd()->isVisible());
+        QTest::qWait(50);
+        const std::string dir = fixtures::ScreenshotDir();
+        if (!dir.empty())
+            QVERIFY(GrabWithToolWindows(frame).save(QString::fromStdString(dir) +
+                                                    "/tolvane_main_frame.png"));
+        // Opening a file again activates its window.
+        QVERIFY(frame.OpenDocument(QString::fromStdString(f.File("Script1.scp"))));
+        QCOMPARE(frame.MdiArea()->subWindowList().size(), 2);
+        QCOMPARE(frame.ActiveView()->Title(), QStringLiteral("Script1.scp"));
+    }
+};
+
+QUARN_QT_TEST(UiEditorFrameTest)
+#include "editor_frame_test.moc"

@@ -1,0 +1,55 @@
+// tolvane: the script editor. Opens the scripts named on the command line, or a new one.
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/profile_file.h"
+#include "shared/launcher.h"
+#include "tolvane/ed_app.h"
+#include "tolvane/ed_prompts.h"
+#include "tolvane/editor_frame.h"
+
+namespace {
+
+// The directory of the running program file; "" when it cannot be found.
+std::string ProgramDir() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.parent_path().string();
+}
+
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "tolvane: no display (set DISPLAY or WAYLAND_DISPLAY)\n");
+        return 1;
+    }
+    CEdApp app;
+    app.BuildFunctionLists();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tolvane"));
+    QApplication::setDesktopFileName(QStringLiteral("tolvane"));
+
+    const std::string programDir = ProgramDir();
+    platform::ProfileFile settings(SettingsFilePath(programDir));
+    CQtEdPrompts prompts;
+    CProcessLauncher launcher;
+    CMainFrame frame(app, settings, prompts, launcher, programDir);
+    QStringList files = QApplication::arguments();
+    files.removeFirst();
+    if (!frame.OpenCommandLine(files) && files.size() == 1) return 1;
+    frame.show();
+    frame.SetStarted();
+    return QApplication::exec();
+}
