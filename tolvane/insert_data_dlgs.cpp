@@ -101,8 +101,8 @@ void CRecordsetDlg::Ok() {
     accept();
 }
 
-CInsertDataDlg::CInsertDataDlg(QWidget* parent, const InsertContext& ctx,
-                               InsertServices& services, bool offerFormat)
+CInsertDataDlg::CInsertDataDlg(QWidget* parent, const InsertContext& ctx, InsertServices& services,
+                               bool offerFormat)
     : QDialog(parent),
       m_services(services),
       m_datasource(MakeCombo(this, "1008", kDatasourceTip)),

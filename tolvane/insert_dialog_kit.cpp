@@ -66,11 +66,12 @@ QRadioButton* MakeRadio(QWidget* parent, const char* id, const QString& text, co
 void Preselect(QComboBox* combo, const std::string& wanted) {
     const int found = wanted.empty() ? -1 : combo->findText(FromBytes(wanted));
     combo->setCurrentIndex(found >= 0 ? found : (combo->count() > 0 ? 0 : -1));
+    // A statement is read from its keyword on.
+    combo->lineEdit()->setCursorPosition(0);
 }
 
 QDialogButtonBox* OkCancel(QDialog* dialog, std::function<void()> ok) {
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
     buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, std::move(ok));

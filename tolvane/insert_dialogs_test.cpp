@@ -12,15 +12,16 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QWizard>
 #include <functional>
 #include <map>
 
+#include "shared/odbc_info.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tolvane/insert_data_dlgs.h"
 #include "tolvane/insert_other_dlgs.h"
 #include "tolvane/wizard_test_support.h"
-#include "shared/odbc_info.h"
 
 namespace {
 
@@ -57,7 +58,8 @@ void WhenModal(const QString& id, Answer answer) {
 template <typename T>
 T* Control(QDialog& dialog, const char* id) {
     T* control = dialog.findChild<T*>(id);
-    if (control == nullptr) qFatal("no control %s in dialog %s", id, qPrintable(dialog.objectName()));
+    if (control == nullptr)
+        qFatal("no control %s in dialog %s", id, qPrintable(dialog.objectName()));
     return control;
 }
 
@@ -176,7 +178,8 @@ private slots:
         // three counters, all sorted.
         const auto chooseField = [](const QString& field, bool inScope, int index, int format) {
             return [=](QDialog& dialog) {
-                Activate(dialog, "1009", "&getdata(\"SELECT * FROM [Order Lines] where Name='x'\")");
+                Activate(dialog, "1009",
+                         "&getdata(\"SELECT * FROM [Order Lines] where Name='x'\")");
                 QStringList fields;
                 for (int i = 0; i < Control<QListWidget>(dialog, "1002")->count(); ++i)
                     fields << Control<QListWidget>(dialog, "1002")->item(i)->text();
@@ -207,8 +210,7 @@ private slots:
              "\t|\r\n}\r\n"},
             {"sql nested", 2, false, recordset, "142", chooseTable("Kinds", "1001"),
              "&sql(\"SELECT * FROM Kinds\")\r\n\t\t{\r\n\t\t\t|\r\n\t\t}\r\n\t\t"},
-            {"plain field", 0, true, data, "143", chooseField("Cost#1", true, 0, 0),
-             "?Cost\\#1?|"},
+            {"plain field", 0, true, data, "143", chooseField("Cost#1", true, 0, 0), "?Cost\\#1?|"},
             {"field outside the recordset, date", 2, false, data, "143",
              chooseField("Name", false, -3, 1),
              "&defvar(?temp?)\r\n\t\t&format(?temp?,\"&d.d-m-y\",\"?Name[-3]?\")\r\n"
@@ -353,6 +355,30 @@ private slots:
         });
     }
 
+    // The connection wizard's string, escaped for the script.
+    void ConnectionCommandWritesTheWizardsString() {
+        FakeCatalog catalog;
+        catalog.sources = {"shop"};
+        InsertServices services{m_memory, catalog, m_prompts};
+        const auto answer = [](QDialog& wizard) {
+            wizard.findChild<QAbstractButton*>("1001")->click();
+            static_cast<QWizard&>(wizard).next();
+            wizard.findChild<QLineEdit*>("1004")->setText("p#?\\\"w");
+            static_cast<QWizard&>(wizard).button(QWizard::FinishButton)->click();
+        };
+        WhenModal("datacon", answer);
+        QCOMPARE(WithCaret(InsertDataSource(nullptr, Context(2, false, {}), services)),
+                 std::string("&datasource(\"DSN=shop;PWD=p\\#\\?\\\\\\\"w\")\r\n\t\t|"));
+        WhenModal("datacon", answer);
+        QCOMPARE(WithCaret(InsertDataSource(nullptr, Context(0, true, {}), services)),
+                 std::string("&datasource(\"DSN=shop;PWD=p\\#\\?\\\\\\\"w\")\r\n"
+                             "# TODO- you can insert a recordset after this line,\r\n"
+                             "# although you will probably want to place it inside an HTML "
+                             "page.\r\n|"));
+        WhenModal("datacon", [](QDialog& wizard) { wizard.reject(); });
+        QVERIFY(!InsertDataSource(nullptr, Context(0, true, {}), services));
+    }
+
     void MissingStatementsAreReportedAndNothingIsInserted() {
         const InsertContext empty = Context(0, true, {});
         InsertContext noRecordset = Context(0, true, {{"&datasource", {m_strDatasource}}});
@@ -416,7 +442,8 @@ private slots:
         CInsertDataDlg fields(nullptr, ctx, services, true);
         QVERIFY(fields.Prepare());
         QCOMPARE(fields.findChild<QListWidget*>("1002")->count(), 0);
-        QCOMPARE(m_prompts.messages, QStringList({"ODBC ERROR: no tables", "ODBC ERROR: no columns"}));
+        QCOMPARE(m_prompts.messages,
+                 QStringList({"ODBC ERROR: no tables", "ODBC ERROR: no columns"}));
     }
 
     void ProcessHtmlReportsItsCounts() {
@@ -425,8 +452,7 @@ private slots:
         m_prompts.messages.clear();
         QCOMPARE(WithCaret(ProcessHtmlSelection(nullptr, ctx, m_prompts)),
                  std::string("\\{ab\\}\\#c|"));
-        QCOMPARE(m_prompts.messages,
-                 QStringList{"6 characters processed, 3 substitutions made."});
+        QCOMPARE(m_prompts.messages, QStringList{"6 characters processed, 3 substitutions made."});
     }
 };
 

@@ -110,11 +110,10 @@ void CInsertVarDlg::Choose(const QString& entry) {
     accept();
 }
 
-CDataAssignDlg::CDataAssignDlg(QWidget* parent, const InsertContext& ctx,
-                               InsertServices& services)
+CDataAssignDlg::CDataAssignDlg(QWidget* parent, const InsertContext& ctx, InsertServices& services)
     : QDialog(parent),
-      m_variables(MakeCombo(this, "1008",
-                            "Select the variable to which you wish to assign the result")),
+      m_variables(
+          MakeCombo(this, "1008", "Select the variable to which you wish to assign the result")),
       m_value(MakeLineEdit(this, "1003", "Enter text or arithmetic expression")),
       m_functions(MakeList(this, "1002", "Double-click a function to add to expression")),
       m_prompts(services.prompts) {
@@ -132,9 +131,9 @@ CDataAssignDlg::CDataAssignDlg(QWidget* parent, const InsertContext& ctx,
         const char* id;
         const char* text;
     } operators[] = {
-        {"1023", "+"},  {"1000", "-"},  {"1004", "*"},  {"1001", "/"},  {"1005", "/i"},
-        {"1007", "%"},  {"1018", "~"},  {"1016", "|"},  {"1015", "&&"}, {"1017", "!"},
-        {"1010", "<"},  {"1009", ">"},  {"1011", ">="}, {"1012", "<="}, {"1013", "=="},
+        {"1023", "+"},  {"1000", "-"},  {"1004", "*"},    {"1001", "/"},  {"1005", "/i"},
+        {"1007", "%"},  {"1018", "~"},  {"1016", "|"},    {"1015", "&&"}, {"1017", "!"},
+        {"1010", "<"},  {"1009", ">"},  {"1011", ">="},   {"1012", "<="}, {"1013", "=="},
         {"1014", "!="}, {"1020", "||"}, {"1019", "&&&&"},
     };
     auto* pad = new QGridLayout;
@@ -183,8 +182,7 @@ CHtmlPageDlg::CHtmlPageDlg(QWidget* parent, const InsertContext& ctx, InsertServ
     : QDialog(parent),
       m_fileName(MakeLineEdit(this, "1003", "File name Quarn will give the HTML Page")),
       m_inSubroutine(new QCheckBox("Place inside subroutine", this)),
-      m_subroutine(
-          MakeLineEdit(this, "1004", "Name of the new subroutine", kMaxSubroutineName)) {
+      m_subroutine(MakeLineEdit(this, "1004", "Name of the new subroutine", kMaxSubroutineName)) {
     setObjectName("141");
     setWindowTitle("Insert HTML Page");
     m_inSubroutine->setObjectName("1007");
@@ -216,8 +214,8 @@ HtmlPageAnswers CHtmlPageDlg::Answers() const {
 
 CSubroutineDlg::CSubroutineDlg(QWidget* parent)
     : QDialog(parent),
-      m_name(MakeLineEdit(this, "1003", "Enter a name for the new subroutine",
-                          kMaxSubroutineName)) {
+      m_name(
+          MakeLineEdit(this, "1003", "Enter a name for the new subroutine", kMaxSubroutineName)) {
     setObjectName("150");
     setWindowTitle("Insert Subroutine");
     OneEditLayout(this, "Subroutine name:", m_name);
@@ -257,8 +255,7 @@ CEmailDlg::CEmailDlg(QWidget* parent, const InsertContext& ctx, InsertServices& 
                         "Enter the e-mail address to which you wish to send the e-mail")),
       m_from(MakeLineEdit(this, "1004",
                           "Enter the e-mail address that will appear in the \"From:\" field")),
-      m_server(
-          MakeLineEdit(this, "1005", "Enter the host name or IP address of your mail server")),
+      m_server(MakeLineEdit(this, "1005", "Enter the host name or IP address of your mail server")),
       m_subject(MakeLineEdit(this, "1025", "Enter the subject line for your e-mail")),
       m_formatting(new QButtonGroup(this)),
       m_target(m_server) {
@@ -270,8 +267,10 @@ CEmailDlg::CEmailDlg(QWidget* parent, const InsertContext& ctx, InsertServices& 
     m_formatting->addButton(none, 0);
     m_formatting->addButton(autoFormat, 1);
     none->setChecked(true);
-    for (QLineEdit* edit : {m_to, m_from, m_server, m_subject})
+    for (QLineEdit* edit : {m_to, m_from, m_server, m_subject}) {
         edit->installEventFilter(this);
+        edit->setMinimumWidth(320);
+    }
 
     auto* form = new QFormLayout;
     form->addRow("To:", m_to);
@@ -285,10 +284,10 @@ CEmailDlg::CEmailDlg(QWidget* parent, const InsertContext& ctx, InsertServices& 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(formatting);
-    layout->addLayout(PickerButtons(
-        this, ctx, services, "Select edit field and then click button to add database data",
-        "Select edit field and then click button to add User variable",
-        [this] { return m_target; }));
+    layout->addLayout(PickerButtons(this, ctx, services,
+                                    "Select edit field and then click button to add database data",
+                                    "Select edit field and then click button to add User variable",
+                                    [this] { return m_target; }));
     layout->addWidget(OkCancel(this, [this] { accept(); }));
     m_subject->setFocus();
 }

@@ -80,8 +80,7 @@ protected:
             {"TZ=UTC", "HOME=" + m_programDir.Path(), "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()});
         fixtures::ProgramProcess run;
         const std::string err = m_runtimeDir.File("stderr");
-        ASSERT_EQ(run.Start(m_programDir.File("quarn"), {"inserted.scp"}, Project(), env, err),
-                  "");
+        ASSERT_EQ(run.Start(m_programDir.File("quarn"), {"inserted.scp"}, Project(), env, err), "");
         std::vector<std::string> lines;
         EXPECT_EQ(
             run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)), 0)
@@ -136,12 +135,11 @@ TEST_F(InsertedScriptsTest, InsertedStatementsBuildTheSite) {
     script.GoToEnd();
     script.Type("\r\n");
     script.Insert(HtmlPageText({"items.html", true, "items"}, script.Context()));
-    script.Insert(
-        RecordsetBlock(RecordsetStatement(RecordsetFunction::kGetdata, TableForQuery(table)),
-                       script.Context()));
+    script.Insert(RecordsetBlock(
+        RecordsetStatement(RecordsetFunction::kGetdata, TableForQuery(table)), script.Context()));
     for (const char* field : {"Name", "Why?", "a\\b{c}"}) {
-        script.Insert(DatabaseDataText(FieldReference(field, true, -1), DataFormat::kNone,
-                                       script.Context()));
+        script.Insert(
+            DatabaseDataText(FieldReference(field, true, -1), DataFormat::kNone, script.Context()));
         script.Type(" ");
     }
     script.Insert(DatabaseDataText(FieldReference("Cost#1", true, -1), DataFormat::kCurrency,
@@ -156,18 +154,18 @@ TEST_F(InsertedScriptsTest, InsertedStatementsBuildTheSite) {
     script.Insert(GosubText("items"));
     script.Type("\r\n");
     script.Insert(HtmlPageText({"kinds ?count?.html", false, ""}, script.Context(false)));
-    script.Insert(RecordsetBlock(
-        RecordsetStatement(RecordsetFunction::kGetdata, TableForQuery("Kind List")),
-        script.Context()));
+    script.Insert(
+        RecordsetBlock(RecordsetStatement(RecordsetFunction::kGetdata, TableForQuery("Kind List")),
+                       script.Context()));
     script.Insert(DatabaseDataText(FieldReference("Kind Name", true, -1), DataFormat::kNone,
                                    script.Context()));
     script.Type(":");
-    script.Insert(RecordsetBlock(OneToManyStatement(RecordsetFunction::kGetdata,
-                                                    TableForQuery(table), "[Kind Id]", "KindId",
-                                                    "I"),
-                                 script.Context()));
-    script.Insert(DatabaseDataText(FieldReference("Name", true, -1), DataFormat::kNone,
-                                   script.Context()));
+    script.Insert(
+        RecordsetBlock(OneToManyStatement(RecordsetFunction::kGetdata, TableForQuery(table),
+                                          "[Kind Id]", "KindId", "I"),
+                       script.Context()));
+    script.Insert(
+        DatabaseDataText(FieldReference("Name", true, -1), DataFormat::kNone, script.Context()));
     script.Type(",");
     script.GoToEnd();
     script.Type("\r\n");
@@ -239,12 +237,11 @@ TEST_F(InsertedScriptsTest, DataStatementsRunAgainstPostgreSql) {
     script.Insert(DatabaseDataText(FieldReference("kindname", true, -1), DataFormat::kNone,
                                    script.Context()));
     script.Type(":");
-    script.Insert(RecordsetBlock(OneToManyStatement(RecordsetFunction::kSql,
-                                                    TableForQuery("lines"), "kindid", "kindid",
-                                                    "I"),
+    script.Insert(RecordsetBlock(OneToManyStatement(RecordsetFunction::kSql, TableForQuery("lines"),
+                                                    "kindid", "kindid", "I"),
                                  script.Context(false)));
-    script.Insert(DatabaseDataText(FieldReference("name", true, -1), DataFormat::kNone,
-                                   script.Context()));
+    script.Insert(
+        DatabaseDataText(FieldReference("name", true, -1), DataFormat::kNone, script.Context()));
     script.Type("=");
     script.Insert(DatabaseDataText(FieldReference("cost", true, -1), DataFormat::kCurrency,
                                    script.Context(false)));
