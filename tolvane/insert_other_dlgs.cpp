@@ -188,6 +188,7 @@ CHtmlPageDlg::CHtmlPageDlg(QWidget* parent, const InsertContext& ctx, InsertServ
     m_inSubroutine->setObjectName("1007");
     m_inSubroutine->setToolTip("Put HTML Page inside a subroutine");
     m_subroutine->setEnabled(false);
+    m_fileName->setMinimumWidth(280);
     connect(m_inSubroutine, &QCheckBox::toggled, this, [this](bool inside) {
         m_subroutine->setEnabled(inside);
         if (inside) m_subroutine->setFocus();
