@@ -102,7 +102,6 @@ class CEmailDlg : public QDialog {
 public:
     CEmailDlg(QWidget* parent, const InsertContext& ctx, InsertServices& services);
     EmailAnswers Answers() const;
-    QLineEdit* Target() const { return m_target; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
