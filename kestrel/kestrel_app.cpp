@@ -1,27 +1,7 @@
 #include "kestrel/kestrel_app.h"
 
-#include <algorithm>
-
 #include "kestrel/script_text.h"
 #include "platform/replace_file.h"
-
-std::string EscapedFor(const std::string& text, std::string_view specials) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        if (specials.find(c) != std::string_view::npos) escaped += '\\';
-        escaped += c;
-    }
-    return escaped;
-}
-
-std::string SqlName(const std::string& name) {
-    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_';
-    });
-    return plain ? name : "[" + name + "]";
-}
 
 void CKestrelApp::EscapeAnswers() {
     m_strConnect = EscapedFor(m_strConnect, kQuotedSpecials);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "shared/script_escapes.h"
+
 class CScriptText;
 
 class CKestrelApp {
@@ -80,13 +82,3 @@ private:
     // The key condition that selects the main table's rows of the current category row.
     std::string KeyCondition() const;
 };
-
-// A backslash before every character of `specials` in `text`.
-std::string EscapedFor(const std::string& text, std::string_view specials);
-// The script language's special characters, escaped in names written into substitutions.
-inline constexpr std::string_view kScriptSpecials = "\\&{}#?";
-// Escaped in a text between double quotes: the string rule of the editor's insert commands.
-inline constexpr std::string_view kQuotedSpecials = "\\#?\"";
-// `name` as an SQL statement names a column: in square brackets unless it is a plain identifier
-// (ASCII letters, digits and "_"), so blanks, "#" and the like reach the database intact.
-std::string SqlName(const std::string& name);

@@ -1,0 +1,80 @@
+#include "tolvane/insert_dialog_kit.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "shared/widgets/driver_dlg.h"
+#include "shared/widgets/ui_text.h"
+
+std::vector<std::string> Collect(const InsertContext& ctx, std::string_view keyword) {
+    return ctx.collect ? ctx.collect(keyword) : std::vector<std::string>{};
+}
+
+QStringList SortedTexts(const std::vector<std::string>& names) {
+    QStringList list;
+    for (const std::string& name : names)
+        list.push_back(FromBytes(name));
+    return SortedForList(list);
+}
+
+QComboBox* MakeCombo(QWidget* parent, const char* id, const char* tip) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(id);
+    combo->setToolTip(tip);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(40);
+    return combo;
+}
+
+QLineEdit* MakeLineEdit(QWidget* parent, const char* id, const char* tip, int maxLength) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(id);
+    edit->setToolTip(tip);
+    if (maxLength > 0) edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QListWidget* MakeList(QWidget* parent, const char* id, const char* tip) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(id);
+    list->setToolTip(tip);
+    list->setSortingEnabled(false);
+    return list;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* id, const QString& text, const char* tip) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(id);
+    button->setToolTip(tip);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QRadioButton* MakeRadio(QWidget* parent, const char* id, const QString& text, const char* tip) {
+    auto* radio = new QRadioButton(text, parent);
+    radio->setObjectName(id);
+    radio->setToolTip(tip);
+    return radio;
+}
+
+void Preselect(QComboBox* combo, const std::string& wanted) {
+    const int found = wanted.empty() ? -1 : combo->findText(FromBytes(wanted));
+    combo->setCurrentIndex(found >= 0 ? found : (combo->count() > 0 ? 0 : -1));
+    // A statement is read from its keyword on.
+    combo->lineEdit()->setCursorPosition(0);
+}
+
+QDialogButtonBox* OkCancel(QDialog* dialog, std::function<void()> ok) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, std::move(ok));
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
