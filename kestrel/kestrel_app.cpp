@@ -63,3 +63,11 @@ std::string CKestrelApp::KeyCondition() const {
     if (m_bNumericKey) return select + "=?" + m_strCategoryKey + "?)\")\n";
     return select + " LIKE '?" + m_strCategoryKey + "?')\")\n";
 }
+
+std::optional<LaunchCommand> CKestrelApp::OpenOnExitCommand(const std::string& programDir,
+                                                            const std::string& texted) const {
+    if (!m_bOpenOnExit) return std::nullopt;
+    if (m_nScriptType == 6)
+        return SettingCommandIn(programDir, "notepad", {m_strProject + ".txt"}, m_strDirectory);
+    return SettingCommandIn(programDir, texted, {m_strScriptFile}, m_strDirectory);
+}

@@ -3,8 +3,11 @@
 // of the wizard read and write the answers; Finish escapes them and runs the generator of the
 // chosen kind. No widgets here.
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "shared/launcher.h"
 
 #include "shared/script_escapes.h"
 
@@ -62,6 +65,12 @@ public:
     int WriteAdvancedRelationalScript();
     int WriteCsvExportScript();
     int WriteWebFormProject();
+
+    // What "open on exit" starts once the files are written: the editor `texted` (a program
+    // setting; bare names are looked up in `programDir` first) on the script, or for a web-form
+    // project the notes in the desktop's viewer. nullopt when nothing is to be opened.
+    std::optional<LaunchCommand> OpenOnExitCommand(const std::string& programDir,
+                                                   const std::string& texted) const;
 
     // The path of a file the generators write.
     std::string OutputPath(const std::string& name) const;

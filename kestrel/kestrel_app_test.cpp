@@ -214,4 +214,20 @@ TEST_F(KestrelAppTest, WebFormFilesAndTheirEscaping) {
     EXPECT_EQ(std::count(notes.begin(), notes.end(), '\n'), 31);
 }
 
+TEST_F(KestrelAppTest, OpenOnExitStartsTheEditorOrTheProjectNotes) {
+    m_app.m_strDirectory = "";
+    EXPECT_EQ(m_app.OpenOnExitCommand("/opt/quarn", "tolvane"), std::nullopt);
+    m_app.m_bOpenOnExit = 1;
+    m_app.m_nScriptType = 1;
+    m_app.m_strScriptFile = "my site.scp";
+    EXPECT_EQ(m_app.OpenOnExitCommand("/nonexistent", "\"/usr/bin/my editor\" -n"),
+              (LaunchCommand{"/usr/bin/my editor", {"-n", "my site.scp"}, ""}));
+    EXPECT_EQ(m_app.OpenOnExitCommand("/nonexistent", "tolvane"),
+              (LaunchCommand{"tolvane", {"my site.scp"}, ""}));
+    m_app.m_nScriptType = 6;
+    m_app.m_strProject = "form";
+    EXPECT_EQ(m_app.OpenOnExitCommand("/nonexistent", "tolvane"),
+              (LaunchCommand{"xdg-open", {"form.txt"}, ""}));
+}
+
 }  // namespace

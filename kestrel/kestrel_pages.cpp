@@ -45,7 +45,7 @@ std::string StoredTable(const std::string& name) {
 class CPage1 : public CKestrelPage {
 public:
     explicit CPage1(CKestrelSheet& sheet) : CKestrelPage(sheet, kWelcome, "Kestrel", nullptr) {
-        setMinimumHeight(220);
+        setMinimumSize(380, 220);
     }
 
 protected:

@@ -2,7 +2,9 @@
 // Starting another program without waiting for it, behind a seam that window tests replace with
 // a recording fake. A window passes the working directory along instead of changing its own.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct LaunchCommand {
@@ -25,3 +27,17 @@ class CProcessLauncher : public ILauncher {
 public:
     int Launch(const LaunchCommand& command) override;
 };
+
+// Words of a program setting: blanks separate them, double quotes group blanks into one.
+std::vector<std::string> SplitCommandLine(std::string_view text);
+
+// "notepad" (the viewer of the old default settings) becomes "xdg-open"; another bare name is
+// taken from `programDir` when it is there, else left to PATH; a path stays.
+std::string ResolveProgramIn(const std::string& programDir, const std::string& name);
+
+// The program setting `setting` (leading white space ignored) with `extra` arguments appended,
+// run in `workingDirectory`; nullopt when the setting is empty.
+std::optional<LaunchCommand> SettingCommandIn(const std::string& programDir,
+                                              std::string_view setting,
+                                              std::vector<std::string> extra,
+                                              std::string workingDirectory);

@@ -10,15 +10,9 @@
 
 #include "shared/launcher.h"
 
-// Words of a program setting: blanks separate them, double quotes group blanks into one.
-std::vector<std::string> SplitCommandLine(std::string_view text);
-
-// "notepad" (the viewer of the old default settings) becomes "xdg-open"; another bare name is
-// taken from the program directory when it is there, else left to PATH; a path stays.
+// ResolveProgramIn and SettingCommandIn for quarn's program directory.
 std::string ResolveProgram(const std::string& name);
 
-// The program setting `setting` (leading white space ignored) with `extra` arguments appended,
-// run in `workingDirectory`; nullopt when the setting is empty.
 std::optional<LaunchCommand> SettingCommand(std::string_view setting,
                                             std::vector<std::string> extra,
                                             std::string workingDirectory);

@@ -1,5 +1,5 @@
 # Installs the build BUILD into a fresh prefix and checks that a desktop finds the programs there:
-# quarn, tolvane and remote in their program directory, their desktop entries naming them, the
+# quarn, tolvane, kestrel and remote in their program directory, their desktop entries naming them, the
 # icons, the script type, and ".scp" files opening in tolvane.
 set(prefix "${BUILD}/install-check")
 file(REMOVE_RECURSE "${prefix}")
@@ -8,17 +8,18 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${pref
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${status}")
 endif()
-foreach(file "${LIBDIR}/quarn/quarn" "${LIBDIR}/quarn/tolvane" "${LIBDIR}/quarn/remote"
+foreach(file "${LIBDIR}/quarn/quarn" "${LIBDIR}/quarn/tolvane" "${LIBDIR}/quarn/remote" "${LIBDIR}/quarn/kestrel"
              "${LIBDIR}/quarn/readme.txt" share/applications/quarn.desktop
-             share/applications/tolvane.desktop share/applications/remote.desktop
+             share/applications/tolvane.desktop share/applications/remote.desktop share/applications/kestrel.desktop
              share/icons/hicolor/scalable/apps/quarn.svg
              share/icons/hicolor/scalable/apps/tolvane.svg
-             share/icons/hicolor/scalable/apps/remote.svg share/mime/packages/quarn-script.xml)
+             share/icons/hicolor/scalable/apps/remote.svg
+             share/icons/hicolor/scalable/apps/kestrel.svg share/mime/packages/quarn-script.xml)
   if(NOT EXISTS "${prefix}/${file}")
     message(FATAL_ERROR "missing after the install: ${file}")
   endif()
 endforeach()
-foreach(program quarn tolvane remote)
+foreach(program quarn tolvane remote kestrel)
   file(STRINGS "${prefix}/share/applications/${program}.desktop" exec REGEX "^Exec=")
   if(NOT exec MATCHES "^Exec=${prefix}/${LIBDIR}/quarn/${program}( %F)?$")
     message(FATAL_ERROR "the desktop entry of ${program} runs the wrong program: ${exec}")

@@ -1,0 +1,53 @@
+// kestrel: the script wizard. Asks its questions, writes the scripts into the current directory
+// (quarn starts it in the active project's), and opens the result when asked to.
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "kestrel/kestrel_app.h"
+#include "kestrel/kestrel_sheet.h"
+#include "platform/profile_file.h"
+#include "shared/launcher.h"
+#include "shared/odbc_info.h"
+#include "shared/widgets/ui_text.h"
+#include "shared/widgets/wizard_prompts.h"
+
+namespace {
+
+// The directory of the running program file; "" when it cannot be found.
+std::string ProgramDir() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.parent_path().string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrel"));
+    QApplication::setDesktopFileName(QStringLiteral("kestrel"));
+
+    CKestrelApp app;
+    CQtWizardPrompts prompts("Kestrel", kWizardDriverDialog);
+    CKestrelSheet sheet(app, prompts,
+                        [] { return std::make_unique<COdbcInfo>(COdbcInfo::Strings::kPlain); });
+    if (sheet.exec() != QDialog::Accepted) return 0;
+
+    app.EscapeAnswers();
+    if (!app.WriteScripts()) {
+        prompts.StopMessage(nullptr, FromBytes(app.m_strMessage));
+        return 1;
+    }
+    const std::string programDir = ProgramDir();
+    const platform::ProfileFile settings(programDir + "/Quarn.ini");
+    if (const auto open =
+            app.OpenOnExitCommand(programDir, settings.GetString("global", "texted", "tolvane"))) {
+        CProcessLauncher launcher;
+        launcher.Launch(*open);  // a failed start is not reported
+    }
+    return 0;
+}
