@@ -60,3 +60,10 @@ std::optional<LaunchCommand> SettingCommandIn(const std::string& programDir,
         command.args.push_back(std::move(arg));
     return command;
 }
+
+LaunchCommand BrowserCommandIn(const std::string& programDir, std::string_view webb,
+                               std::string page) {
+    if (std::optional<LaunchCommand> command = SettingCommandIn(programDir, webb, {page}, {}))
+        return *command;
+    return LaunchCommand{"xdg-open", {std::move(page)}, {}};
+}

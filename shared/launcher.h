@@ -41,3 +41,8 @@ std::optional<LaunchCommand> SettingCommandIn(const std::string& programDir,
                                               std::string_view setting,
                                               std::vector<std::string> extra,
                                               std::string workingDirectory);
+
+// The browser setting `webb` opening `page` (one argument, blanks and all); with no browser set,
+// the desktop's default.
+LaunchCommand BrowserCommandIn(const std::string& programDir, std::string_view webb,
+                               std::string page);

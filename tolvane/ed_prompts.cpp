@@ -7,6 +7,7 @@ void CQtEdPrompts::MessageBox(QWidget* owner, const QString& text, Icon icon,
                               const QString& caption) {
     const QMessageBox::Icon shown = icon == Icon::kStop          ? QMessageBox::Critical
                                     : icon == Icon::kInformation ? QMessageBox::Information
+                                    : icon == Icon::kExclamation ? QMessageBox::Warning
                                                                  : QMessageBox::NoIcon;
     QMessageBox box(shown, caption, text, QMessageBox::Ok, owner);
     box.exec();

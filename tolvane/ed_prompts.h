@@ -9,7 +9,7 @@ class QWidget;
 
 class IEdPrompts {
 public:
-    enum class Icon { kNone, kInformation, kStop };
+    enum class Icon { kNone, kInformation, kExclamation, kStop };
     enum class SaveAnswer { kSave, kDiscard, kCancel };
 
     virtual ~IEdPrompts() = default;

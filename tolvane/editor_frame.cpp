@@ -16,16 +16,23 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
+#include <filesystem>
+#include <functional>
 
 #include "shared/launcher.h"
 #include "shared/widgets/bar_state.h"
 #include "shared/widgets/toolbar_ex.h"
+#include "shared/widgets/ui_text.h"
 #include "tolvane/ed_app.h"
 #include "tolvane/ed_prompts.h"
+#include "tolvane/edit_rules.h"
 #include "tolvane/edit_view.h"
 #include "tolvane/encode_command.h"
 #include "tolvane/encode_script_dlg.h"
+#include "tolvane/insert_statements.h"
+#include "tolvane/preview_extractor.h"
 #include "tolvane/settings_dlg.h"
 #include "tolvane/tool_windows.h"
 
@@ -45,6 +52,21 @@ constexpr const char* kHtmlButtons[] = {
     "<TABLE>", "<TR>", "<TD>", "<H>"};
 constexpr const char* kScriptButtons[] = {"&html()",   "&if()",     "&else",  "&foreachrow()",
                                           "&defvar()", "&assign()", "&sql()", "&include()"};
+
+constexpr int kPreviewRefreshMs = 4000;
+
+// The preview-page selector, which refills its list as the list opens.
+class CPreviewSelector : public QComboBox {
+public:
+    explicit CPreviewSelector(std::function<void()> refill) : m_refill(std::move(refill)) {}
+    void showPopup() override {
+        m_refill();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> m_refill;
+};
 
 std::string RecentKey(int index) {
     return "File" + std::to_string(index + 1);
@@ -74,6 +96,9 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
 
     CreateMenus();
     CreateToolBars();
+    auto* previewTimer = new QTimer(this);
+    connect(previewTimer, &QTimer::timeout, this, &CMainFrame::OnPreviewTimer);
+    previewTimer->start(kPreviewRefreshMs);
     statusBar()->setObjectName(QString::number(kStatusBar));
     m_linePane->setObjectName(QStringLiteral("101"));
     m_linePane->setMinimumWidth(
@@ -192,9 +217,19 @@ void CMainFrame::CreateMenus() {
     connect(AddCommand(tools, 32800, QStringLiteral("Runtime &Encode Script")), &QAction::triggered,
             this, &CMainFrame::EncodeRuntimeScript);
     tools->addSeparator();
-    // Preview (the selector's contents, these two handlers, the refresh modes) is not wired yet.
-    AddCommand(tools, 32857, QStringLiteral("&Preview HTML"));
-    AddCommand(tools, 32858, QStringLiteral("&Refresh"));
+    const auto preview = [this](bool browser) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool selected = BuildPreview(browser);
+        QApplication::restoreOverrideCursor();
+        if (!selected)
+            m_prompts.MessageBox(
+                this, QStringLiteral("Error- no HTML page selected in preview list box."),
+                IEdPrompts::Icon::kExclamation);
+    };
+    connect(AddCommand(tools, 32857, QStringLiteral("&Preview HTML")), &QAction::triggered, this,
+            [preview] { preview(true); });
+    connect(AddCommand(tools, 32858, QStringLiteral("&Refresh")), &QAction::triggered, this,
+            [preview] { preview(false); });
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     connect(AddCommand(m_windowMenu, 57650, QStringLiteral("&Cascade")), &QAction::triggered, m_mdi,
@@ -226,7 +261,7 @@ void CMainFrame::CreateToolBars() {
     main->AddButton(Command(32858));
     main->addSeparator();
     main->AddButton(Command(57664));
-    m_previewSelector = new QComboBox;
+    m_previewSelector = new CPreviewSelector([this] { FillPreviewSelector(); });
     m_previewSelector->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     main->InsertControl(m_previewSelector, kPreviewSelector, 145, 200);
 
@@ -551,6 +586,58 @@ void CMainFrame::SavePlacement() {
             {{window->x(), window->y(), place.width(), place.height()}, ShowCode(window)}, nullptr);
     }
     SaveBarState(*this, m_settings, kToolbarSection);
+}
+
+void CMainFrame::FillPreviewSelector() {
+    m_previewSelector->clear();
+    const CEdView* view = ActiveView();
+    if (view == nullptr || !IsEditorViewActive()) return;
+    for (const std::string& statement : CollectStatements(view->WholeText(), "&html"))
+        m_previewSelector->addItem(FromBytes(TextBetweenQuotes(statement)));
+}
+
+bool CMainFrame::BuildPreview(bool browser) {
+    CEdView* view = ActiveView();
+    if (view == nullptr || !IsEditorViewActive()) return true;
+    if (m_previewSelector->currentIndex() < 0) return false;
+    CPreviewExtractor extractor;
+    if (!extractor.BuildPage(view->WholeText(), ToBytes(m_previewSelector->currentText()))) {
+        m_previewSelector->clear();
+        m_prompts.MessageBox(
+            this, QStringLiteral("Error- &html page or subroutine could not be found in script."),
+            IEdPrompts::Icon::kExclamation);
+        return true;
+    }
+    const std::string project = m_settings.GetString("global", "defprofile", "default");
+    std::error_code error;
+    const std::string directory =
+        PreviewDirectory(std::filesystem::current_path(error).string(), m_programDir, project,
+                         m_settings.GetString(project, "roothtml", "html"));
+    const bool refreshing = m_settings.GetInt("tolvane", "autrefresh", 2) == 1;
+    const std::string file =
+        m_preview.Write(directory, extractor.Output().GetWrittenText(), refreshing);
+    if (file.empty() || !browser) return true;
+    const LaunchCommand command =
+        BrowserCommandIn(m_programDir, m_settings.GetString("global", "webb", ""), file);
+    if (m_launcher.Launch(command) == 0)
+        m_prompts.MessageBox(
+            this,
+            QStringLiteral("Error- web browser could not be run. Check Quarn program settings."),
+            IEdPrompts::Icon::kStop);
+    m_bBrowserStarted = true;
+    return true;
+}
+
+void CMainFrame::OnPreviewTimer() {
+    if (m_settings.GetInt("tolvane", "autrefresh", 2) == 1) BuildPreview(false);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || isActiveWindow()) return;
+    if (m_settings.GetInt("tolvane", "autrefresh", 2) == 2 && !m_bBrowserStarted)
+        BuildPreview(false);
+    m_bBrowserStarted = false;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

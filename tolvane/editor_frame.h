@@ -11,6 +11,7 @@
 
 #include "platform/profile_file.h"
 #include "tolvane/ed_settings.h"
+#include "tolvane/preview_file.h"
 
 class CEdApp;
 class CEdView;
@@ -66,11 +67,20 @@ public:
     void EncodeRuntimeScript();
     void OnAbout();
     void ToggleToolWindow(CToolListWnd* window);
+    // The preview-page selector's list: the page of every "&html" statement of the active view.
+    void FillPreviewSelector();
+    // Writes the preview of the selected page (and starts the browser on it when `browser`);
+    // false only when no page is selected.
+    bool BuildPreview(bool browser);
+    // The refresh every 4 seconds (timer) when `autrefresh` is 1.
+    void OnPreviewTimer();
 
 protected:
     // Asks to save a modified document before its child window closes.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Refreshes the preview when the frame loses the focus and `autrefresh` is 2.
+    void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -109,5 +119,8 @@ private:
     std::map<const CToolListWnd*, int> m_showCodes;
     QPoint m_lastPos{-1, -1};
     bool m_bStarted = false;
+    CPreviewFile m_preview;
+    // Set by starting the browser; the next deactivation (the browser's window) refreshes nothing.
+    bool m_bBrowserStarted = false;
     int m_nUntitled = 0;
 };

@@ -16,8 +16,7 @@ std::optional<LaunchCommand> SettingCommand(std::string_view setting,
 }
 
 LaunchCommand BrowserCommand(std::string_view webb, std::string page) {
-    if (std::optional<LaunchCommand> command = SettingCommand(webb, {page}, {})) return *command;
-    return LaunchCommand{"xdg-open", {std::move(page)}, {}};
+    return BrowserCommandIn(g_strProgramDir, webb, std::move(page));
 }
 
 LaunchCommand ProgramDirCommand(std::string_view name) {
