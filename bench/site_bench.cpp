@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/program_run.h"
+#include "bench/site_pages.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/text.h"
@@ -33,29 +34,6 @@ constexpr long kBigProducts = 100000;
 // The products, 50 categories, the index.
 constexpr std::size_t Pages(long products) {
     return static_cast<std::size_t>(products) + 51;
-}
-
-// Whether the pages below `dir` are those below `reference` byte for byte, and all of a site of
-// `pages`; says what differs when not.
-bool SamePages(const char* what, const std::string& reference, const std::string& dir,
-               std::size_t pages) {
-    const bench::FileSet expected = bench::ScanFiles(reference);
-    const std::size_t made = bench::ScanFiles(dir).files.size();
-    long differing = 0;
-    std::string first;
-    for (const auto& [path, stamp] : expected.files) {
-        const std::string name = path.substr(reference.size());
-        if (fixtures::ReadTextFile(path).value_or("") ==
-            fixtures::ReadTextFile(dir + name).value_or(""))
-            continue;
-        if (differing++ == 0) first = name;
-    }
-    if (differing == 0 && expected.files.size() == pages && made == pages) return true;
-    std::printf(
-        "%s: pages differ: %ld of the reference's %zu (first: %s); made %zu, the site has "
-        "%zu\n",
-        what, differing, expected.files.size(), first.c_str(), made, pages);
-    return false;
 }
 
 bool Succeeded(const char* what, const bench::ProgramRun& run) {
@@ -162,9 +140,9 @@ struct Site {
                                              : runJinja() && runLimit() && runQuarn();
             if (!ran) return false;
         }
-        return SamePages("quarn", jinjaDir, quarnDir, pages) &&
-               SamePages("site_limit", jinjaDir, limitDir, pages) && WroteAll(turn.quarnRuns) &&
-               WroteAll(turn.limitRuns) && WroteAll(turn.jinjaRuns);
+        return bench::SamePages("quarn", jinjaDir, quarnDir, pages) &&
+               bench::SamePages("site_limit", jinjaDir, limitDir, pages) &&
+               WroteAll(turn.quarnRuns) && WroteAll(turn.limitRuns) && WroteAll(turn.jinjaRuns);
     }
 
     // A first run writes every page, an unchanged rerun none.
@@ -219,16 +197,6 @@ bool Count(const char* what, const bench::ProgramRun& run, const std::string& re
     return true;
 }
 
-// Where the runs write: a memory file system when there is one, since on a disk the cost of
-// creating 60,000 files follows the file system's state (recently deleted inodes, other load)
-// for all programs alike and hides what they do themselves. TEST_TMPDIR chooses another place.
-std::string ChooseFileSystem() {
-    if (std::getenv("TEST_TMPDIR") == nullptr && ::access("/dev/shm", W_OK | X_OK) == 0)
-        ::setenv("TEST_TMPDIR", "/dev/shm", 1);
-    const char* dir = std::getenv("TEST_TMPDIR");
-    return dir != nullptr ? dir : "/tmp";
-}
-
 const char* Verdict(bool met) {
     return met ? "met" : "NOT MET";
 }
@@ -259,8 +227,8 @@ bool CountCalls(const Site& site, CallCounts& counts) {
                    fixtures::ReadTextFile(report).value_or(""), site.pages, *results[run]))
             return false;
     }
-    return SamePages("quarn under strace", turn.limitDir->Path(), turn.quarn->HtmlDir(),
-                     site.pages);
+    return bench::SamePages("quarn under strace", turn.limitDir->Path(), turn.quarn->HtmlDir(),
+                            site.pages);
 }
 
 // quarn's first run and rerun of the big site, checked against site_limit's pages.
@@ -280,13 +248,14 @@ bool RunBigSite(const Site& site, Runs& runs) {
            Measure(
                "site_limit, big site", limitDir, [&] { return site.Limit("first", limitDir); },
                limit, limitWritten) &&
-           SamePages("quarn, big site", limitDir, quarnDir, site.pages) && site.WroteAll(runs);
+           bench::SamePages("quarn, big site", limitDir, quarnDir, site.pages) &&
+           site.WroteAll(runs);
 }
 
 }  // namespace
 
 int main() {
-    const std::string place = ChooseFileSystem();
+    const std::string place = bench::ChooseFileSystem();
     std::string sql = fixtures::ReadTextFile(BENCH_SITE_DIR "/shop.sql").value_or("");
     const Site site(sql, kProducts);
     fixtures::ReplaceAll(sql, "n < " + std::to_string(kProducts),

@@ -17,7 +17,8 @@ std::string ChooseFileSystem() {
     return dir != nullptr ? dir : "/tmp";
 }
 
-bool SamePages(const std::string& referenceDir, const std::string& madeDir, std::size_t pages) {
+bool SamePages(const char* what, const std::string& referenceDir, const std::string& madeDir,
+               std::size_t pages) {
     const FileSet reference = ScanFiles(referenceDir);
     const std::size_t made = ScanFiles(madeDir).files.size();
     long differing = 0;
@@ -31,8 +32,8 @@ bool SamePages(const std::string& referenceDir, const std::string& madeDir, std:
     }
     if (differing == 0 && reference.files.size() == pages && made == pages) return true;
     std::printf(
-        "pages differ: %ld of the reference's %zu (first: %s); %zu made, the site has %zu\n",
-        differing, reference.files.size(), first.c_str(), made, pages);
+        "%s: pages differ: %ld of the reference's %zu (first: %s); %zu made, the site has %zu\n",
+        what, differing, reference.files.size(), first.c_str(), made, pages);
     return false;
 }
 

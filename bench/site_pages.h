@@ -14,7 +14,8 @@ namespace bench {
 std::string ChooseFileSystem();
 
 // Whether `madeDir` holds exactly the `pages` files of `referenceDir`, byte for byte; prints
-// what differs when not.
-bool SamePages(const std::string& referenceDir, const std::string& madeDir, std::size_t pages);
+// what differs, naming the run `what`, when not.
+bool SamePages(const char* what, const std::string& referenceDir, const std::string& madeDir,
+               std::size_t pages);
 
 }  // namespace bench

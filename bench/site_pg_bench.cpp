@@ -156,8 +156,9 @@ int main() {
         if (!ran) return 1;
     }
     for (const Round& round : rounds) {
-        if (!bench::SamePages(round.jinjaDir->Path(), round.quarn->HtmlDir(), kPages) ||
-            !bench::SamePages(round.jinjaDir->Path(), round.pooledQuarn->HtmlDir(), kPages))
+        if (!bench::SamePages("quarn", round.jinjaDir->Path(), round.quarn->HtmlDir(), kPages) ||
+            !bench::SamePages("quarn, pooled", round.jinjaDir->Path(), round.pooledQuarn->HtmlDir(),
+                              kPages))
             return 1;
     }
 
