@@ -23,7 +23,7 @@ TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 # The test executables with threads of their own, and the suites of them that run under
 # ThreadSanitizer.
 TSAN_TARGETS := quarn platform_test quarn_services_test quarn_app_test quarn_ui_test remote_test \
-                remote_ui_test tolvane_ui_test
+                remote_ui_test tolvane_ui_test kestrel_ui_test
 TSAN_SUITES  := ^(Ui[A-Za-z]*Test|MessageQueue|JobThread|StatusMailboxTest|PromptTest|HeadlessWindowTest|CommandLineJobTest|TaskThread[A-Za-z]*|PublishScheduler[A-Za-z]*|Svr[A-Za-z]*Test|ServiceEndToEndTest|RemoteSessionTest)\.
 
 .PHONY: all deps build programs demo test test-plain test-san test-tsan screenshots bench format \
