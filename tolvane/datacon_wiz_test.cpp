@@ -9,67 +9,14 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
-#include <deque>
 #include <vector>
 
 #include "shared/odbc_info.h"
+#include "shared/widgets/wizard_test_support.h"
 #include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/qt_test_registry.h"
 
 namespace {
-
-// Answers from lists; `fail` makes an operation fail with its own message.
-class FakeCatalog : public IOdbcCatalog {
-public:
-    std::vector<std::string> sources;
-    std::vector<std::string> drivers;
-    bool failSources = false;
-    bool failDrivers = false;
-
-    int ListDataSources() override { return Answer(sources, failSources, "no sources"); }
-    int ListDrivers() override { return Answer(drivers, failDrivers, "no drivers"); }
-    int ListTables(std::string_view) override { return 0; }
-    int ListColumns(std::string_view, std::string_view) override { return 0; }
-
-private:
-    int Answer(const std::vector<std::string>& names, bool fail, const char* why) {
-        m_names.clear();
-        if (fail) {
-            m_strMessage = std::string("ODBC ERROR: ") + why;
-            return 0;
-        }
-        m_names = names;
-        return 1;
-    }
-};
-
-// Records every question; a file or driver answer that is not queued is Cancel.
-class RecordingPrompts : public IWizardPrompts {
-public:
-    QStringList messages;
-    QStringList filters;
-    std::deque<QString> files;
-    std::deque<QString> driverAnswers;
-    std::vector<QStringList> driverLists;
-
-    void StopMessage(QWidget*, const QString& text) override { messages << text; }
-    std::optional<QString> OpenFile(QWidget*, const QString& filter) override {
-        filters << filter;
-        return Next(files);
-    }
-    std::optional<QString> ChooseDriver(QWidget*, const QStringList& drivers) override {
-        driverLists.push_back(drivers);
-        return Next(driverAnswers);
-    }
-
-private:
-    static std::optional<QString> Next(std::deque<QString>& answers) {
-        if (answers.empty()) return std::nullopt;
-        QString answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
 
 void SaveScreenshot(QWidget& widget, const QString& name) {
     const std::string dir = fixtures::ScreenshotDir();

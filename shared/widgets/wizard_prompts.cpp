@@ -10,6 +10,11 @@ void CQtWizardPrompts::StopMessage(QWidget* owner, const QString& text) {
     box.exec();
 }
 
+void CQtWizardPrompts::PlainMessage(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, m_strCaption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
 std::optional<QString> CQtWizardPrompts::OpenFile(QWidget* owner, const QString& filter) {
     const QString path = QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
     if (path.isEmpty()) return std::nullopt;
