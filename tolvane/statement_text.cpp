@@ -18,6 +18,14 @@ bool IsWhereAt(std::string_view text, std::size_t at) {
     return startsWord && (after == text.size() || !IsNameCharacter(text[after]));
 }
 
+// What may stand between the question marks of a substitution: a name, perhaps with an index,
+// that neither begins nor ends with a blank and holds no double quote. Other text between two
+// typed question marks is taken as written.
+bool IsReferenceName(std::string_view name) {
+    return !name.empty() && name.front() != ' ' && name.back() != ' ' &&
+           name.find('"') == std::string_view::npos;
+}
+
 }  // namespace
 
 std::string EscapeScriptName(std::string_view name) {
@@ -53,7 +61,8 @@ std::string EscapeTextKeepingReferences(std::string_view text) {
         const char c = text[i];
         if (c == '?') {
             const std::size_t close = text.find('?', i + 1);
-            if (close != std::string_view::npos) {
+            if (close != std::string_view::npos &&
+                IsReferenceName(text.substr(i + 1, close - i - 1))) {
                 escaped += text.substr(i, close - i + 1);
                 i = close;
                 continue;

@@ -22,7 +22,8 @@ std::string BetweenQuotes(std::string_view statement);
 std::string QueryWithoutWhere(std::string_view query);
 
 // User text that may hold substitutions ("?name?"), made to read back as typed: a backslash goes
-// before each \ " # & { } outside the substitutions and before a "?" that opens none.
+// before each \ " # & { } outside the substitutions and before a "?" that opens none. A
+// substitution's name neither begins nor ends with a blank and holds no double quote.
 std::string EscapeTextKeepingReferences(std::string_view text);
 
 // The variables the "&defvar" statements define, each as "?" name "?", in statement order: the

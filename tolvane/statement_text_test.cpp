@@ -37,6 +37,8 @@ TEST(StatementTextTest, UserTextKeepsItsReferencesAndEscapesTheRest) {
         {"#1 & {x}", "\\#1 \\& \\{x\\}"},
         {"Why?", "Why\\?"},
         {"?a? Why?", "?a? Why\\?"},
+        {"Why? Because ?x?", "Why\\? Because ?x?"},
+        {"#1?\" ?Item?", "\\#1\\?\\\" ?Item?"},
     };
     for (const auto& [typed, written] : cases) {
         SCOPED_TRACE(typed);
