@@ -33,3 +33,33 @@ inline std::string SqlName(std::string_view name) {
     });
     return plain ? std::string(name) : "[" + std::string(name) + "]";
 }
+
+// User text that may hold substitutions ("?name?"), made to read back as typed between double
+// quotes: a backslash goes before each \ " # & { } outside the substitutions and before a "?" that
+// opens none. A substitution's name neither begins nor ends with a blank and holds no double
+// quote; other text between two typed question marks is taken as written.
+inline std::string EscapeTextKeepingReferences(std::string_view text) {
+    static constexpr std::string_view kSpecials = "\\\"#&{}";
+    const auto isReferenceName = [](std::string_view name) {
+        return !name.empty() && name.front() != ' ' && name.back() != ' ' &&
+               name.find('"') == std::string_view::npos;
+    };
+    std::string escaped;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '?') {
+            const std::size_t close = text.find('?', i + 1);
+            if (close != std::string_view::npos &&
+                isReferenceName(text.substr(i + 1, close - i - 1))) {
+                escaped += text.substr(i, close - i + 1);
+                i = close;
+                continue;
+            }
+            escaped += '\\';
+        } else if (kSpecials.find(c) != std::string_view::npos) {
+            escaped += '\\';
+        }
+        escaped += c;
+    }
+    return escaped;
+}

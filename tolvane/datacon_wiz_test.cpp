@@ -18,19 +18,6 @@
 
 namespace {
 
-void SaveScreenshot(QWidget& widget, const QString& name) {
-    const std::string dir = fixtures::ScreenshotDir();
-    if (!dir.empty())
-        QVERIFY(widget.grab().save(QString::fromStdString(dir) + "/" + name + ".png"));
-}
-
-template <typename T>
-T* Control(CDataconWiz& wizard, const char* id) {
-    T* control = wizard.currentPage()->findChild<T*>(id);
-    if (control == nullptr) qFatal("no control %s on page %d", id, wizard.currentId());
-    return control;
-}
-
 void Click(CDataconWiz& wizard, QWizard::WizardButton which) {
     QTest::mouseClick(wizard.button(which), Qt::LeftButton);
 }
@@ -47,7 +34,7 @@ QString ShownButtons(CDataconWiz& wizard) {
 // Page 131 with `choice` ("1000" file, "1001" DSN) taken and Next pressed.
 void ChooseType(CDataconWiz& wizard, const char* choice) {
     QVERIFY(wizard.currentId() == CDataconWiz::kTypePage);
-    Control<QRadioButton>(wizard, choice)->click();
+    PageControl<QRadioButton>(wizard, choice)->click();
     Click(wizard, QWizard::NextButton);
 }
 
@@ -63,8 +50,8 @@ private slots:
         wizard.show();
         QCOMPARE(wizard.windowTitle(), QString("Choose Data Connection Type"));
         QCOMPARE(ShownButtons(wizard), QString("Next"));
-        auto* file = Control<QRadioButton>(wizard, "1000");
-        auto* dsn = Control<QRadioButton>(wizard, "1001");
+        auto* file = PageControl<QRadioButton>(wizard, "1000");
+        auto* dsn = PageControl<QRadioButton>(wizard, "1001");
         QCOMPARE(file->text(), QString("Database/spreadsheet file"));
         QCOMPARE(dsn->text(), QString("ODBC DSN"));
         QCOMPARE(file->toolTip(), QString("Extract data from a database file"));
@@ -87,15 +74,15 @@ private slots:
         QCOMPARE(wizard.currentId(), int(CDataconWiz::kDsnPage));
         QCOMPARE(wizard.windowTitle(), QString("Select ODBC DSN"));
         QCOMPARE(ShownButtons(wizard), QString("Back Finish"));
-        auto* list = Control<QListWidget>(wizard, "1002");
+        auto* list = PageControl<QListWidget>(wizard, "1002");
         QCOMPARE(list->toolTip(), QString("Select the ODBC DSN you wish to work with"));
         QCOMPARE(list->count(), 3);
         QCOMPARE(list->item(0)->text(), QString("Accounts"));
         QCOMPARE(list->item(1)->text(), QString("billing"));
         QCOMPARE(list->item(2)->text(), QString("shop"));
         QCOMPARE(list->currentRow(), 0);
-        auto* user = Control<QLineEdit>(wizard, "1003");
-        auto* password = Control<QLineEdit>(wizard, "1004");
+        auto* user = PageControl<QLineEdit>(wizard, "1003");
+        auto* password = PageControl<QLineEdit>(wizard, "1004");
         QCOMPARE(user->toolTip(), QString("Enter database user name (if any)"));
         QCOMPARE(password->toolTip(), QString("Enter database password (if any)"));
         QTest::keyClicks(user, "ann");
@@ -116,8 +103,8 @@ private slots:
         CDataconWiz wizard(nullptr, catalog, prompts);
         wizard.show();
         ChooseType(wizard, "1001");
-        auto* list = Control<QListWidget>(wizard, "1002");
-        Control<QLineEdit>(wizard, "1004")->setText("pw");
+        auto* list = PageControl<QListWidget>(wizard, "1002");
+        PageControl<QLineEdit>(wizard, "1004")->setText("pw");
         const QRect place = list->visualItemRect(list->item(1));
         // An item view takes a double-click only on the item its press landed on.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
@@ -134,7 +121,7 @@ private slots:
         wizard.show();
         ChooseType(wizard, "1001");
         QCOMPARE(prompts.messages, QStringList{"ODBC ERROR: no sources"});
-        QCOMPARE(Control<QListWidget>(wizard, "1002")->count(), 0);
+        QCOMPARE(PageControl<QListWidget>(wizard, "1002")->count(), 0);
 
         Click(wizard, QWizard::FinishButton);
         QCOMPARE(prompts.messages.last(), QString("You must select a ODBC DSN."));
@@ -163,19 +150,21 @@ private slots:
         for (const auto& [id, tip] : tips) {
             QCOMPARE(wizard.currentPage()->findChild<QWidget*>(id)->toolTip(), QString(tip));
         }
-        QCOMPARE(Control<QCheckBox>(wizard, "1007")->text(),
+        QCOMPARE(PageControl<QCheckBox>(wizard, "1007")->text(),
                  QString("Select ODBC driver manually"));
-        QCOMPARE(Control<QPushButton>(wizard, "1006")->text(), QString("..."));
+        QCOMPARE(PageControl<QPushButton>(wizard, "1006")->text(), QString("..."));
 
-        QTest::mouseClick(Control<QPushButton>(wizard, "1006"), Qt::LeftButton);
+        QTest::mouseClick(PageControl<QPushButton>(wizard, "1006"), Qt::LeftButton);
         QCOMPARE(prompts.filters,
                  QStringList{
                      "Microsoft data files (*.xls *.mdb *.db *.dbf *.dbc *.txt);;All Files (*)"});
-        QCOMPARE(Control<QLineEdit>(wizard, "1003")->text(), QString("/home/ann/data/shop.mdb"));
+        QCOMPARE(PageControl<QLineEdit>(wizard, "1003")->text(),
+                 QString("/home/ann/data/shop.mdb"));
         // Cancel in the file dialog leaves the path.
-        QTest::mouseClick(Control<QPushButton>(wizard, "1006"), Qt::LeftButton);
-        QCOMPARE(Control<QLineEdit>(wizard, "1003")->text(), QString("/home/ann/data/shop.mdb"));
-        Control<QLineEdit>(wizard, "1004")->setText("ann");
+        QTest::mouseClick(PageControl<QPushButton>(wizard, "1006"), Qt::LeftButton);
+        QCOMPARE(PageControl<QLineEdit>(wizard, "1003")->text(),
+                 QString("/home/ann/data/shop.mdb"));
+        PageControl<QLineEdit>(wizard, "1004")->setText("ann");
         SaveScreenshot(wizard, "datacon_wiz_133");
 
         Click(wizard, QWizard::FinishButton);
@@ -208,7 +197,7 @@ private slots:
         CDataconWiz wizard(nullptr, catalog, prompts);
         wizard.show();
         ChooseType(wizard, "1000");
-        Control<QLineEdit>(wizard, "1003")->setText("/data/PARTS.DBF");
+        PageControl<QLineEdit>(wizard, "1003")->setText("/data/PARTS.DBF");
         Click(wizard, QWizard::FinishButton);
         QCOMPARE(prompts.messages, QStringList{"ODBC ERROR: no drivers"});
         QVERIFY(prompts.driverLists.empty());
@@ -236,8 +225,8 @@ private slots:
         CDataconWiz wizard(nullptr, catalog, prompts);
         wizard.show();
         ChooseType(wizard, "1000");
-        Control<QLineEdit>(wizard, "1003")->setText("C:\\data\\orders.csv");
-        Control<QCheckBox>(wizard, "1007")->setChecked(true);
+        PageControl<QLineEdit>(wizard, "1003")->setText("C:\\data\\orders.csv");
+        PageControl<QCheckBox>(wizard, "1007")->setChecked(true);
         Click(wizard, QWizard::FinishButton);
         QCOMPARE(prompts.driverLists.size(), size_t(1));
         QCOMPARE(prompts.driverLists[0], QStringList({"SQLite3", "PostgreSQL"}));
@@ -263,7 +252,7 @@ private slots:
         // Coming forward again lists the sources afresh.
         catalog.sources = {"other"};
         ChooseType(wizard, "1001");
-        QCOMPARE(Control<QListWidget>(wizard, "1002")->item(0)->text(), QString("other"));
+        QCOMPARE(PageControl<QListWidget>(wizard, "1002")->item(0)->text(), QString("other"));
     }
 
     // The entry point runs the wizard modally: the string after Finish, nothing after Cancel.

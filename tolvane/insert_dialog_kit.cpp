@@ -4,14 +4,24 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMetaObject>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QWizard>
 
 #include "shared/widgets/driver_dlg.h"
 #include "shared/widgets/ui_text.h"
 
 std::vector<std::string> Collect(const InsertContext& ctx, std::string_view keyword) {
     return ctx.collect ? ctx.collect(keyword) : std::vector<std::string>{};
+}
+
+std::vector<std::string> CollectRecordsets(const InsertContext& ctx) {
+    std::vector<std::string> recordsets = Collect(ctx, "&getdata");
+    for (std::string& statement : Collect(ctx, "&sql"))
+        recordsets.push_back(std::move(statement));
+    return recordsets;
 }
 
 QStringList SortedTexts(const std::vector<std::string>& names) {
@@ -63,11 +73,52 @@ QRadioButton* MakeRadio(QWidget* parent, const char* id, const QString& text, co
     return radio;
 }
 
+QSpinBox* MakeSpinEdit(QWidget* parent, const char* spinId, const char* editId, const char* tip,
+                       int min, int max) {
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(spinId);
+    spin->findChild<QLineEdit*>()->setObjectName(editId);
+    spin->setToolTip(tip);
+    spin->setRange(min, max);
+    return spin;
+}
+
 void Preselect(QComboBox* combo, const std::string& wanted) {
     const int found = wanted.empty() ? -1 : combo->findText(FromBytes(wanted));
     combo->setCurrentIndex(found >= 0 ? found : (combo->count() > 0 ? 0 : -1));
     // A statement is read from its keyword on.
     combo->lineEdit()->setCursorPosition(0);
+}
+
+void FillCombo(QComboBox* combo, const std::vector<std::string>& entries,
+               const std::string& preferred) {
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    combo->addItems(SortedTexts(entries));
+    Preselect(combo, preferred);
+}
+
+void FillList(QListWidget* list, const std::vector<std::string>& entries) {
+    list->clear();
+    for (const std::string& entry : entries)
+        list->addItem(FromBytes(entry));
+    if (list->count() > 0) list->setCurrentRow(0);
+}
+
+void FillSortedList(QListWidget* list, const std::vector<std::string>& entries) {
+    list->clear();
+    list->addItems(SortedTexts(entries));
+    if (list->count() > 0) list->setCurrentRow(0);
+}
+
+std::string SelectedText(const QListWidget* list) {
+    const QListWidgetItem* item = list->currentItem();
+    if (item == nullptr || !item->isSelected()) return {};
+    return ToBytes(item->text());
+}
+
+void CancelWizardLater(QWizard* wizard) {
+    QMetaObject::invokeMethod(wizard, &QWizard::reject, Qt::QueuedConnection);
 }
 
 QDialogButtonBox* OkCancel(QDialog* dialog, std::function<void()> ok) {

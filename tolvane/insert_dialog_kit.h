@@ -1,6 +1,7 @@
 #pragma once
-// Pieces the insert dialogs share: what a command is given besides the view's context, the
-// controls made with their ids and tooltips, and the OK/Cancel row. GUI thread only.
+// Pieces the insert dialogs and wizards share: what a command is given besides the view's context,
+// the controls made with their ids and tooltips, list fills from script statements, the OK/Cancel
+// row, and ending a wizard as cancelled from inside a page. GUI thread only.
 
 #include <QDialog>
 #include <QString>
@@ -19,6 +20,8 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
+class QWizard;
 
 // What an insert command needs besides the view's context; all outlive the command.
 struct InsertServices {
@@ -30,6 +33,9 @@ struct InsertServices {
 // The statements of `keyword` that the view holds, or none without a scanner.
 std::vector<std::string> Collect(const InsertContext& ctx, std::string_view keyword);
 
+// The recordset statements ("&getdata", then "&sql") that the view holds.
+std::vector<std::string> CollectRecordsets(const InsertContext& ctx);
+
 // Names as a sorted list of texts (sorted without case).
 QStringList SortedTexts(const std::vector<std::string>& names);
 
@@ -39,9 +45,26 @@ QLineEdit* MakeLineEdit(QWidget* parent, const char* id, const char* tip, int ma
 QListWidget* MakeList(QWidget* parent, const char* id, const char* tip);
 QPushButton* MakeButton(QWidget* parent, const char* id, const QString& text, const char* tip);
 QRadioButton* MakeRadio(QWidget* parent, const char* id, const QString& text, const char* tip);
+// A number edit `editId` with its spin control `spinId`, limited to min..max.
+QSpinBox* MakeSpinEdit(QWidget* parent, const char* spinId, const char* editId, const char* tip,
+                       int min, int max);
 
 // Selects `wanted` in `combo` when it is there, else the first entry.
 void Preselect(QComboBox* combo, const std::string& wanted);
+
+// Replaces the entries of `combo` with `entries` (sorted) and preselects `preferred` as Preselect
+// does; no change signal is sent.
+void FillCombo(QComboBox* combo, const std::vector<std::string>& entries,
+               const std::string& preferred);
+// Replaces the entries of `list` with `entries` in their order and selects the first.
+void FillList(QListWidget* list, const std::vector<std::string>& entries);
+// The same with `entries` sorted as the dialogs' lists show them.
+void FillSortedList(QListWidget* list, const std::vector<std::string>& entries);
+// The selected entry of `list`, "" when none is selected.
+std::string SelectedText(const QListWidget* list);
+
+// Ends `wizard` as cancelled once the page that asks has finished its activation.
+void CancelWizardLater(QWizard* wizard);
 
 // OK and Cancel; OK runs `ok` (which accepts when the answers are complete), Cancel rejects.
 QDialogButtonBox* OkCancel(QDialog* dialog, std::function<void()> ok);

@@ -25,7 +25,6 @@
 
 namespace {
 
-using Statements = std::map<std::string, std::vector<std::string>>;
 using Answer = std::function<void(QDialog&)>;
 
 void SaveScreenshot(QWidget& widget) {
@@ -114,10 +113,7 @@ private:
         InsertContext ctx;
         ctx.indent = indent;
         ctx.todo = todo;
-        ctx.collect = [statements](std::string_view keyword) {
-            const auto found = statements.find(std::string(keyword));
-            return found == statements.end() ? std::vector<std::string>{} : found->second;
-        };
+        ctx.collect = CollectorOf(std::move(statements));
         return ctx;
     }
     Statements Script() {
@@ -430,9 +426,8 @@ private slots:
     }
 
     void CatalogFailureLeavesTheListEmpty() {
+        // Knowing no connection and no query, it fails both lists.
         FakeCatalog failing;
-        failing.failTables = true;
-        failing.failColumns = true;
         InsertServices services{m_memory, failing, m_prompts};
         const InsertContext ctx = Context(0, true, Script());
         m_prompts.messages.clear();

@@ -36,6 +36,10 @@ std::string QueryBeforeWhere(std::string_view query) {
 
 std::vector<std::string> VariableEntries(const std::vector<std::string>& defvarStatements) {
     std::vector<std::string> entries;
+    const auto add = [&entries](std::string& name) {
+        if (!name.empty()) entries.push_back("?" + name + "?");
+        name.clear();
+    };
     for (const std::string& statement : defvarStatements) {
         const std::size_t open = statement.find('(');
         const std::size_t close = statement.rfind(')');
@@ -43,13 +47,12 @@ std::vector<std::string> VariableEntries(const std::vector<std::string>& defvarS
         std::string name;
         for (char c : std::string_view(statement).substr(open + 1, close - open - 1)) {
             if (c == ',') {
-                entries.push_back("?" + name + "?");
-                name.clear();
+                add(name);
             } else if (c != ' ' && c != '?') {
                 name += c;
             }
         }
-        entries.push_back("?" + name + "?");
+        add(name);
     }
     return entries;
 }

@@ -15,7 +15,7 @@ std::string TextBetweenQuotes(std::string_view statement);
 std::string QueryBeforeWhere(std::string_view query);
 
 // The variables the "&defvar" statements define, each as its name between question marks, in
-// statement order: blanks and "?" dropped, a comma ending each name.
+// statement order: blanks and "?" dropped, a comma ending each name; empty names left out.
 std::vector<std::string> VariableEntries(const std::vector<std::string>& defvarStatements);
 
 // The names between the quotes of each statement ("&defsub", "&html"), in statement order.

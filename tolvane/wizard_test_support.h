@@ -1,39 +1,67 @@
 #pragma once
-// Fakes for the seams of tolvane's wizards and insert dialogs, for tests: a catalog answering
-// from lists and prompts that record every question.
+// Fakes and helpers for the tests of tolvane's wizards and insert dialogs: a catalog answering
+// from lists, prompts and pickers answering from queues and recording every question, a collector
+// over given statements, and controls by id. Tests only; GUI thread.
 
+#include <QListWidget>
 #include <QString>
 #include <QStringList>
+#include <QTest>
+#include <QWizard>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "shared/odbc_catalog.h"
 #include "shared/widgets/wizard_prompts.h"
+#include "tests/fixtures/qt_test_registry.h"
+#include "tolvane/insert_frame.h"
+#include "tolvane/insert_pickers.h"
+#include "tolvane/tolvane_test_support.h"
 
-// Answers from lists; a `fail...` flag makes that operation fail with its own message.
+// Answers from lists; `fail...` makes an operation fail with its own message. Tables are looked
+// up by connection string and columns by query; an unknown one fails.
 class FakeCatalog : public IOdbcCatalog {
 public:
+    struct Column {
+        std::string name;
+        std::string kind;
+    };
     std::vector<std::string> sources;
     std::vector<std::string> drivers;
-    std::vector<std::string> tables;
-    std::vector<std::string> columns;
+    std::map<std::string, std::vector<std::string>> tables;
+    std::map<std::string, std::vector<Column>> columns;
     bool failSources = false;
     bool failDrivers = false;
-    bool failTables = false;
-    bool failColumns = false;
+    // Every query ListColumns was asked, in order.
+    std::vector<std::string> queries;
 
     int ListDataSources() override { return Answer(sources, failSources, "no sources"); }
     int ListDrivers() override { return Answer(drivers, failDrivers, "no drivers"); }
-    int ListTables(std::string_view) override { return Answer(tables, failTables, "no tables"); }
-    int ListColumns(std::string_view, std::string_view) override {
-        return Answer(columns, failColumns, "no columns");
+    int ListTables(std::string_view connection) override {
+        const auto found = tables.find(std::string(connection));
+        if (found == tables.end()) return Answer({}, true, "no tables");
+        return Answer(found->second, false, "");
+    }
+    int ListColumns(std::string_view, std::string_view query) override {
+        queries.emplace_back(query);
+        const auto found = columns.find(std::string(query));
+        if (found == columns.end()) return Answer({}, true, "no columns");
+        std::vector<std::string> names;
+        for (const Column& column : found->second)
+            names.push_back(column.name);
+        const int ok = Answer(names, false, "");
+        for (const Column& column : found->second)
+            m_kinds.push_back(column.kind);
+        return ok;
     }
 
 private:
     int Answer(const std::vector<std::string>& names, bool fail, const char* why) {
         m_names.clear();
+        m_kinds.clear();
         if (fail) {
             m_strMessage = std::string("ODBC ERROR: ") + why;
             return 0;
@@ -43,18 +71,22 @@ private:
     }
 };
 
-// Records every message (stop and plain alike, in order); a file or driver answer that is not
-// queued is Cancel.
+// Records every message (stop and plain alike, in order) and the plain ones apart; a file or
+// driver answer that is not queued is Cancel.
 class RecordingPrompts : public IWizardPrompts {
 public:
     QStringList messages;
+    QStringList plainMessages;
     QStringList filters;
     std::deque<QString> files;
     std::deque<QString> driverAnswers;
     std::vector<QStringList> driverLists;
 
     void StopMessage(QWidget*, const QString& text) override { messages << text; }
-    void PlainMessage(QWidget*, const QString& text) override { messages << text; }
+    void PlainMessage(QWidget*, const QString& text) override {
+        messages << text;
+        plainMessages << text;
+    }
     std::optional<QString> OpenFile(QWidget*, const QString& filter) override {
         filters << filter;
         return Next(files);
@@ -72,3 +104,72 @@ private:
         return answer;
     }
 };
+
+// Pickers answering from queues; an empty queue is Cancel.
+class QueuedPickers : public IInsertPickers {
+public:
+    std::deque<std::string> fields;
+    std::deque<std::string> variables;
+    std::optional<std::string> PickDatabaseField(QWidget*) override { return Next(fields); }
+    std::optional<std::string> PickUserVariable(QWidget*) override { return Next(variables); }
+
+private:
+    static std::optional<std::string> Next(std::deque<std::string>& answers) {
+        if (answers.empty()) return std::nullopt;
+        std::string answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+using Statements = std::map<std::string, std::vector<std::string>>;
+
+// A collector over statements given per keyword.
+inline StatementCollector CollectorOf(Statements statements) {
+    return [statements = std::move(statements)](std::string_view keyword) {
+        const auto found = statements.find(std::string(keyword));
+        return found == statements.end() ? std::vector<std::string>{} : found->second;
+    };
+}
+
+inline InsertContext ContextOf(StatementCollector collect, int indent = 0, bool todo = true) {
+    InsertContext ctx;
+    ctx.indent = indent;
+    ctx.todo = todo;
+    ctx.collect = std::move(collect);
+    return ctx;
+}
+
+template <typename T>
+T* PageControl(QWizard& wizard, const char* id) {
+    T* control = wizard.currentPage()->findChild<T*>(id);
+    if (control == nullptr) qFatal("no control %s on page %d", id, wizard.currentId());
+    return control;
+}
+
+template <typename T>
+T* DialogControl(QWidget& dialog, const char* id) {
+    T* control = dialog.findChild<T*>(id);
+    if (control == nullptr) qFatal("no control %s", id);
+    return control;
+}
+
+inline void Click(QWizard& wizard, QWizard::WizardButton which) {
+    QTest::mouseClick(wizard.button(which), Qt::LeftButton);
+}
+
+// The buttons the wizard shows, in the order Back, Next, Finish.
+inline QString ShownButtons(QWizard& wizard) {
+    QString shown;
+    if (wizard.button(QWizard::BackButton)->isVisible()) shown += "Back ";
+    if (wizard.button(QWizard::NextButton)->isVisible()) shown += "Next ";
+    if (wizard.button(QWizard::FinishButton)->isVisible()) shown += "Finish";
+    return shown.trimmed();
+}
+
+inline QStringList Entries(const QListWidget* list) {
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->item(i)->text();
+    return entries;
+}

@@ -4,29 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "tests/fixtures/postgres_cluster.h"
-#include "tests/fixtures/program_process.h"
 #include "tests/fixtures/smtp_server.h"
-#include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/sqlite_database.h"
-#include "tests/fixtures/temp_dir.h"
+#include "tests/tolvane/inserted_scripts_fixture.h"
 #include "tolvane/insert_data_text.h"
 #include "tolvane/insert_other_text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string WithoutCr(std::string text) {
-    std::erase(text, '\r');
-    return text;
-}
 
 // The editing view as far as the insert commands see it: a text with a caret. The indent count
 // is taken from the caret line, as the view does before a dialog opens.
@@ -54,53 +46,6 @@ public:
 private:
     std::string m_text;
     std::size_t m_caret = 0;
-};
-
-class InsertedScriptsTest : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_programDir.Ok()) << m_programDir.Error();
-        ASSERT_TRUE(m_runtimeDir.Ok()) << m_runtimeDir.Error();
-        std::string error;
-        ASSERT_TRUE(fixtures::InstallProgram(QUARN_BINARY, m_programDir.File("quarn"), &error))
-            << error;
-        fs::create_directories(Html());
-        ASSERT_TRUE(fixtures::WriteTextFile(m_programDir.File("Quarn.ini"),
-                                            "[global]\r\nprofile0=default\r\n", &error))
-            << error;
-    }
-    std::string Project() const { return m_programDir.File("projects/default"); }
-    std::string Html() const { return Project() + "/html"; }
-
-    // Writes `script` into the project and runs it; quarn must report a complete run.
-    void Run(const std::string& script) const {
-        std::string error;
-        ASSERT_TRUE(fixtures::WriteTextFile(Project() + "/inserted.scp", script, &error)) << error;
-        const std::vector<std::string> env = fixtures::InheritedEnvironment(
-            {"TZ=UTC", "HOME=" + m_programDir.Path(), "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()});
-        fixtures::ProgramProcess run;
-        const std::string err = m_runtimeDir.File("stderr");
-        ASSERT_EQ(run.Start(m_programDir.File("quarn"), {"inserted.scp"}, Project(), env, err), "");
-        std::vector<std::string> lines;
-        EXPECT_EQ(
-            run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)), 0)
-            << fixtures::ReadTextFile(err).value_or("");
-        ASSERT_FALSE(lines.empty()) << script;
-        EXPECT_EQ(lines.back(), "Script execution complete.")
-            << testing::PrintToString(lines) << "\n"
-            << script;
-    }
-    std::map<std::string, std::string> Pages() const {
-        std::map<std::string, std::string> pages;
-        for (const auto& entry : fs::recursive_directory_iterator(Html()))
-            if (entry.is_regular_file())
-                pages[fs::relative(entry.path(), Html()).string()] =
-                    WithoutCr(fixtures::ReadTextFile(entry.path().string()).value_or(""));
-        return pages;
-    }
-
-    fixtures::TempDir m_programDir{"tolvane_scripts"};
-    fixtures::TempDir m_runtimeDir{"tolvane_scripts_runtime"};
 };
 
 constexpr std::string_view kShop =
