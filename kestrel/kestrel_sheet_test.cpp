@@ -8,10 +8,11 @@
 #include <QRadioButton>
 #include <QTest>
 #include <memory>
+#include <string>
 
 #include "kestrel/kestrel_app.h"
+#include "shared/widgets/wizard_fakes.h"
 #include "tests/fixtures/qt_test_registry.h"
-#include "tolvane/wizard_test_support.h"
 
 namespace {
 
@@ -24,8 +25,11 @@ struct Wizard {
 
     Wizard() {
         catalog.sources = {"shop"};
-        catalog.tables = {"Order Lines", "Kinds"};
-        catalog.columns = {"A", "B", "C"};
+        for (const char* connection : {"DSN=shop", "DSN=shop;UID=bob"})
+            catalog.tables[connection] = {"Order Lines", "Kinds"};
+        for (const char* table : {"[Order Lines]", "Kinds"})
+            catalog.columns[std::string("SELECT * FROM ") + table] = {
+                {"A", "T"}, {"B", "T"}, {"C", "I"}};
         sheet.show();
     }
     template <typename T>
