@@ -11,8 +11,11 @@
 #include <string>
 
 #include "kestrel/kestrel_app.h"
+#include "kestrel/kestrel_finish.h"
+#include "shared/launcher.h"
 #include "shared/widgets/wizard_fakes.h"
 #include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/temp_dir.h"
 
 namespace {
 
@@ -50,6 +53,15 @@ struct Wizard {
     void Choose(const char* list = "1002") {
         Control<QListWidget>(list)->setCurrentRow(0);
         Next();
+    }
+};
+
+class RecordingLauncher : public ILauncher {
+public:
+    std::vector<LaunchCommand> launched;
+    int Launch(const LaunchCommand& command) override {
+        launched.push_back(command);
+        return 1;
     }
 };
 
@@ -207,6 +219,38 @@ private slots:
         w.Next();
         QCOMPARE(w.sheet.currentId(), 160);
         w.Shot();
+    }
+
+    void FinishWritesTheScriptAndOpensItInTheEditor() {
+        fixtures::TempDir dir("kestrel_finish");
+        CKestrelApp app;
+        app.m_strDirectory = dir.Path();
+        app.m_nScriptType = 1;
+        app.m_strConnect = "DSN=shop";
+        app.m_strTable = "Products";
+        app.m_arrFields = {"Cost#1"};
+        app.m_bOpenOnExit = 1;
+        RecordingPrompts prompts;
+        RecordingLauncher launcher;
+        QCOMPARE(FinishKestrel(app, prompts, launcher, "/nonexistent", "tolvane"), 1);
+        const std::string script = fixtures::ReadTextFile(dir.File("Script1.scp")).value_or("");
+        QVERIFY(script.find("\t\t?Cost\\#1?\r\n") != std::string::npos);
+        QCOMPARE(launcher.launched.size(), std::size_t(1));
+        QCOMPARE(launcher.launched[0].program, std::string("tolvane"));
+        QVERIFY(prompts.messages.isEmpty());
+    }
+
+    void AnUnwritableDirectoryIsReportedAndStartsNothing() {
+        fixtures::TempDir dir("kestrel_unwritable");
+        CKestrelApp app;
+        app.m_strDirectory = dir.File("missing");
+        app.m_nScriptType = 5;
+        app.m_bOpenOnExit = 1;
+        RecordingPrompts prompts;
+        RecordingLauncher launcher;
+        QCOMPARE(FinishKestrel(app, prompts, launcher, "/nonexistent", "tolvane"), 0);
+        QCOMPARE(prompts.messages, QStringList{"Unable to write file Script1.scp."});
+        QVERIFY(launcher.launched.empty());
     }
 };
 

@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "kestrel/kestrel_app.h"
+#include "kestrel/kestrel_finish.h"
 #include "kestrel/kestrel_sheet.h"
 #include "platform/profile_file.h"
 #include "shared/launcher.h"
 #include "shared/odbc_info.h"
-#include "shared/widgets/ui_text.h"
 #include "shared/widgets/wizard_prompts.h"
 
 namespace {
@@ -37,17 +37,11 @@ int main(int argc, char** argv) {
                         [] { return std::make_unique<COdbcInfo>(COdbcInfo::Strings::kPlain); });
     if (sheet.exec() != QDialog::Accepted) return 0;
 
-    app.EscapeAnswers();
-    if (!app.WriteScripts()) {
-        prompts.StopMessage(nullptr, FromBytes(app.m_strMessage));
-        return 1;
-    }
     const std::string programDir = ProgramDir();
     const platform::ProfileFile settings(programDir + "/Quarn.ini");
-    if (const auto open =
-            app.OpenOnExitCommand(programDir, settings.GetString("global", "texted", "tolvane"))) {
-        CProcessLauncher launcher;
-        launcher.Launch(*open);  // a failed start is not reported
-    }
-    return 0;
+    CProcessLauncher launcher;
+    return FinishKestrel(app, prompts, launcher, programDir,
+                         settings.GetString("global", "texted", "tolvane"))
+               ? 0
+               : 1;
 }
