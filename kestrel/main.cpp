@@ -4,27 +4,16 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 #include "kestrel/kestrel_app.h"
 #include "kestrel/kestrel_finish.h"
 #include "kestrel/kestrel_sheet.h"
 #include "platform/profile_file.h"
+#include "platform/program_directory.h"
 #include "shared/launcher.h"
 #include "shared/odbc_info.h"
 #include "shared/widgets/wizard_prompts.h"
-
-namespace {
-
-// The directory of the running program file; "" when it cannot be found.
-std::string ProgramDir() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : self.parent_path().string();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -37,7 +26,7 @@ int main(int argc, char** argv) {
                         [] { return std::make_unique<COdbcInfo>(COdbcInfo::Strings::kPlain); });
     if (sheet.exec() != QDialog::Accepted) return 0;
 
-    const std::string programDir = ProgramDir();
+    const std::string programDir = platform::ProgramDirectory("");
     const platform::ProfileFile settings(programDir + "/Quarn.ini");
     CProcessLauncher launcher;
     return FinishKestrel(app, prompts, launcher, programDir,

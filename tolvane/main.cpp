@@ -3,22 +3,15 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "platform/profile_file.h"
+#include "platform/program_directory.h"
 #include "shared/launcher.h"
 #include "tolvane/ed_app.h"
 #include "tolvane/ed_prompts.h"
 #include "tolvane/editor_frame.h"
 
 namespace {
-
-// The directory of the running program file; "" when it cannot be found.
-std::string ProgramDir() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : self.parent_path().string();
-}
 
 bool HasDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -41,7 +34,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     QApplication::setDesktopFileName(QStringLiteral("tolvane"));
 
-    const std::string programDir = ProgramDir();
+    const std::string programDir = platform::ProgramDirectory("");
     platform::ProfileFile settings(SettingsFilePath(programDir));
     CQtEdPrompts prompts;
     CProcessLauncher launcher;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/program_directory.h"
 #include "quarn/app/clock_override.h"
 #include "quarn/app/command_line.h"
 #include "quarn/app/command_line_job.h"
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quarn: %s\n", error.c_str());
 
     const std::string startDir = CurrentDirectory();
-    const StartupPaths paths{ProgramDirectory(startDir),
+    const StartupPaths paths{platform::ProgramDirectory(startDir),
                              platform::SingleInstanceLock::DefaultDirectory()};
     platform::SingleInstanceLock lock;
     std::vector<std::string> notices;

@@ -45,16 +45,6 @@ std::string InstanceChannelPath(const std::string& lockDir) {
     return lockDir + "/" + std::string(kInstanceLockName) + ".sock";
 }
 
-std::string ProgramDirectory(const std::string& startDir) {
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return startDir;
-    const std::string path(buffer, static_cast<std::size_t>(length));
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return startDir;
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 StartupResult StartQuarn(const StartupPaths& paths, platform::SingleInstanceLock& lock,
                          std::vector<std::string>& notices) {
     g_strProgramDir = paths.programDir;

@@ -18,9 +18,6 @@ inline constexpr std::string_view kAlreadyRunningNotice =
 // Where the instance that holds the lock in `lockDir` listens for a later start.
 std::string InstanceChannelPath(const std::string& lockDir);
 
-// The directory of the running program (of /proc/self/exe); `startDir` when it cannot be read.
-std::string ProgramDirectory(const std::string& startDir);
-
 struct StartupPaths {
     std::string programDir;  // absolute; Quarn.ini and "projects" live in it
     std::string lockDir;     // where the single-instance lock file lives

@@ -1,4 +1,5 @@
 #include "quarn/app/startup.h"
+#include "platform/program_directory.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -113,7 +114,7 @@ TEST_F(StartupTest, AnUnusableLockDirectoryIsReportedAndStartupGoesOn) {
 }
 
 TEST(ProgramDirectory, IsTheDirectoryOfTheRunningProgram) {
-    const std::string dir = ProgramDirectory("/start");
+    const std::string dir = platform::ProgramDirectory("/start");
     EXPECT_EQ(dir, fs::canonical("/proc/self/exe").parent_path().string());
 }
 
