@@ -6,7 +6,7 @@
 namespace {
 
 void CsvBanner(CScriptText& text) {
-    constexpr std::string_view kLines[] = {
+    text.WriteLines({
         kBannerRule,
         "# *********KESTREL GENERATED TEMPLATE SCRIPT FILE*********",
         "#",
@@ -19,9 +19,7 @@ void CsvBanner(CScriptText& text) {
         "# features of Quarn script language, which supports many",
         "# functions not included in this basic Kestrel script.",
         kBannerRule,
-    };
-    for (std::string_view line : kLines)
-        text.Write(std::string(line) + "\n");
+    });
     text.Write("\n\n\n\n\n");
 }
 

@@ -72,10 +72,9 @@ public:
     std::optional<LaunchCommand> OpenOnExitCommand(const std::string& programDir,
                                                    const std::string& texted) const;
 
+private:
     // The path of a file the generators write.
     std::string OutputPath(const std::string& name) const;
-
-private:
     // Writes `text` as the text file `name` (CR LF line ends), replacing it whole. 1, or 0 with
     // m_strMessage "Unable to write file <name>.".
     int SaveText(const std::string& name, const CScriptText& text);

@@ -54,7 +54,7 @@ CKestrelSheet::CKestrelSheet(CKestrelApp& app, IWizardPrompts& prompts, CatalogM
     setOption(QWizard::NoBackButtonOnStartPage);
     setPixmap(QWizard::WatermarkPixmap, WizardPicture());
     AddKestrelPages(*this);
-    setStartId(129);
+    setStartId(kestrel_page::kWelcome);
     connect(this, &QWizard::currentIdChanged, this, [this](int id) {
         if (const auto* shown = qobject_cast<const CKestrelPage*>(page(id)))
             setWindowTitle(shown->Caption());

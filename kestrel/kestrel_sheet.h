@@ -45,7 +45,6 @@ class CKestrelPage : public QWizardPage {
 public:
     CKestrelPage(CKestrelSheet& sheet, int dialogId, const char* caption, const char* text);
 
-    int DialogId() const { return m_nDialogId; }
     const char* Caption() const { return m_szCaption; }
     // Where Next leads with the answers as they are.
     int nextId() const override;

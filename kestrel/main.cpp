@@ -2,8 +2,6 @@
 // (quarn starts it in the active project's), and opens the result when asked to.
 
 #include <QApplication>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "kestrel/kestrel_app.h"

@@ -5,8 +5,15 @@ void CScriptText::Write(int tabs, std::string_view text) {
     m_strText.append(text);
 }
 
+void CScriptText::WriteLines(std::initializer_list<std::string_view> lines) {
+    for (std::string_view line : lines) {
+        Write(line);
+        Write("\n");
+    }
+}
+
 void CScriptText::TemplateBanner() {
-    constexpr std::string_view kLines[] = {
+    WriteLines({
         kBannerRule,
         "# *********KESTREL GENERATED TEMPLATE SCRIPT FILE*********",
         "#",
@@ -20,11 +27,7 @@ void CScriptText::TemplateBanner() {
         "# features of Quarn script language, which supports many",
         "# functions not included in this basic Kestrel script.",
         kBannerRule,
-    };
-    for (std::string_view line : kLines) {
-        Write(line);
-        Write("\n");
-    }
+    });
     Write("\n\n\n\n\n");
 }
 

@@ -2,6 +2,7 @@
 // The text of one generated file, built step by step: each step writes its indent (tabs) and
 // then its text. Line ends are "\n" here; text files reach the disk with CR LF.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,8 @@ class CScriptText {
 public:
     void Write(int tabs, std::string_view text);
     void Write(std::string_view text) { Write(0, text); }
+    // Each of `lines` followed by a line end.
+    void WriteLines(std::initializer_list<std::string_view> lines);
     const std::string& Text() const { return m_strText; }
 
     // The pieces that several generators share.
