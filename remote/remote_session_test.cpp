@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "remote/scripted_log_on.h"
 #include "tests/fixtures/free_port.h"
 #include "tests/fixtures/scripted_ftp_server.h"
 
@@ -22,22 +23,6 @@ using fixtures::ScriptedFtpServer;
 using Lines = std::vector<std::string>;
 using Script = std::function<void(ScriptedFtpServer&)>;
 using namespace std::chrono_literals;
-
-const Lines kLogOnLines{"user ann", "pass a b"};
-
-void LogOnSteps(ScriptedFtpServer& server) {
-    server.Reply("220 Hi from Quarn Pro")
-        .Expect("user ann")
-        .Reply("331 Password required for ann")
-        .Expect("pass a b")
-        .Reply("230 OK");
-}
-
-Lines WithLogOn(const Lines& lines) {
-    Lines all = kLogOnLines;
-    all.insert(all.end(), lines.begin(), lines.end());
-    return all;
-}
 
 // Sets the session time-out for one test and puts the default back.
 class ScopedTimeout {

@@ -1,13 +1,7 @@
 #include "quarn/app/svr_test_support.h"
 
-#include "tests/fixtures/free_port.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "quarn/services/program_context.h"
+#include "tests/fixtures/free_port.h"
 
 void CRecordingPoster::PostJob(TaskJob job) {
     {

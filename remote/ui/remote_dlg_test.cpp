@@ -17,6 +17,7 @@
 #include <memory>
 #include <thread>
 
+#include "remote/scripted_log_on.h"
 #include "remote/ui/about_dlg.h"
 #include "remote/ui/remote_settings_dlg.h"
 #include "remote/ui/remote_ui_test_support.h"
@@ -27,21 +28,6 @@ namespace {
 
 using fixtures::ScriptedFtpServer;
 using Lines = std::vector<std::string>;
-
-const Lines kLogOnLines{"user ann", "pass a b"};
-
-void LogOnSteps(ScriptedFtpServer& server) {
-    server.Reply("220 Hi from Quarn Pro")
-        .Expect("user ann")
-        .Reply("331 Password required for ann")
-        .Expect("pass a b")
-        .Reply("230 OK");
-}
-
-Lines WithLogOn(Lines lines) {
-    lines.insert(lines.begin(), kLogOnLines.begin(), kLogOnLines.end());
-    return lines;
-}
 
 RemoteSettings SettingsFor(const ScriptedFtpServer& server, std::string project = "",
                            std::string script = "s.scp") {
