@@ -6,7 +6,6 @@
 // their ratio; exits 1, with no figures, when a run fails, an output holds other than 1,000
 // copies of the page, or the server did not see 1,000 requests from each run.
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -41,11 +40,6 @@ std::string Repeated(const std::string& text, int times) {
     for (int i = 0; i < times; ++i)
         all += text;
     return all;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 class Bench {
@@ -143,8 +137,8 @@ int main() {
     std::printf("%d HTTP GETs of a %zu-byte page from http.server on 127.0.0.1, median of %d\n",
                 kRequests, std::string(kPage).size(), kRounds);
     std::printf("%-12s %12s %12s %14s\n", "", "quarn", "urllib", "quarn/urllib");
-    std::printf("%-12s %10.3f s %10.3f s %14.2f\n", "one process", Median(quarn), Median(python),
-                Median(quarn) / Median(python));
+    std::printf("%-12s %10.3f s %10.3f s %14.2f\n", "one process", bench::Median(quarn),
+                bench::Median(python), bench::Median(quarn) / bench::Median(python));
     std::printf("quarn: the program file, `quarn Script1.scp`; python3: urllib.request\n");
     return 0;
 }

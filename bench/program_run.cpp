@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -137,6 +138,11 @@ std::string Mebibytes(double bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f MiB", bytes / (1024.0 * 1024.0));
     return text;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 }  // namespace bench

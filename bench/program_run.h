@@ -68,6 +68,9 @@ FileSet ScanFiles(const std::string& dir);
 // files a run in between wrote.
 long CountWritten(const FileSet& before, const FileSet& after);
 
+// The middle of `values` once sorted (the upper middle of an even count); `values` is not empty.
+double Median(std::vector<double> values);
+
 // "12.3 MiB".
 std::string Mebibytes(double bytes);
 

@@ -5,7 +5,6 @@
 // ratio; exits 1, with no figures, when a run fails or the server did not receive exactly the
 // mails that were sent (envelope and bytes, in order).
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -94,11 +93,6 @@ bool ReceivedOneRun(const fixtures::SmtpServer& server, std::size_t first, const
     return true;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main() {
@@ -141,8 +135,8 @@ int main() {
             (quarnTurn ? quarnSeconds : smtplibSeconds).push_back(run.seconds);
         }
     }
-    const double quarnMedian = Median(quarnSeconds);
-    const double smtplibMedian = Median(smtplibSeconds);
+    const double quarnMedian = bench::Median(quarnSeconds);
+    const double smtplibMedian = bench::Median(smtplibSeconds);
     std::printf("smtp_bench: %d mails of %zu bytes each, one dialogue per mail, median of %d\n",
                 kMails, ExpectedData(kMails, body).size(), kRounds);
     std::printf("%-10s %10.3f s\n%-10s %10.3f s\nquarn/smtplib %7.2f\n", "quarn", quarnMedian,

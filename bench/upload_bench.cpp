@@ -13,7 +13,6 @@
 // Prints the median times and their ratio; exits 1, with no figures, when a run fails, a change
 // list names other than the changed page, or a server copy differs from the site after any round.
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -102,11 +101,6 @@ struct Site {
         return sql + "COMMIT;";
     }
 };
-
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Whether `run` ended with status 0; says what failed, with the end of its output, when not.
 bool Succeeded(const std::string& what, const bench::ProgramRun& run) {
@@ -310,8 +304,8 @@ int main() {
         const char* name;
         double quarn;
         double lftp;
-    } rows[] = {{"all files", Median(quarnAll), Median(lftpAll)},
-                {"one changed page", Median(quarnChanged), Median(lftpChanged)}};
+    } rows[] = {{"all files", bench::Median(quarnAll), bench::Median(lftpAll)},
+                {"one changed page", bench::Median(quarnChanged), bench::Median(lftpChanged)}};
     for (const auto& row : rows)
         std::printf("%-20s %10.3f s %10.3f s %12.2f\n", row.name, row.quarn, row.lftp,
                     row.quarn / row.lftp);

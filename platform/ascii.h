@@ -38,4 +38,12 @@ constexpr int UpperHexDigitValue(char c) {
     return c >= 'a' && c <= 'f' ? -1 : HexDigitValue(c);
 }
 
+// `text` without the ASCII white space (blank, tab, CR, LF, VT, FF) at either end.
+constexpr std::string_view TrimAsciiSpace(std::string_view text) {
+    constexpr std::string_view kSpace = " \t\r\n\v\f";
+    const std::size_t first = text.find_first_not_of(kSpace);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
+}
+
 }  // namespace platform

@@ -125,9 +125,12 @@ void Ctaskthread::OnJob(const TaskJob& job) {
         ok = RunJob(job, jobProject);
         EnterProjectDirectory();
         // An auto-publish records its failure inside its own project switch.
-        if (!ok && job.code != TASK_AUTOPUBLISH) RecordFailure();
+        if (!ok && job.code != TASK_AUTOPUBLISH) {
+            RecordFailure();
+            // The error script may have left another directory current.
+            EnterProjectDirectory();
+        }
         PostFrame(FRAME_IDLE);
-        EnterProjectDirectory();
         if (jobProject.empty()) jobProject = g_strProject.Get();
     }
     PostStatusText(m_hMainWnd, m_strResult);

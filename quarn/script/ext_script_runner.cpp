@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/ascii.h"
 #include "quarn/script/memory_guard.h"
 #include "quarn/script/name_list.h"
 #include "quarn/script/number_text.h"
@@ -43,13 +44,6 @@ std::string_view StartFailureText(platform::PipedShellCommand::StartFailure fail
         default:
             return "Create process failed";
     }
-}
-
-std::string_view Trimmed(std::string_view text) {
-    constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
-    const std::size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
 }
 
 // A raw argument as the parser's command means it: a quoted one without its quotes.
@@ -162,8 +156,8 @@ int CExtScriptRunner::ParseLine() {
     const std::size_t nameStart = tag + kTag.size();
     const std::size_t nameEnd =
         std::min(m_strLine.find_first_of("(>", nameStart), m_strLine.size());
-    const std::string name(
-        Trimmed(std::string_view(m_strLine).substr(nameStart, nameEnd - nameStart)));
+    const std::string name(platform::TrimAsciiSpace(
+        std::string_view(m_strLine).substr(nameStart, nameEnd - nameStart)));
 
     m_argParser.m_strText = m_strLine;
     m_argParser.m_nPos = static_cast<int>(nameEnd);

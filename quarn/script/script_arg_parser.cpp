@@ -1,5 +1,7 @@
 #include "quarn/script/script_arg_parser.h"
 
+#include "platform/ascii.h"
+
 namespace {
 
 constexpr int kEndOfScript = 49;
@@ -7,13 +9,6 @@ constexpr int kArgumentSyntax = 44;
 
 bool IsBlankByte(char c) {
     return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view TrimWhiteSpace(std::string_view text) {
-    constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
-    const std::size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
 }
 
 }  // namespace
@@ -110,7 +105,7 @@ int CScriptArgParser::ReadPlainArg() {
         if (c == '\n') return Fail(46);
     }
     const std::string_view text(m_strText);
-    m_astrArgs.emplace_back(TrimWhiteSpace(
+    m_astrArgs.emplace_back(platform::TrimAsciiSpace(
         text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(m_nPos - start))));
     return 1;
 }

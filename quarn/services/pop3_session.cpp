@@ -15,15 +15,6 @@ constexpr std::string_view kInvalidLogon = "invalid character in logon";
 
 std::atomic<long long> g_timeoutMs{CPop3Session::kDefaultTimeout.count()};
 
-// The ERROR 104 text around a server's words; composed without the program title, so the
-// server's text reaches the script as it came.
-std::string MailErrorText(std::string_view detail) {
-    const std::string_view table = MessageText(kMailError);
-    std::string text(table.substr(0, table.find("{}")));
-    text += detail;
-    return text;
-}
-
 }  // namespace
 
 void CPop3Session::SetTimeout(std::chrono::milliseconds timeout) {
@@ -48,7 +39,7 @@ int CPop3Session::Logon(const std::string& server, const std::string& user,
     m_reader.reset();
     m_socket.reset();
     if (platform::HoldsLineBreak(user) || platform::HoldsLineBreak(password)) {
-        m_strMessage = MailErrorText(kInvalidLogon);
+        m_strMessage = LoadMessage(kMailError, kInvalidLogon);
         return 0;
     }
     auto socket = std::make_unique<platform::TcpStream>();
@@ -79,7 +70,8 @@ int CPop3Session::ReadLine(std::string& line) {
 
 int CPop3Session::CheckReply() {
     if (!ReadLine(m_strReply)) return 0;
-    m_strMessage = MailErrorText(std::string_view(m_strReply).substr(m_strReply.empty() ? 0 : 1));
+    m_strMessage =
+        LoadMessage(kMailError, std::string_view(m_strReply).substr(m_strReply.empty() ? 0 : 1));
     return m_strReply.starts_with('-') ? 0 : 1;
 }
 

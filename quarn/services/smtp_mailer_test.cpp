@@ -30,6 +30,17 @@ public:
     ~TimeoutForTest() { CSmtpMailer::SetTimeout(CSmtpMailer::kDefaultTimeout); }
 };
 
+// The dialogue from "a" to "b" accepted up to and including the first recipient.
+ScriptedFtpServer& AcceptedToFirstRecipient(ScriptedFtpServer& s) {
+    return s.Reply("220 ready")
+        .Expect("HELO Quarn on 127.0.0.1")
+        .Reply("250 hi")
+        .Expect("MAIL FROM:<a>")
+        .Reply("250 ok")
+        .Expect("RCPT TO:<b>")
+        .Reply("250 ok");
+}
+
 TEST(SmtpMailerTest, DotStuffMakesEveryLineEndCrLfAndDoublesEveryLeadingDot) {
     const struct {
         std::string body;
@@ -177,13 +188,7 @@ TEST(SmtpMailerTest, RefusalsEndTheDialogueWithTheServersLine) {
          "ERROR 110- SMTP mail error 501 who?", "HELO Quarn on 127.0.0.1"},
         {"second RCPT refused",
          [](ScriptedFtpServer& s) {
-             s.Reply("220 ready")
-                 .Expect("HELO Quarn on 127.0.0.1")
-                 .Reply("250 hi")
-                 .Expect("MAIL FROM:<a>")
-                 .Reply("250 ok")
-                 .Expect("RCPT TO:<b>")
-                 .Reply("250 ok")
+             AcceptedToFirstRecipient(s)
                  .Expect("RCPT TO:<c>")
                  .Reply("550-no such")
                  .Reply("550 user here");
@@ -191,13 +196,7 @@ TEST(SmtpMailerTest, RefusalsEndTheDialogueWithTheServersLine) {
          "ERROR 110- SMTP mail error 550 user here", "RCPT TO:<c>"},
         {"data refused",
          [](ScriptedFtpServer& s) {
-             s.Reply("220 ready")
-                 .Expect("HELO Quarn on 127.0.0.1")
-                 .Reply("250 hi")
-                 .Expect("MAIL FROM:<a>")
-                 .Reply("250 ok")
-                 .Expect("RCPT TO:<b>")
-                 .Reply("250 ok")
+             AcceptedToFirstRecipient(s)
                  .Expect("RCPT TO:<c>")
                  .Reply("250 ok")
                  .Expect("DATA")
@@ -233,15 +232,7 @@ TEST(SmtpMailerTest, HostileServersEndInNetworkError) {
     for (std::size_t i = 0; endlessReply.size() <= CSmtpMailer::kMaxReplyBytes; ++i)
         endlessReply += "220-" + std::string(1000, 'y') + "\r\n";
     const auto toData = [](ScriptedFtpServer& s) -> ScriptedFtpServer& {
-        return s.Reply("220 ready")
-            .Expect("HELO Quarn on 127.0.0.1")
-            .Reply("250 hi")
-            .Expect("MAIL FROM:<a>")
-            .Reply("250 ok")
-            .Expect("RCPT TO:<b>")
-            .Reply("250 ok")
-            .Expect("DATA")
-            .Reply("354 go");
+        return AcceptedToFirstRecipient(s).Expect("DATA").Reply("354 go");
     };
     struct Case {
         const char* name;

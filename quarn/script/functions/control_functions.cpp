@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kDoWithoutWhile = 69;
 constexpr int kUnknownSubroutine = 77;
-constexpr int kBlockNotClosed = 79;
 constexpr int kBreakOutsideLoop = 84;
 constexpr int kContinueOutsideLoop = 85;
 constexpr int kUnknownOperator = 86;

@@ -156,9 +156,8 @@ ScriptResult CFnSql::Execute(int withResultSet) {
     if (!in.OpenDatasource(in.m_strMessage)) return kFailed;
     in.WriteList(in.m_strMessage);
     if (!in.ExpectBlockOpen()) return PopAndFail(in);
-    const ScriptResult result = in.RunBlock();
+    const ScriptResult result = RunClosedBlock(in);
     if (result == kFailed) return kFailed;
-    if (result == kDone) return Fail(in, 79);
     CloseAndList(in);
     return result;
 }

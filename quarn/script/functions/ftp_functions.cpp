@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kNestedSession = 20;
 constexpr int kLogonFailed = 26;
-constexpr int kBlockNotClosed = 79;
 constexpr int kNoSession = 114;
 constexpr int kFtpError = 115;
 
@@ -80,31 +79,6 @@ int ReadLogOnFields(CScriptInterpreter& interp, LogOnFields& fields) {
            EvalOptionalText(interp, 8, fields.firewallUser) &&
            EvalOptionalText(interp, 9, fields.firewallPassword) &&
            EvalOptionalInt(interp, 10, fields.firewallPort);
-}
-
-// The session's block, from just after its opening brace. Break, continue and return end only
-// this block; retry and ignore (the block runs inside on_error) go on to the handler's caller.
-// Either way the rest of the block is passed, so the run goes on after it.
-ScriptResult RunSessionBlock(CScriptInterpreter& interp) {
-    const int body = interp.m_nPos;
-    const ScriptResult result = interp.RunBlock();
-    switch (result) {
-        case kFailed:
-            return kFailed;
-        case kDone:
-            return Fail(interp, kBlockNotClosed);
-        case kBreak:
-        case kContinue:
-        case kReturn:
-            interp.m_nPos = body;
-            return SkipRestOfBlock(interp);
-        case kRetry:
-        case kIgnore:
-            interp.m_nPos = body;
-            return interp.SkipBlock() ? result : kFailed;
-        default:
-            return kDone;
-    }
 }
 
 // ftpput and ftpget.

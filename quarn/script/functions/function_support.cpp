@@ -15,7 +15,6 @@ namespace script_functions {
 namespace {
 
 constexpr int kHtmlRootUnusable = 94;
-constexpr int kBlockNotClosed = 79;
 
 }  // namespace
 
@@ -74,6 +73,29 @@ ScriptResult SkipRestOfBlock(CScriptInterpreter& interp) {
 ScriptResult RunClosedBlock(CScriptInterpreter& interp) {
     const ScriptResult result = interp.RunBlock();
     return result == script_result::kDone ? Fail(interp, kBlockNotClosed) : result;
+}
+
+ScriptResult RunSessionBlock(CScriptInterpreter& interp) {
+    using namespace script_result;
+    const int body = interp.m_nPos;
+    const ScriptResult result = interp.RunBlock();
+    switch (result) {
+        case kFailed:
+            return kFailed;
+        case kDone:
+            return Fail(interp, kBlockNotClosed);
+        case kBreak:
+        case kContinue:
+        case kReturn:
+            interp.m_nPos = body;
+            return SkipRestOfBlock(interp);
+        case kRetry:
+        case kIgnore:
+            interp.m_nPos = body;
+            return interp.SkipBlock() ? result : kFailed;
+        default:
+            return kDone;
+    }
 }
 
 int TextArg(CScriptInterpreter& interp, int index, std::string& out) {

@@ -14,6 +14,8 @@ namespace script_functions {
 
 // ERROR 68: a call with a number of arguments its function does not take.
 inline constexpr int kArgumentCount = 68;
+// ERROR 79: the text ends inside a block.
+inline constexpr int kBlockNotClosed = 79;
 
 // m_strMessage := LoadMessage(message, value); returns script_result::kFailed.
 ScriptResult Fail(CScriptInterpreter& interp, int message, std::string_view value = {});
@@ -40,6 +42,12 @@ int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root);
 ScriptResult SkipRestOfBlock(CScriptInterpreter& interp);
 // Runs the block that is open to its end: its result, or ERROR 79 when the text ends inside it.
 ScriptResult RunClosedBlock(CScriptInterpreter& interp);
+// A session's block (ftpsession, pop3session), from just after its opening brace. Break,
+// continue and return end only this block; retry and ignore (the block runs inside on_error) go
+// on to the handler's caller. Either way the rest of the block is passed, so the run goes on
+// after it: kDone, kRetry or kIgnore; kFailed with the message, ERROR 79 when the text ends
+// inside the block.
+ScriptResult RunSessionBlock(CScriptInterpreter& interp);
 // The text argument `index` expanded, moved into `out`; 0 with the evaluator's message.
 int TextArg(CScriptInterpreter& interp, int index, std::string& out);
 

@@ -126,10 +126,9 @@ ScriptResult CFnHtml::Execute() {
     {
         const OpenOutputGuard output(interp, buffer);
         if (!interp.ExpectBlockOpen()) return script_result::kFailed;
-        result = interp.RunBlock();
+        result = RunClosedBlock(interp);
     }
     if (result == script_result::kFailed) return script_result::kFailed;
-    if (result == script_result::kDone) return Fail(interp, 79);
     CompactPage(buffer, flags);
 
     switch (

@@ -15,13 +15,13 @@ using script_functions::Arg;
 using script_functions::CheckArgCount;
 using script_functions::EvalIntArg;
 using script_functions::Fail;
+using script_functions::RunSessionBlock;
 using script_functions::TextArg;
 
 namespace {
 
 constexpr int kNestedSession = 15;
 constexpr int kNoSession = 16;
-constexpr int kBlockNotClosed = 79;
 constexpr int kDefaultPort = 110;
 constexpr int kKeepMessages = 128;
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
@@ -124,28 +124,9 @@ ScriptResult CFnPop3session::Execute() {
     OpenSession session(in);
     if (!session.Logon(args.server, args.user, args.password, args.port)) return kFailed;
     if (!in.ExpectBlockOpen()) return kFailed;
-    const int blockStart = in.m_nPos;
-    const ScriptResult result = in.RunBlock();
-    switch (result) {
-        case kFailed:
-            return kFailed;
-        case kDone:
-            return Fail(in, kBlockNotClosed);
-        case kBreak:
-        case kContinue:
-        case kReturn:
-        case kRetry:
-        case kIgnore:
-            // The block ends here and the code goes no further, except an error handler's
-            // answer.
-            in.m_nPos = blockStart;
-            if (!in.SkipBlock()) return kFailed;
-            break;
-        default:
-            break;
-    }
-    if (!session.Quit()) return kFailed;
-    return result == kRetry || result == kIgnore ? result : kDone;
+    const ScriptResult result = RunSessionBlock(in);
+    if (result == kFailed || !session.Quit()) return kFailed;
+    return result;
 }
 
 // --- getmails ---

@@ -1,6 +1,7 @@
 #include "quarn/script/functions/smtp_functions.h"
 
 #include "quarn/script/functions/function_support.h"
+#include "quarn/script/name_list.h"
 #include "quarn/script/output_guards.h"
 #include "quarn/script/output_page.h"
 #include "quarn/services/smtp_mailer.h"
@@ -12,7 +13,6 @@ namespace {
 
 constexpr int kNoHeader = 112;
 constexpr int kNoBody = 113;
-constexpr int kBlockNotClosed = 79;
 
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 constexpr std::string_view kHeaderMark = "HEADER:";
@@ -21,11 +21,6 @@ constexpr std::string_view kBodyMark = "\r\nBODY:";
 std::string_view TrimStart(std::string_view text) {
     text.remove_prefix(std::min(text.find_first_not_of(kWhiteSpace), text.size()));
     return text;
-}
-
-std::string_view TrimEnd(std::string_view text) {
-    const std::size_t last = text.find_last_not_of(kWhiteSpace);
-    return text.substr(0, last == std::string_view::npos ? 0 : last + 1);
 }
 
 static_assert(CFnSendmail::kFormatCr == kPageFormatCr &&
@@ -40,7 +35,7 @@ int CFnSendmail::ComposeMail(std::string_view output, std::string* mail) {
     text = TrimStart(text.substr(kHeaderMark.size()));
     const std::size_t body = text.find(kBodyMark);
     if (body == std::string_view::npos) return kNoBody;
-    mail->assign(TrimEnd(text.substr(0, body)));
+    mail->assign(TrimTrailingSpace(text.substr(0, body)));
     mail->append("\r\n");
     mail->append(text.substr(body + kBodyMark.size()));
     return 0;
@@ -71,10 +66,9 @@ ScriptResult CFnSendmail::Execute() {
         interp.WriteList("Sending email to " + to + "\r\n");
         const OpenOutputGuard output(interp, buffer);
         if (!interp.ExpectBlockOpen()) return script_result::kFailed;
-        result = interp.RunBlock();
+        result = RunClosedBlock(interp);
     }
     if (result == script_result::kFailed) return script_result::kFailed;
-    if (result == script_result::kDone) return Fail(interp, kBlockNotClosed);
     CompactPage(buffer, flags);
 
     std::string mail;
