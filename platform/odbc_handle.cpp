@@ -84,4 +84,21 @@ std::optional<std::string> LastDiagnostic(void* environment, void* connection, v
     return std::nullopt;
 }
 
+bool IsNumericType(short sqlType) {
+    switch (sqlType) {
+        case SQL_NUMERIC:
+        case SQL_DECIMAL:
+        case SQL_INTEGER:
+        case SQL_SMALLINT:
+        case SQL_FLOAT:
+        case SQL_REAL:
+        case SQL_DOUBLE:
+        case SQL_TINYINT:
+        case SQL_BIGINT:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace odbc

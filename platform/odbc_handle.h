@@ -41,4 +41,7 @@ private:
 std::optional<std::string> LastDiagnostic(void* environment, void* connection, void* statement,
                                           std::size_t maxBytes);
 
+// Whether columns of the SQL data type `sqlType` hold numbers (exact or approximate).
+bool IsNumericType(short sqlType);
+
 }  // namespace odbc

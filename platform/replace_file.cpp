@@ -16,6 +16,7 @@ namespace {
 bool Fail(std::string* error, std::string_view what, const std::string& path, int cause) {
     if (error)
         *error = std::string(what) + " " + path + ": " + std::generic_category().message(cause);
+    errno = cause;
     return false;
 }
 

@@ -12,9 +12,9 @@ namespace platform {
 inline constexpr std::string_view kReplaceTemporaryInfix = ".tmp.";
 inline constexpr std::string_view kReplaceTemporarySuffix = "XXXXXX";
 
-// True on success. On failure `path` is as it was, no temporary is left, and `error` (when
-// given) says why; the one exception is a failing sync of the directory after the rename, where
-// the new file is in place but may not survive a crash.
+// True on success. On failure `path` is as it was, no temporary is left, errno holds the cause
+// and `error` (when given) says why; the one exception is a failing sync of the directory after the
+// rename, where the new file is in place but may not survive a crash.
 bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t newFileMode,
                  std::string* error);
 

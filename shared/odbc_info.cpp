@@ -23,23 +23,6 @@ constexpr std::size_t kColumnBuffer = 65;
 // Blanks after the comma would hide the views from drivers that do not trim them.
 constexpr char kTableTypes[] = "TABLE,VIEW";
 
-bool IsNumeric(SQLSMALLINT sqlType) {
-    switch (sqlType) {
-        case SQL_NUMERIC:
-        case SQL_DECIMAL:
-        case SQL_INTEGER:
-        case SQL_SMALLINT:
-        case SQL_FLOAT:
-        case SQL_REAL:
-        case SQL_DOUBLE:
-        case SQL_TINYINT:
-        case SQL_BIGINT:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // A driver may report the length it copied rather than the whole length, so a name that fills
 // its buffer may have been cut: the buffer grows and the name is read again, up to the largest
 // buffer a length can describe.
@@ -150,7 +133,7 @@ int COdbcInfo::ListColumns(std::string_view connectionString, std::string_view q
         }
         m_names.emplace_back(reinterpret_cast<const char*>(name.data()),
                              static_cast<std::size_t>(length));
-        kinds.emplace_back(IsNumeric(type) ? "I" : "T");
+        kinds.emplace_back(odbc::IsNumericType(type) ? "I" : "T");
         ++column;
     }
     m_kinds.insert(m_kinds.end(), kinds.begin(), kinds.end());

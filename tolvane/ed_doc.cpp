@@ -1,29 +1,18 @@
 #include "tolvane/ed_doc.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
+#include "platform/replace_file.h"
 #include "shared/read_only_file.h"
 
 namespace {
 
 std::string Reason(const std::string& what, const std::string& path, int error) {
     return what + " " + path + ": " + std::strerror(error);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace
@@ -51,28 +40,11 @@ int CEdDoc::Open(const std::string& path) {
 
 int CEdDoc::Save(const std::string& path, std::string_view text) {
     CScriptFile saved = m_file;
-    const std::string bytes = saved.Save(text);
-    struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0666;
-    std::vector<char> temp(path.begin(), path.end());
-    const std::string_view suffix = ".tmp.XXXXXX";
-    temp.insert(temp.end(), suffix.begin(), suffix.end());
-    temp.push_back('\0');
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        m_strMessage = Reason("Unable to write", path, errno);
-        return 0;
-    }
-    // mkostemp creates 0600; a new script gets the usual mode under the umask.
+    // A new script gets the usual mode under the umask; an existing one keeps its own.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    const bool ok = ::fchmod(fd, old.st_mode != 0 ? mode : (mode & ~mask)) == 0 &&
-                    WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const int error = errno;
-    if (::close(fd) != 0 || !ok || ::rename(temp.data(), path.c_str()) != 0) {
-        const int reason = ok ? errno : error;
-        ::unlink(temp.data());
-        m_strMessage = Reason("Unable to write", path, reason);
+    if (!platform::ReplaceFile(path, saved.Save(text), 0666 & ~mask, nullptr)) {
+        m_strMessage = Reason("Unable to write", path, errno);
         return 0;
     }
     m_file = std::move(saved);

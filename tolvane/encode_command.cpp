@@ -9,20 +9,11 @@
 #include <new>
 #include <thread>
 
+#include "platform/file_descriptor.h"
 #include "shared/read_only_file.h"
 #include "shared/sce_codec.h"
 
 namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 // Whether `outputPath` names the file `input` is (through another spelling or a link).
 bool SameFile(const struct stat& input, const std::string& outputPath) {
@@ -96,7 +87,7 @@ int CEncodeCommand::Encode(const std::string& inputPath, const std::string& outp
         m_strMessage = "Error opening output script file";
         return 0;
     }
-    const bool written = WriteAll(fd, file);
+    const bool written = platform::WriteAll(fd, file);
     if (::close(fd) != 0 || !written) {
         ::unlink(outputPath.c_str());
         m_strMessage = "Error writing output script file";

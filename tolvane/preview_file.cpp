@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/file_descriptor.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -24,16 +26,6 @@ std::string WithoutClosingSlash(const fs::path& path) {
 bool MayPass(int error) {
     return error == EINTR || error == EAGAIN || error == EBUSY || error == ETXTBSY ||
            error == EMFILE || error == ENFILE;
-}
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace
@@ -68,7 +60,8 @@ std::string CPreviewFile::Write(const std::string& directory, std::string_view p
         std::this_thread::sleep_for(std::chrono::milliseconds(kPauseMs));
     }
     if (fd < 0) return {};
-    const bool written = (!refreshLine || WriteAll(fd, kPreviewRefreshLine)) && WriteAll(fd, page);
+    const bool written = (!refreshLine || platform::WriteAll(fd, kPreviewRefreshLine)) &&
+                         platform::WriteAll(fd, page);
     if (::close(fd) != 0 || !written) {
         ::unlink(path.c_str());
         return {};

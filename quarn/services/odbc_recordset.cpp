@@ -31,17 +31,8 @@ bool IsError(SQLRETURN rc) {
 }
 
 int TypeClassOf(SQLSMALLINT sqlType) {
+    if (odbc::IsNumericType(sqlType)) return COdbcRecordset::kNumber;
     switch (sqlType) {
-        case SQL_NUMERIC:
-        case SQL_DECIMAL:
-        case SQL_INTEGER:
-        case SQL_SMALLINT:
-        case SQL_FLOAT:
-        case SQL_REAL:
-        case SQL_DOUBLE:
-        case SQL_TINYINT:
-        case SQL_BIGINT:
-            return COdbcRecordset::kNumber;
         case SQL_BINARY:
         case SQL_VARBINARY:
         case SQL_LONGVARBINARY:
