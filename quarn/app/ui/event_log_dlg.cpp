@@ -11,6 +11,7 @@
 
 #include "platform/clock.h"
 #include "quarn/app/event_log_view.h"
+#include "quarn/app/ui/control_identity.h"
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/services/event_log.h"
 #include "quarn/services/program_context.h"
@@ -28,31 +29,19 @@ constexpr int kListId = 1017;
 constexpr int kOkId = 1;
 constexpr int kYesNoWarning = 4 | 48;
 
-QString Text(std::string_view text) {
-    return FromBytes(WithProgramTitle(text));
-}
-
-QCheckBox* CheckBox(const char* text, int id, std::string_view tip, QWidget* parent) {
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(QString::number(id));
-    box->setToolTip(Text(tip));
-    return box;
-}
-
 }  // namespace
 
 CEventLogDlg::CEventLogDlg(QWidget* parent, IFrameDialogs& dialogs)
     : QDialog(parent),
       m_dialogs(dialogs),
       m_list(new QTreeWidget(this)),
-      m_errorsOnly(CheckBox("Show errors only", kErrorsOnlyId,
-                            "Only show log entries for project errors", this)),
-      m_lastFiveDays(CheckBox("Show last 5 days only", kLastFiveDaysId,
-                              "Only show log entries for last 5 days", this)) {
+      m_errorsOnly(Identify(new QCheckBox("Show errors only", this), kErrorsOnlyId,
+                            "Only show log entries for project errors")),
+      m_lastFiveDays(Identify(new QCheckBox("Show last 5 days only", this), kLastFiveDaysId,
+                              "Only show log entries for last 5 days")) {
     setObjectName(QString::number(kDialogId));
     setWindowTitle(FromBytes(g_strProgramTitle.Get()));
-    m_list->setObjectName(QString::number(kListId));
-    m_list->setToolTip(Text("Quarn event log"));
+    Identify(m_list, kListId, "Quarn event log");
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
@@ -67,12 +56,9 @@ CEventLogDlg::CEventLogDlg(QWidget* parent, IFrameDialogs& dialogs)
     m_list->setColumnWidth(3, 550);
     m_list->setMinimumSize(2 * stamp + project + 550 + 24, 300);
 
-    auto* reset = new QPushButton("Reset Log", this);
-    reset->setObjectName(QString::number(kResetId));
-    reset->setToolTip(Text("Delete Quarn log file"));
+    auto* reset = Identify(new QPushButton("Reset Log", this), kResetId, "Delete Quarn log file");
     reset->setAutoDefault(false);
-    auto* ok = new QPushButton("OK", this);
-    ok->setObjectName(QString::number(kOkId));
+    auto* ok = Identify(new QPushButton("OK", this), kOkId, "");
     ok->setDefault(true);
     connect(reset, &QPushButton::clicked, this, [this] { ResetLog(); });
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -110,7 +96,8 @@ void CEventLogDlg::LoadLog() {
 }
 
 void CEventLogDlg::ResetLog() {
-    const QString question = Text("Are you sure you want to delete the contents of the log file?");
+    const QString question =
+        TitledText("Are you sure you want to delete the contents of the log file?");
     if (m_dialogs.MessageBox(this, question, windowTitle(), kYesNoWarning) != prompt_answer::kYes)
         return;
     std::error_code ignored;  // a missing file is already what Reset Log leaves

@@ -217,10 +217,7 @@ private slots:
         WindowFixture quarn;
         QVERIFY(quarn.Ok());
         const std::string dir = quarn.ProjectDir("default");
-        g_settings.Set("default", project_key::wsname, server.Host());
-        g_settings.Set("default", project_key::ftpport, server.Port());
-        g_settings.Set("default", project_key::wslogon, server.User());
-        g_settings.Set("default", project_key::wspasswd, server.Password());
+        UploadTo(server, "default");
         quarn.PutFile(dir + "/html/a.html", "first");
         quarn.PutFile(dir + "/html/b.html", std::string(16 << 20, 'x'));
         quarn.PutFile(dir + "/htmlgen.log", "a.html\r\nb.html\r\n");

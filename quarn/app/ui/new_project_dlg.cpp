@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "quarn/app/ui/control_identity.h"
 #include "quarn/services/program_context.h"
 #include "shared/widgets/ui_text.h"
 
@@ -17,9 +18,8 @@ constexpr int kMaxName = 32;
 CNewProjectDlg::CNewProjectDlg(QWidget* parent) : QDialog(parent), m_name(new QLineEdit(this)) {
     setObjectName(QString::number(kDialogId));
     setWindowTitle(FromBytes(g_strProgramTitle.Get()));
-    m_name->setObjectName(QString::number(kNameId));
+    Identify(m_name, kNameId, "Quarn project name");
     m_name->setMaxLength(kMaxName);
-    m_name->setToolTip(FromBytes(WithProgramTitle("Quarn project name")));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -9,6 +9,7 @@
 
 #include "quarn/app/launch_commands.h"
 #include "quarn/app/output_files.h"
+#include "quarn/app/ui/control_identity.h"
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
@@ -25,24 +26,6 @@ constexpr int kEditId = 1012;
 constexpr int kOkId = 1013;
 constexpr int kErrorIcon = 16;
 
-QString Text(std::string_view text) {
-    return FromBytes(WithProgramTitle(text));
-}
-
-QCheckBox* CheckBox(const char* text, int id, std::string_view tip, QWidget* parent) {
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(QString::number(id));
-    box->setToolTip(Text(tip));
-    return box;
-}
-
-QPushButton* Button(const char* text, int id, std::string_view tip, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::number(id));
-    if (!tip.empty()) button->setToolTip(Text(tip));
-    return button;
-}
-
 }  // namespace
 
 COutputFilesDlg::COutputFilesDlg(QWidget* parent, IFrameDialogs& dialogs, ILauncher& launcher)
@@ -50,17 +33,16 @@ COutputFilesDlg::COutputFilesDlg(QWidget* parent, IFrameDialogs& dialogs, ILaunc
       m_dialogs(dialogs),
       m_launcher(launcher),
       m_list(new QListWidget(this)),
-      m_changedOnly(CheckBox("View changed files only", kChangedOnlyId,
-                             "Only view files that have changed since last upload", this)),
-      m_markChanged(CheckBox("Mark opened files as changed", kMarkChangedId,
-                             "Add edited files to Quarn changed files upload list", this)) {
+      m_changedOnly(Identify(new QCheckBox("View changed files only", this), kChangedOnlyId,
+                             "Only view files that have changed since last upload")),
+      m_markChanged(Identify(new QCheckBox("Mark opened files as changed", this), kMarkChangedId,
+                             "Add edited files to Quarn changed files upload list")) {
     setObjectName(QString::number(kDialogId));
     setWindowTitle(FromBytes(g_strProgramTitle.Get()));
-    m_list->setObjectName(QString::number(kListId));
-    m_list->setToolTip(Text("Double-click filename to edit"));
+    Identify(m_list, kListId, "Double-click filename to edit");
     m_list->setMinimumSize(320, 240);
-    QPushButton* edit = Button("Edit", kEditId, "Edit selected file", this);
-    QPushButton* ok = Button("OK", kOkId, "", this);
+    auto* edit = Identify(new QPushButton("Edit", this), kEditId, "Edit selected file");
+    auto* ok = Identify(new QPushButton("OK", this), kOkId, "");
     edit->setAutoDefault(false);
     ok->setDefault(true);
     connect(edit, &QPushButton::clicked, this, [this] { Edit(); });

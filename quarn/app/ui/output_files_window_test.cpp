@@ -93,10 +93,7 @@ private slots:
         WindowFixture quarn;
         QVERIFY(quarn.Ok());
         const std::string dir = quarn.ProjectDir("default");
-        g_settings.Set("default", project_key::wsname, server.Host());
-        g_settings.Set("default", project_key::ftpport, server.Port());
-        g_settings.Set("default", project_key::wslogon, server.User());
-        g_settings.Set("default", project_key::wspasswd, server.Password());
+        UploadTo(server, "default");
         quarn.PutFile(dir + "/html/index.html", "home");
         quarn.PutFile(dir + "/html/page.html", "page");
         quarn.PutFile(dir + "/html/my page.html", "mine");

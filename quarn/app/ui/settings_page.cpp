@@ -54,19 +54,13 @@ int CSettingsPage::Store(std::string& message, QWidget*& field) {
     return 1;
 }
 
-void CSettingsPage::IdentifyWidget(QWidget* control, int id, std::string_view tip) {
-    control->setObjectName(QString::number(id));
-    if (!tip.empty()) control->setToolTip(FromBytes(WithProgramTitle(tip)));
-}
-
 void CSettingsPage::Bind(Loader load, Storer store) {
     m_loads.push_back(std::move(load));
     m_stores.push_back(std::move(store));
 }
 
 int CSettingsPage::Ask(std::string_view text, int type) {
-    return m_dialogs.MessageBox(this, FromBytes(WithProgramTitle(text)),
-                                FromBytes(g_strProgramTitle.Get()), type);
+    return m_dialogs.MessageBox(this, TitledText(text), FromBytes(g_strProgramTitle.Get()), type);
 }
 
 void CSettingsPage::AddRow(std::string_view label, QWidget* field) {

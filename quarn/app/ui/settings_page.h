@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "quarn/app/numeric_field.h"
+#include "quarn/app/ui/control_identity.h"
 
 class IFrameDialogs;
 class QButtonGroup;
@@ -83,12 +84,6 @@ protected:
     QCheckBox* MakeCheck(int id, std::string_view text, int& value, std::string_view tip);
     // A button that acts at once and is never the sheet's default.
     QPushButton* MakeButton(int id, std::string_view text, std::string_view tip);
-    // Gives `control` its id and tooltip.
-    template <typename Control>
-    Control* Identify(Control* control, int id, std::string_view tip) {
-        IdentifyWidget(control, id, tip);
-        return control;
-    }
     // What Load and Store do for a control the page binds itself.
     void Bind(Loader load, Storer store);
     // A message box over the page captioned with the program title, `text` passed through it;
@@ -103,7 +98,6 @@ protected:
     IFrameDialogs& m_dialogs;
 
 private:
-    void IdentifyWidget(QWidget* control, int id, std::string_view tip);
     QLineEdit* AddLineEdit(int id, std::string_view label, std::string_view tip);
     // A "..." button beside `field` that puts what `choose` gives into it.
     QPushButton* AddBrowseButton(int id, QLineEdit* field, std::string_view tip,

@@ -9,6 +9,7 @@
 #include "quarn/services/program_context.h"
 #include "quarn/services/prompt.h"
 #include "quarn/services/settings.h"
+#include "tests/fixtures/ftp_server.h"
 #include "tests/fixtures/qt_test_registry.h"
 
 int CRecordingFrameDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption,
@@ -140,4 +141,11 @@ void ProjectLockHolder::Release() {
     }
     m_changed.notify_all();
     m_thread.join();
+}
+
+void UploadTo(const fixtures::FtpServer& server, const std::string& project) {
+    g_settings.Set(project, project_key::wsname, server.Host());
+    g_settings.Set(project, project_key::ftpport, server.Port());
+    g_settings.Set(project, project_key::wslogon, server.User());
+    g_settings.Set(project, project_key::wspasswd, server.Password());
 }

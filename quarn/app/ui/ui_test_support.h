@@ -23,6 +23,9 @@
 #include "tests/fixtures/temp_dir.h"
 
 class QWidget;
+namespace fixtures {
+class FtpServer;
+}
 
 // Answers the main window's own questions from queues and records them.
 class CRecordingFrameDialogs : public IFrameDialogs {
@@ -126,6 +129,9 @@ private:
     std::string m_savedCwd;
     bool m_ok = false;
 };
+
+// Points `project`'s uploads at `server`: its host, port, logon and password.
+void UploadTo(const fixtures::FtpServer& server, const std::string& project);
 
 // Writes `widget` as NAME.png to the screenshot directory, when there is one.
 void SaveScreenshot(QWidget& widget, const QString& name);
