@@ -180,10 +180,15 @@ public:
         : CKestrelPage(sheet, kSourceFile, "Enter datasource file path",
                        "Enter the full path to your database/spreadsheet file, along with logon "
                        "name and password. (If required)") {
-        m_path = AddEdit(1000, nullptr);
+        // The browse button stands beside the path it fills.
+        auto* row = new QHBoxLayout;
+        m_path = new QLineEdit(this);
+        m_path->setObjectName("1000");
         auto* browse = new QPushButton("...", this);
         browse->setObjectName("1004");
-        Controls()->addWidget(browse);
+        row->addWidget(m_path);
+        row->addWidget(browse);
+        Controls()->addLayout(row);
         connect(browse, &QPushButton::clicked, this, [this] {
             if (const std::optional<QString> path = Prompts().OpenFile(this, kDataFileFilter))
                 m_path->setText(*path);

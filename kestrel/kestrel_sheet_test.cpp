@@ -42,6 +42,11 @@ struct Wizard {
         return control;
     }
     void Click(const char* id) { Control<QAbstractButton>(id)->click(); }
+    // Starts the sheet afresh at `page`, as if the pages before it had stored the answers.
+    void Open(int page) {
+        sheet.setStartId(page);
+        sheet.restart();
+    }
     void Next() { sheet.next(); }
     void Shot() {
         const std::string dir = fixtures::ScreenshotDir();
@@ -55,6 +60,13 @@ struct Wizard {
         Next();
     }
 };
+
+const QString kNoTable(
+    "You must select a datasource table. If none are displayed, there may be a problem with "
+    "your chosen datasource.");
+const QString kNoField(
+    "You must select a datasource field. If none are displayed, there may be a problem with "
+    "your chosen datasource.");
 
 class RecordingLauncher : public ILauncher {
 public:
@@ -137,6 +149,253 @@ private slots:
         w.sheet.button(QWizard::FinishButton)->click();
         QCOMPARE(w.sheet.result(), int(QDialog::Accepted));
         QCOMPARE(w.app.m_bOpenOnExit, 1);
+    }
+
+    // Each page refuses Next with its message while its answer is missing, keeps itself and
+    // leaves its answer as it was. A catalog that fails shows why first, then the list is empty.
+    void EveryPageRefusesAMissingAnswer() {
+        enum Spoil { kAsListed, kClearEdit, kDeselect, kFileOfNoKnownKind };
+        const struct {
+            int page;
+            void (*setup)(Wizard&);
+            Spoil spoil;
+            std::string CKestrelApp::*answer;
+            QStringList messages;
+        } cases[] = {
+            {131,
+             [](Wizard&) {},
+             kClearEdit,
+             &CKestrelApp::m_strHtmlFile,
+             {"You must give the top-level HTML file a name."}},
+            {132,
+             [](Wizard& w) { w.catalog.failSources = true; },
+             kAsListed,
+             &CKestrelApp::m_strConnect,
+             {"ODBC ERROR: no sources",
+              "You must select an ODBC DSN. If none are displayed, you will need to define one. "
+              "See Quarn help for more information on setting up ODBC."}},
+            {132,
+             [](Wizard&) {},
+             kDeselect,
+             &CKestrelApp::m_strConnect,
+             {"You must select an ODBC DSN. If none are displayed, you will need to define one. "
+              "See Quarn help for more information on setting up ODBC."}},
+            {133,
+             [](Wizard& w) { w.app.m_strConnect = "DSN=gone"; },
+             kAsListed,
+             &CKestrelApp::m_strTable,
+             {"ODBC ERROR: no tables", kNoTable}},
+            {133, [](Wizard&) {}, kDeselect, &CKestrelApp::m_strTable, {kNoTable}},
+            {139, [](Wizard&) {}, kDeselect, &CKestrelApp::m_strCategoryTable, {kNoTable}},
+            {157,
+             [](Wizard& w) { w.app.m_strConnect = "DSN=gone"; },
+             kAsListed,
+             &CKestrelApp::m_strTable,
+             {"ODBC ERROR: no tables", kNoTable}},
+            {157, [](Wizard&) {}, kDeselect, &CKestrelApp::m_strTable, {kNoTable}},
+            {140,
+             [](Wizard& w) { w.app.m_strCategoryTable = "Gone"; },
+             kAsListed,
+             &CKestrelApp::m_strCategoryLinkField,
+             {"ODBC ERROR: no columns", kNoField}},
+            {140,
+             [](Wizard& w) { w.app.m_strCategoryTable = "Kinds"; },
+             kDeselect,
+             &CKestrelApp::m_strCategoryLinkField,
+             {kNoField}},
+            {141,
+             [](Wizard& w) { w.app.m_strCategoryTable = "Kinds"; },
+             kDeselect,
+             &CKestrelApp::m_strCategoryKey,
+             {kNoField}},
+            {142,
+             [](Wizard& w) { w.app.m_strTable = "Gone"; },
+             kAsListed,
+             &CKestrelApp::m_strTableKey,
+             {"ODBC ERROR: no columns", kNoField}},
+            {142,
+             [](Wizard& w) { w.app.m_strTable = "[Order Lines]"; },
+             kDeselect,
+             &CKestrelApp::m_strTableKey,
+             {kNoField}},
+            {138,
+             [](Wizard& w) { w.app.m_strTable = "[Order Lines]"; },
+             kDeselect,
+             &CKestrelApp::m_strLinkField,
+             {kNoField}},
+            {146,
+             [](Wizard&) {},
+             kClearEdit,
+             &CKestrelApp::m_strConnect,
+             {"You cannot continue without selecting a file."}},
+            // Cancel in the driver dialog stays without a message.
+            {146,
+             [](Wizard& w) { w.catalog.drivers = {"SQLite3"}; },
+             kFileOfNoKnownKind,
+             &CKestrelApp::m_strConnect,
+             {}},
+            {146,
+             [](Wizard& w) { w.catalog.failDrivers = true; },
+             kFileOfNoKnownKind,
+             &CKestrelApp::m_strConnect,
+             {"ODBC ERROR: no drivers"}},
+            {152,
+             [](Wizard& w) { w.app.m_arrFields = {}; },
+             kAsListed,
+             &CKestrelApp::m_strCsvKey,
+             {kNoField}},
+            {152,
+             [](Wizard& w) {
+                 w.app.m_arrFields = {"B", "A"};
+             },
+             kDeselect,
+             &CKestrelApp::m_strCsvKey,
+             {kNoField}},
+        };
+        for (const auto& c : cases) {
+            Wizard w;
+            w.app.m_nScriptType = 4;
+            w.app.m_nSourceType = 1;
+            w.app.m_strConnect = "DSN=shop";
+            w.app.m_strTable = "Kinds";
+            w.app.m_strCategoryTable = "Kinds";
+            c.setup(w);
+            const std::string before = w.app.*c.answer;
+            w.Open(c.page);
+            switch (c.spoil) {
+                case kAsListed:
+                    break;
+                case kClearEdit:
+                    w.Control<QLineEdit>("1000")->clear();
+                    break;
+                case kDeselect:
+                    QVERIFY(w.Control<QListWidget>("1002")->count() > 0);
+                    w.Control<QListWidget>("1002")->clearSelection();
+                    break;
+                case kFileOfNoKnownKind:
+                    w.Control<QLineEdit>("1000")->setText("/data/shop.sqlite");
+                    break;
+            }
+            w.Next();
+            const QString where = QString("page %1, spoil %2").arg(c.page).arg(int(c.spoil));
+            QVERIFY2(w.sheet.currentId() == c.page, qPrintable(where));
+            QVERIFY2(w.prompts.messages == c.messages,
+                     qPrintable(where + ": " + w.prompts.messages.join(" / ")));
+            QVERIFY2(w.app.*c.answer == before, qPrintable(where));
+        }
+    }
+
+    // The longest path: an advanced relational site from a database file whose driver the
+    // user picks.
+    void AnAdvancedRelationalSiteFromADatabaseFile() {
+        Wizard w;
+        const std::string connection = "Driver={SQLite3};DBQ=/data/shop.sqlite;UID=bob";
+        w.catalog.drivers = {"SQLite3", "PostgreSQL Unicode"};
+        w.catalog.tables[connection] = {"Order Lines", "Kinds"};
+        w.prompts.files = {"/data/shop.sqlite"};
+        w.prompts.driverAnswers = {"SQLite3"};
+        w.Next();
+        w.Click("1015");
+        w.Next();
+        w.Next();
+        w.Next();
+        QCOMPARE(w.sheet.currentId(), 145);
+        w.Click("1013");
+        w.Next();
+        QCOMPARE(w.sheet.currentId(), 146);
+        w.Click("1004");
+        QCOMPARE(w.Control<QLineEdit>("1000")->text(), QString("/data/shop.sqlite"));
+        QCOMPARE(w.Control<QLineEdit>("1018")->echoMode(), QLineEdit::Password);
+        w.Control<QLineEdit>("1017")->setText("bob");
+        w.Shot();
+        w.Next();
+        QCOMPARE(w.prompts.driverLists.size(), std::size_t(1));
+        QCOMPARE(w.prompts.driverLists[0], (QStringList{"PostgreSQL Unicode", "SQLite3"}));
+        QCOMPARE(w.app.m_strConnect, connection);
+
+        QCOMPARE(w.sheet.currentId(), 139);
+        w.Shot();
+        w.Choose();  // Kinds
+        QCOMPARE(w.app.m_strCategoryTable, std::string("Kinds"));
+        QCOMPARE(w.sheet.currentId(), 140);
+        w.Control<QListWidget>("1002")->setCurrentRow(1);
+        w.Shot();
+        w.Next();
+        QCOMPARE(w.app.m_strCategoryLinkField, std::string("B"));
+        // A numeric key column makes the key numeric.
+        QCOMPARE(w.sheet.currentId(), 141);
+        w.Control<QListWidget>("1002")->setCurrentRow(2);
+        w.Shot();
+        w.Next();
+        QCOMPARE(w.app.m_strCategoryKey, std::string("C"));
+        QCOMPARE(w.app.m_bNumericKey, 1);
+        QCOMPARE(w.sheet.currentId(), 133);
+        w.Control<QListWidget>("1002")->setCurrentRow(1);
+        w.Next();
+        QCOMPARE(w.app.m_strTable, std::string("[Order Lines]"));
+        QCOMPARE(w.sheet.currentId(), 142);
+        w.Shot();
+        w.Choose();
+        QCOMPARE(w.app.m_strTableKey, std::string("A"));
+        QCOMPARE(w.sheet.currentId(), 138);
+        w.Shot();
+        w.Choose();
+        QCOMPARE(w.app.m_strLinkField, std::string("A"));
+        QCOMPARE(w.sheet.currentId(), 150);
+        QVERIFY(!w.Control<QCheckBox>("1019")->isChecked());
+        QVERIFY(!w.Control<QCheckBox>("1009")->isChecked());
+        w.Click("1009");
+        w.Shot();
+        w.Next();
+        QCOMPARE(w.app.m_bCategoryNavLinks, 0);
+        QCOMPARE(w.app.m_bCategoryBackLink, 1);
+        QCOMPARE(w.sheet.currentId(), 134);
+        w.Click("1004");
+        w.Next();
+        QCOMPARE(w.sheet.currentId(), 135);
+        QVERIFY(w.Control<QCheckBox>("1019")->isEnabled());
+        QVERIFY(w.Control<QCheckBox>("1020")->isEnabled());
+        w.Next();
+        QCOMPARE(w.sheet.currentId(), 136);
+        // Back from the finish page goes the way it came.
+        w.sheet.back();
+        QCOMPARE(w.sheet.currentId(), 135);
+        QVERIFY(!w.sheet.button(QWizard::FinishButton)->isVisible());
+        QVERIFY(w.sheet.button(QWizard::NextButton)->isVisible());
+    }
+
+    // Going back and coming forward again shows every answer as it was given.
+    void BackAndNextKeepTheAnswers() {
+        Wizard w;
+        w.Next();
+        w.Click("1013");
+        w.Next();
+        w.Control<QLineEdit>("1000")->setText("shop.scp");
+        w.Next();
+        w.Control<QLineEdit>("1000")->setText("top.html");
+        w.Next();
+        w.Click("1013");
+        w.Next();
+        w.Control<QLineEdit>("1000")->setText("/data/shop.mdb");
+        QCOMPARE(w.sheet.currentId(), 146);
+        for (int page : {145, 131, 130, 137}) {
+            w.sheet.back();
+            QCOMPARE(w.sheet.currentId(), page);
+        }
+        QVERIFY(w.Control<QRadioButton>("1013")->isChecked());
+        QCOMPARE(w.app.m_nScriptType, 2);
+        QCOMPARE(w.app.m_strScriptFile, std::string("shop.scp"));
+        QCOMPARE(w.app.m_strHtmlFile, std::string("top.html"));
+        w.Next();
+        QCOMPARE(w.Control<QLineEdit>("1000")->text(), QString("shop.scp"));
+        w.Next();
+        QCOMPARE(w.Control<QLineEdit>("1000")->text(), QString("top.html"));
+        w.Next();
+        QVERIFY(w.Control<QRadioButton>("1013")->isChecked());
+        QCOMPARE(w.app.m_nSourceType, 2);
+        w.Next();
+        QCOMPARE(w.sheet.currentId(), 146);
+        QCOMPARE(w.Control<QLineEdit>("1000")->text(), QString("/data/shop.mdb"));
     }
 
     void BackFromTheFieldChooserForgetsItsChoice() {
