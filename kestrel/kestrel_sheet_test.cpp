@@ -61,6 +61,9 @@ struct Wizard {
     }
 };
 
+const QString kNoDsn(
+    "You must select an ODBC DSN. If none are displayed, you will need to define one. See Quarn "
+    "help for more information on setting up ODBC.");
 const QString kNoTable(
     "You must select a datasource table. If none are displayed, there may be a problem with "
     "your chosen datasource.");
@@ -171,15 +174,8 @@ private slots:
              [](Wizard& w) { w.catalog.failSources = true; },
              kAsListed,
              &CKestrelApp::m_strConnect,
-             {"ODBC ERROR: no sources",
-              "You must select an ODBC DSN. If none are displayed, you will need to define one. "
-              "See Quarn help for more information on setting up ODBC."}},
-            {132,
-             [](Wizard&) {},
-             kDeselect,
-             &CKestrelApp::m_strConnect,
-             {"You must select an ODBC DSN. If none are displayed, you will need to define one. "
-              "See Quarn help for more information on setting up ODBC."}},
+             {"ODBC ERROR: no sources", kNoDsn}},
+            {132, [](Wizard&) {}, kDeselect, &CKestrelApp::m_strConnect, {kNoDsn}},
             {133,
              [](Wizard& w) { w.app.m_strConnect = "DSN=gone"; },
              kAsListed,
@@ -198,16 +194,8 @@ private slots:
              kAsListed,
              &CKestrelApp::m_strCategoryLinkField,
              {"ODBC ERROR: no columns", kNoField}},
-            {140,
-             [](Wizard& w) { w.app.m_strCategoryTable = "Kinds"; },
-             kDeselect,
-             &CKestrelApp::m_strCategoryLinkField,
-             {kNoField}},
-            {141,
-             [](Wizard& w) { w.app.m_strCategoryTable = "Kinds"; },
-             kDeselect,
-             &CKestrelApp::m_strCategoryKey,
-             {kNoField}},
+            {140, [](Wizard&) {}, kDeselect, &CKestrelApp::m_strCategoryLinkField, {kNoField}},
+            {141, [](Wizard&) {}, kDeselect, &CKestrelApp::m_strCategoryKey, {kNoField}},
             {142,
              [](Wizard& w) { w.app.m_strTable = "Gone"; },
              kAsListed,

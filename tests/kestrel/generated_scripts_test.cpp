@@ -90,6 +90,74 @@ protected:
         return pages;
     }
 
+    // Writes the web-form project for the table Entries (Name, Note, Evil) of m_app's data
+    // source, posts the form with a quote and a field it does not have to the CGI script run by
+    // perl, delivers the mail the script sends into `pop3` beside a mail of another kind, and
+    // runs the collecting script through quarn.
+    void CarryFormIntoTable(fixtures::DovecotServer& pop3) {
+        // The mail program: records its arguments and the mail it is given.
+        const std::string mailer = m_programDir.File("sendmail");
+        std::string error;
+        ASSERT_TRUE(fixtures::WriteTextFile(mailer,
+                                            "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n"
+                                            "cat > \"$0.mail\"\n",
+                                            &error))
+            << error;
+        ASSERT_EQ(::chmod(mailer.c_str(), 0755), 0);
+        m_app.m_strTable = "Entries";
+        m_app.m_arrFields = {"Note", "Name"};
+        m_app.m_strMailProgram = mailer;
+        m_app.m_strEmail = "forms@example.org";
+        m_app.m_strAcceptedUrl = "http://example.org/thanks$.html";
+        m_app.m_strPop3Server = pop3.Host();
+        m_app.m_strPop3Logon = pop3.User();
+        m_app.m_strPop3Password = pop3.Password();
+        m_app.m_nScriptType = 6;
+        m_app.EscapeAnswers();
+        ASSERT_EQ(m_app.WriteScripts(), 1) << m_app.m_strMessage;
+
+        const std::string form = fixtures::ReadTextFile(Project() + "/webform.html").value_or("");
+        EXPECT_NE(form.find("<FORM ACTION=\"/cgi-bin/webform.pl\">\r\nName<BR>\r\n"
+                            "<INPUT TYPE=TEXT NAME=\"Name\"><BR>\r\nNote<BR>\r\n"),
+                  std::string::npos)
+            << form;
+        struct stat info {};
+        ASSERT_EQ(::stat((Project() + "/webform.scp").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+        // The browser's GET of the form, with a field the form does not have.
+        std::string output;
+        ASSERT_EQ(fixtures::RunCommand({"env", "REQUEST_METHOD=GET",
+                                        "QUERY_STRING=Name=O%27Brien+%26+Co&Note=50%25+off%3F"
+                                        "&Evil=1%27%29%3B+DROP+TABLE+Entries%3B--&broken",
+                                        "perl", Project() + "/webform.pl"},
+                                       &output),
+                  0)
+            << output;
+        EXPECT_EQ(output, "Location: http://example.org/thanks$.html\n\n");
+        EXPECT_EQ(fixtures::ReadTextFile(mailer + ".args"), "-t\n");
+        const std::string mail = fixtures::ReadTextFile(mailer + ".mail").value_or("");
+        EXPECT_EQ(mail,
+                  "To: forms@example.org\nFrom: Web Server\nSubject: QuarnXXG1846G\n\n"
+                  "Name=O%27Brien+%26+Co&Note=50%25+off%3F"
+                  "&Evil=1%27%29%3B+DROP+TABLE+Entries%3B--&broken");
+        ASSERT_TRUE(pop3.AddMessage("form", mail, &error)) << error;
+        ASSERT_TRUE(pop3.AddMessage("other", "Subject: hello\n\nName=x", &error)) << error;
+
+        // The script as generated asks the standard POP3 port; the test's server listens elsewhere.
+        const std::string script = Project() + "/webform.scp";
+        std::string collecting = fixtures::ReadTextFile(script).value_or("");
+        const std::string logon = "\"" + pop3.Password() + "\")\r\n";
+        ASSERT_NE(collecting.find(logon), std::string::npos) << collecting;
+        collecting.replace(
+            collecting.find(logon), logon.size(),
+            "\"" + pop3.Password() + "\",0," + std::to_string(pop3.Port()) + ")\r\n");
+        ASSERT_TRUE(fixtures::WriteTextFile(script, collecting, &error)) << error;
+        RunQuarn("webform.scp");
+        // Every mail was taken from the mailbox.
+        EXPECT_TRUE(pop3.Messages().empty());
+    }
+
     fixtures::TempDir m_programDir{"kestrel_scripts"};
     fixtures::TempDir m_runtimeDir{"kestrel_scripts_runtime"};
     fixtures::SqliteDatabase m_database{kShop};
@@ -336,73 +404,35 @@ std::vector<std::string> Rows(const std::string& database, const char* sql) {
     return rows;
 }
 
+// What the form's reader typed, as the table must hold it; the stray field Evil stays NULL.
+constexpr const char* kEntriesQuery = "SELECT Name, Note, Evil FROM Entries";
+const std::vector<std::string> kTypedEntries = {"O'Brien & Co|50% off?|-"};
+
 // The form posted to the generated CGI script, its mail delivered to a real POP3 mailbox, and
 // the generated collecting script run by quarn: the table holds what was typed, and nothing else.
 TEST_F(GeneratedScriptsTest, WebFormCarriesWhatWasTypedIntoTheTable) {
     fixtures::DovecotServer pop3;
     if (!pop3.IsRunning()) GTEST_SKIP() << pop3.FailureReason();
-    // The mail program: records its arguments and the mail it is given.
-    const std::string mailer = m_programDir.File("sendmail");
+    CarryFormIntoTable(pop3);
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(Rows(m_database.Path(), kEntriesQuery), kTypedEntries);
+}
+
+TEST_F(GeneratedScriptsTest, WebFormCarriesWhatWasTypedIntoAPostgreSqlTable) {
+    auto& cluster = fixtures::PostgresCluster::Shared();
+    if (!cluster.IsRunning()) GTEST_SKIP() << cluster.FailureReason();
+    fixtures::DovecotServer pop3;
+    if (!pop3.IsRunning()) GTEST_SKIP() << pop3.FailureReason();
     std::string error;
-    ASSERT_TRUE(fixtures::WriteTextFile(mailer,
-                                        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n"
-                                        "cat > \"$0.mail\"\n",
-                                        &error))
-        << error;
-    ASSERT_EQ(::chmod(mailer.c_str(), 0755), 0);
-    m_app.m_strTable = "Entries";
-    m_app.m_arrFields = {"Note", "Name"};
-    m_app.m_strMailProgram = mailer;
-    m_app.m_strEmail = "forms@example.org";
-    m_app.m_strAcceptedUrl = "http://example.org/thanks$.html";
-    m_app.m_strPop3Server = pop3.Host();
-    m_app.m_strPop3Logon = pop3.User();
-    m_app.m_strPop3Password = pop3.Password();
-    m_app.m_nScriptType = 6;
-    m_app.EscapeAnswers();
-    ASSERT_EQ(m_app.WriteScripts(), 1) << m_app.m_strMessage;
-
-    const std::string form = fixtures::ReadTextFile(Project() + "/webform.html").value_or("");
-    EXPECT_NE(form.find("<FORM ACTION=\"/cgi-bin/webform.pl\">\r\nName<BR>\r\n"
-                        "<INPUT TYPE=TEXT NAME=\"Name\"><BR>\r\nNote<BR>\r\n"),
-              std::string::npos)
-        << form;
-    struct stat info {};
-    ASSERT_EQ(::stat((Project() + "/webform.scp").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-
-    // The browser's GET of the form, with a field the form does not have.
-    std::string output;
-    ASSERT_EQ(fixtures::RunCommand({"env", "REQUEST_METHOD=GET",
-                                    "QUERY_STRING=Name=O%27Brien+%26+Co&Note=50%25+off%3F"
-                                    "&Evil=1%27%29%3B+DROP+TABLE+Entries%3B--&broken",
-                                    "perl", Project() + "/webform.pl"},
-                                   &output),
-              0)
-        << output;
-    EXPECT_EQ(output, "Location: http://example.org/thanks$.html\n\n");
-    EXPECT_EQ(fixtures::ReadTextFile(mailer + ".args"), "-t\n");
-    const std::string mail = fixtures::ReadTextFile(mailer + ".mail").value_or("");
-    EXPECT_EQ(mail,
-              "To: forms@example.org\nFrom: Web Server\nSubject: QuarnXXG1846G\n\n"
-              "Name=O%27Brien+%26+Co&Note=50%25+off%3F"
-              "&Evil=1%27%29%3B+DROP+TABLE+Entries%3B--&broken");
-    ASSERT_TRUE(pop3.AddMessage("form", mail, &error)) << error;
-    ASSERT_TRUE(pop3.AddMessage("other", "Subject: hello\n\nName=x", &error)) << error;
-
-    // The script as generated asks the standard POP3 port; the test's server listens elsewhere.
-    const std::string script = Project() + "/webform.scp";
-    std::string collecting = fixtures::ReadTextFile(script).value_or("");
-    const std::string logon = "\"" + pop3.Password() + "\")\r\n";
-    ASSERT_NE(collecting.find(logon), std::string::npos) << collecting;
-    collecting.replace(collecting.find(logon), logon.size(),
-                       "\"" + pop3.Password() + "\",0," + std::to_string(pop3.Port()) + ")\r\n");
-    ASSERT_TRUE(fixtures::WriteTextFile(script, collecting, &error)) << error;
-    RunQuarn("webform.scp");
-    EXPECT_EQ(Rows(m_database.Path(), "SELECT Name, Note, Evil FROM Entries"),
-              (std::vector<std::string>{"O'Brien & Co|50% off?|-"}));
-    // Every mail was taken from the mailbox.
-    EXPECT_TRUE(pop3.Messages().empty());
+    const std::string database =
+        cluster.CreateDatabase("CREATE TABLE Entries (Name TEXT, Note TEXT, Evil TEXT);", &error);
+    ASSERT_FALSE(database.empty()) << error;
+    m_app.m_strConnect = cluster.ConnectionString(database);
+    CarryFormIntoTable(pop3);
+    if (HasFatalFailure()) return;
+    std::vector<std::string> rows;
+    ASSERT_TRUE(cluster.Query(database, kEntriesQuery, &rows, &error)) << error;
+    EXPECT_EQ(rows, kTypedEntries);
 }
 
 TEST_F(GeneratedScriptsTest, WebFormCgiScriptWithoutItsMailProgramShowsTheErrorPage) {
