@@ -284,9 +284,15 @@ void CMainFrame::CreateToolBars() {
             text.section(QLatin1Char(' '), 0, 0).remove(QLatin1Char('>')) + QLatin1Char('>'), this);
         action->setObjectName(text);
         action->setToolTip(text);
-        connect(action, &QAction::triggered, this, [this, text] {
-            if (CEdView* view = ActiveView())
-                view->InsertHtmlTag(text, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+        // A tag with an Insert command runs it (FONT, IMG, A HREF and TABLE ask in a dialog).
+        connect(action, &QAction::triggered, this, [this, text, id = InsertCommandForTag(text)] {
+            if (CEdView* view = ActiveView()) {
+                if (id != 0)
+                    RunInsertCommand(id, *view, m_prompts);
+                else
+                    view->InsertHtmlTag(text,
+                                        QApplication::keyboardModifiers() & Qt::ShiftModifier);
+            }
         });
         html->AddButton(action);
     }

@@ -13,6 +13,7 @@
 #include "tolvane/ed_prompts.h"
 #include "tolvane/edit_view.h"
 #include "tolvane/html_tag_dlgs.h"
+#include "tolvane/html_tag_text.h"
 #include "tolvane/insert_data_dlgs.h"
 #include "tolvane/insert_other_dlgs.h"
 #include "tolvane/insert_pickers.h"
@@ -63,9 +64,14 @@ std::span<const InsertCommand> InsertCommands() {
 }
 
 QString InsertCommandPrompt(const InsertCommand& command) {
-    if (command.prompt != nullptr) return QString::fromUtf8(command.prompt);
-    return QStringLiteral("Insert %1 tag. Press shift to insert closing tag.")
-        .arg(QString::fromUtf8(command.text));
+    return QString::fromUtf8(command.prompt != nullptr ? command.prompt
+                                                       : HtmlTagPrompt(command.text).c_str());
+}
+
+int InsertCommandForTag(const QString& tag) {
+    for (const InsertCommand& command : kCommands)
+        if (command.menu == Menu::kHtml && tag == QLatin1String(command.text)) return command.id;
+    return 0;
 }
 
 void AddInsertCommands(QMenu* insert, QMenu* tools,
@@ -150,9 +156,9 @@ void RunInsertCommand(int id, CEdView& view, IEdPrompts& edPrompts) {
         case 32777:
             result = RunTableCommand(&view, ctx);
             break;
-        // The other HTML items hand their own text to the tag routine.
         default:
-            tag = command->text;
+            for (const HtmlTagCommand& plain : PlainHtmlTagCommands())
+                if (plain.id == id) tag = std::string(plain.tag);
             break;
     }
     if (tag) view.InsertHtmlTag(FromBytes(*tag), shift);

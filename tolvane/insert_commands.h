@@ -17,7 +17,7 @@ struct InsertCommand {
     int id;
     const char* text;
     const char* keys;    // QKeySequence's portable text, "" for none
-    const char* prompt;  // nullptr for an HTML tag: the prompt is made from the text
+    const char* prompt;  // nullptr for an HTML tag: the prompt is made from the menu text
     Menu menu;
     bool separatorBefore;
 };
@@ -26,6 +26,9 @@ std::span<const InsertCommand> InsertCommands();
 
 // The status-bar prompt of `command`.
 QString InsertCommandPrompt(const InsertCommand& command);
+
+// The HTML command whose menu text is `tag` ("<B>", "<IMG SRC=\"\">"), 0 when there is none.
+int InsertCommandForTag(const QString& tag);
 
 // Puts every command into `insert` (the HTML tags into a submenu of it) or `tools`, in table
 // order; `add` makes the command's action in the menu it is given and returns it.

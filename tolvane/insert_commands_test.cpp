@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QWizard>
 
+#include "shared/widgets/toolbar_ex.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tolvane/dialog_test_support.h"
@@ -86,6 +87,13 @@ QMenu* MenuOf(QAction* action) {
     for (QObject* shown : action->associatedObjects())
         if (auto* menu = qobject_cast<QMenu*>(shown)) return menu;
     return nullptr;
+}
+
+// The HTML toolbar's button for `tag`.
+QAction* ToolbarTag(CMainFrame& frame, const char* tag) {
+    for (QAction* action : frame.ToolBar(59397)->actions())
+        if (action->objectName() == QLatin1String(tag)) return action;
+    qFatal("no toolbar button %s", tag);
 }
 
 // Types `text` and presses OK.
@@ -435,8 +443,8 @@ private slots:
         QCOMPARE(f.prompts.messages[2].caption, QStringLiteral("Tolvane"));
     }
 
-    // The context menu's two insert items and the keys reach the same commands.
-    void ContextMenuAndKeysRunTheCommands() {
+    // The context menu's two insert items, the keys and the HTML toolbar reach the commands.
+    void ContextMenuKeysAndToolbarRunTheCommands() {
         TolvaneFixture f;
         CMainFrame& frame = f.Frame();
         CEdView* view = Show(frame, Script());
@@ -463,6 +471,14 @@ private slots:
         WhenModal("170", TypeAndOk("1003", "k"), QString());
         QTest::keyClick(view, Qt::Key_U, Qt::AltModifier);
         QCOMPARE(WithCaret(*view), Script("?count?&defvar(?k?)\n\t\t|"));
+
+        // The HTML toolbar: a tag with a dialog asks in it, the others go in directly.
+        view->selectAll();
+        WhenModal(
+            "152", [](QDialog& dialog) { Activate(dialog, "1008", "index.html"); }, QString());
+        ToolbarTag(frame, "<A HREF=\"\">")->trigger();
+        ToolbarTag(frame, "<U>")->trigger();
+        QCOMPARE(WithCaret(*view), QStringLiteral("<A HREF=\"index.html\"><U>|</U></A>"));
     }
 };
 
