@@ -14,9 +14,13 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QWizard>
+#include <chrono>
+#include <filesystem>
 
 #include "shared/widgets/toolbar_ex.h"
+#include "tests/fixtures/program_process.h"
 #include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tolvane/dialog_test_support.h"
 #include "tolvane/edit_view.h"
@@ -27,6 +31,7 @@ namespace {
 
 constexpr std::string_view kShop =
     "CREATE TABLE Kinds (KindId INTEGER, Kind TEXT);"
+    "INSERT INTO Kinds VALUES (1, 'Tools'), (2, 'Garden');"
     "CREATE TABLE Items (\"Kind Id\" INTEGER, Item TEXT);";
 
 // The document with "|" where the caret stands.
@@ -94,6 +99,25 @@ QAction* ToolbarTag(CMainFrame& frame, const char* tag) {
     for (QAction* action : frame.ToolBar(59397)->actions())
         if (action->objectName() == QLatin1String(tag)) return action;
     qFatal("no toolbar button %s", tag);
+}
+
+// Answers the connection wizard with the database file `path`; the editor's driver dialog asks
+// for the driver, since none goes with the file's extension.
+Answer ConnectToFile(const std::string& path) {
+    return [path](QDialog& dialog) {
+        QWizard& wizard = AsWizard(dialog);
+        PageControl<QRadioButton>(wizard, "1000")->click();
+        Click(wizard, QWizard::NextButton);
+        TypeOnPage(wizard, "1003", QString::fromStdString(path));
+        WhenModal(
+            "134",
+            [](QDialog& drivers) {
+                ChooseRow(drivers, "1002", "SQLite3");
+                PressOk(drivers);
+            },
+            QString());
+        Click(wizard, QWizard::FinishButton);
+    };
 }
 
 // Types `text` and presses OK.
@@ -214,22 +238,7 @@ private slots:
         const QString recordsetTodo =
             "# TODO- insert your database data and extra HTML after this line.";
         const std::vector<Case> cases = {
-            {32771, "datacon",
-             [this](QDialog& dialog) {
-                 QWizard& wizard = AsWizard(dialog);
-                 PageControl<QRadioButton>(wizard, "1000")->click();
-                 Click(wizard, QWizard::NextButton);
-                 TypeOnPage(wizard, "1003", QString::fromStdString(m_shop.Path()));
-                 // No driver goes with the file's extension: the editor's driver dialog asks.
-                 WhenModal(
-                     "134",
-                     [](QDialog& drivers) {
-                         ChooseRow(drivers, "1002", "SQLite3");
-                         PressOk(drivers);
-                     },
-                     QString());
-                 Click(wizard, QWizard::FinishButton);
-             },
+            {32771, "datacon", ConnectToFile(m_shop.Path()),
              "&datasource(\"Driver={SQLite3};DBQ=" + QString::fromStdString(m_shop.Path()) +
                  "\")\n\t\t# TODO- you can insert a recordset after this line,\n\t\t# although "
                  "you will probably want to place it inside an HTML page.\n\t\t|"},
@@ -479,6 +488,54 @@ private slots:
         ToolbarTag(frame, "<A HREF=\"\">")->trigger();
         ToolbarTag(frame, "<U>")->trigger();
         QCOMPARE(WithCaret(*view), QStringLiteral("<A HREF=\"index.html\"><U>|</U></A>"));
+    }
+
+    // A page built with the menus (page, recordset, field) runs through quarn and writes the
+    // field of every row.
+    void AScriptBuiltThroughTheMenusRuns() {
+        fixtures::TempDir programDir("tolvane_menu_script");
+        std::string error;
+        QVERIFY2(fixtures::InstallProgram(QUARN_BINARY, programDir.File("quarn"), &error),
+                 error.c_str());
+        const std::string project = programDir.File("projects/default");
+        std::filesystem::create_directories(project + "/html");
+        QVERIFY2(fixtures::WriteTextFile(programDir.File("Quarn.ini"),
+                                         "[global]\r\nprofile0=default\r\n", &error),
+                 error.c_str());
+
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        // The connection is the script's own: the SQLite driver reads no "DBQ", which the
+        // connection wizard writes for a database file.
+        CEdView* view = Show(frame, m_strScript.section(QLatin1Char('\n'), 0, 0) + "\n|");
+        Trigger(frame, 32787, "141", TypeAndOk("1003", "kinds.html"));
+        Trigger(frame, 32772, "142", [](QDialog& dialog) {
+            ChooseRow(dialog, "1002", "Kinds");
+            PressOk(dialog);
+        });
+        Trigger(frame, 32773, "143", [](QDialog& dialog) {
+            ChooseRow(dialog, "1002", "Kind");
+            PressOk(dialog);
+        });
+        QVERIFY(f.prompts.messages.empty());
+        QVERIFY(fixtures::WriteTextFile(project + "/menus.scp", view->WholeText(), &error));
+
+        fixtures::ProgramProcess run;
+        const std::string log = programDir.File("stderr");
+        QCOMPARE(run.Start(programDir.File("quarn"), {"menus.scp"}, project,
+                           fixtures::InheritedEnvironment({"HOME=" + programDir.Path()}), log),
+                 std::string());
+        std::vector<std::string> lines;
+        QCOMPARE(
+            run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)),
+            0);
+        QVERIFY2(!lines.empty() && lines.back() == "Script execution complete.",
+                 (view->WholeText() + fixtures::ReadTextFile(log).value_or("")).c_str());
+        QString page = QString::fromStdString(
+            fixtures::ReadTextFile(project + "/html/kinds.html").value_or("<no page>"));
+        page.remove(QLatin1Char('\r')).remove(QLatin1Char('\t'));
+        QCOMPARE(page.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 QStringList({"Tools", "Garden"}));
     }
 };
 
