@@ -57,15 +57,16 @@ constexpr InsertCommand kCommands[] = {
     {32797, "&Process HTML", "", "Process selected text as HTML", Menu::kTools, true},
 };
 
+// The status-bar prompt of `command`.
+QString InsertCommandPrompt(const InsertCommand& command) {
+    return QString::fromUtf8(command.prompt != nullptr ? command.prompt
+                                                       : HtmlTagPrompt(command.text).c_str());
+}
+
 }  // namespace
 
 std::span<const InsertCommand> InsertCommands() {
     return kCommands;
-}
-
-QString InsertCommandPrompt(const InsertCommand& command) {
-    return QString::fromUtf8(command.prompt != nullptr ? command.prompt
-                                                       : HtmlTagPrompt(command.text).c_str());
 }
 
 int InsertCommandForTag(const QString& tag) {

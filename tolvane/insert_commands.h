@@ -24,9 +24,6 @@ struct InsertCommand {
 
 std::span<const InsertCommand> InsertCommands();
 
-// The status-bar prompt of `command`.
-QString InsertCommandPrompt(const InsertCommand& command);
-
 // The HTML command whose menu text is `tag` ("<B>", "<IMG SRC=\"\">"), 0 when there is none.
 int InsertCommandForTag(const QString& tag);
 
