@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "shared/widgets/driver_dlg.h"
+
 void CQtEdPrompts::MessageBox(QWidget* owner, const QString& text, Icon icon,
                               const QString& caption) {
     const QMessageBox::Icon shown = icon == Icon::kStop          ? QMessageBox::Critical
@@ -27,4 +29,22 @@ std::optional<QString> CQtEdPrompts::ChooseFile(QWidget* owner, const QString& f
                               : QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
     if (path.isEmpty()) return std::nullopt;
     return path;
+}
+
+void CEdWizardPrompts::StopMessage(QWidget* owner, const QString& text) {
+    m_prompts.MessageBox(owner, text, IEdPrompts::Icon::kStop);
+}
+
+void CEdWizardPrompts::PlainMessage(QWidget* owner, const QString& text) {
+    m_prompts.MessageBox(owner, text, IEdPrompts::Icon::kNone);
+}
+
+std::optional<QString> CEdWizardPrompts::OpenFile(QWidget* owner, const QString& filter) {
+    return m_prompts.ChooseFile(owner, filter, false);
+}
+
+std::optional<QString> CEdWizardPrompts::ChooseDriver(QWidget* owner, const QStringList& drivers) {
+    CDriverDlg dialog(owner, drivers, kEditorDriverDialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Driver();
 }

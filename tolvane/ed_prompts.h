@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+#include "shared/widgets/wizard_prompts.h"
+
 class QWidget;
 
 class IEdPrompts {
@@ -31,4 +33,19 @@ public:
                     const QString& caption) override;
     SaveAnswer AskSaveChanges(QWidget* owner, const QString& title) override;
     std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save) override;
+};
+
+// The questions of the insert dialogs and wizards, asked through the editor's prompts (so they
+// carry the editor's caption, and window tests answer them); the driver choice is the editor's
+// driver dialog. `prompts` outlives this object.
+class CEdWizardPrompts : public IWizardPrompts {
+public:
+    explicit CEdWizardPrompts(IEdPrompts& prompts) : m_prompts(prompts) {}
+    void StopMessage(QWidget* owner, const QString& text) override;
+    void PlainMessage(QWidget* owner, const QString& text) override;
+    std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
+    std::optional<QString> ChooseDriver(QWidget* owner, const QStringList& drivers) override;
+
+private:
+    IEdPrompts& m_prompts;
 };

@@ -10,6 +10,7 @@
 #include "tolvane/ed_settings.h"
 #include "tolvane/edit_rules.h"
 #include "tolvane/goto_line_dlg.h"
+#include "tolvane/insert_commands.h"
 
 namespace {
 
@@ -59,6 +60,33 @@ QString CEdView::CaretLine() const {
 
 int CEdView::CaretLineNumber() const {
     return textCursor().blockNumber();
+}
+
+InsertContext CEdView::MakeInsertContext() {
+    InsertContext ctx;
+    ctx.indent = GetIndentLevel();
+    ctx.todo = EdSetting(m_settings, "todo", 1) != 0;
+    QString selection = textCursor().selectedText();
+    selection.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    ctx.selection = Utf8(selection);
+    ctx.collect = [this](std::string_view keyword) {
+        CollectStatements(std::string(keyword));
+        return m_statements;
+    };
+    return ctx;
+}
+
+void CEdView::ApplyInsert(const InsertResult& result) {
+    QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    Replace(cursor, QString::fromStdString(result.text));
+    // The offset counts bytes of UTF-8 with CR LF line ends; the document counts UTF-16 units and
+    // one unit per line break.
+    QString before = QString::fromStdString(result.text.substr(0, result.caret));
+    before.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    cursor.setPosition(start + before.size());
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 int CEdView::GetIndentLevel() const {
@@ -235,6 +263,14 @@ void CEdView::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(QStringLiteral("Paste"), this, &QPlainTextEdit::paste)->setEnabled(canPaste());
     menu.addSeparator();
     menu.addAction(QStringLiteral("Select All"), this, &QPlainTextEdit::selectAll);
+    menu.addSeparator();
+    const std::pair<int, const char*> inserts[] = {{32773, "Insert Database Data"},
+                                                   {32847, "Insert User Variable"}};
+    for (const auto& [id, text] : inserts) {
+        menu.addAction(QString::fromLatin1(text), this,
+                       [this, id = id] { RunInsertCommand(id, *this, m_prompts); })
+            ->setObjectName(QString::number(id));
+    }
     menu.exec(event->globalPos());
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/profile_file.h"
 #include "tolvane/ed_doc.h"
+#include "tolvane/insert_frame.h"
 
 class IEdPrompts;
 
@@ -34,6 +35,16 @@ public:
     void InsertHtmlTag(const QString& tag, bool shift);
     // Replaces the selection by `name`; the caret goes inside "()" when the name ends with them.
     void InsertFunctionName(const QString& name);
+
+    // What an insert command takes from the view before its dialog opens: the caret line's
+    // indentation, the `todo` setting, the selection and the view's statement scanner (valid while
+    // the view lives).
+    InsertContext MakeInsertContext();
+    // Replaces the selection with `result`'s text as one undo step and puts the caret at its
+    // offset.
+    void ApplyInsert(const InsertResult& result);
+    // The data statements last chosen by the insert commands of this view.
+    DataMemory& Memory() { return m_memory; }
 
     int GetIndentLevel() const;
     QChar GetLastLineChar() const;
@@ -73,6 +84,7 @@ private:
     CEdDoc m_doc;
     QString m_untitled;
     std::vector<std::string> m_statements;
+    DataMemory m_memory;
     int m_nBookmark = -1;  // 0-based line
     int m_nBackLine = -1;  // 1-based line
     int m_nGotoNumber = 1;

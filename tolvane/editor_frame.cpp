@@ -31,6 +31,7 @@
 #include "tolvane/edit_view.h"
 #include "tolvane/encode_command.h"
 #include "tolvane/encode_script_dlg.h"
+#include "tolvane/insert_commands.h"
 #include "tolvane/insert_statements.h"
 #include "tolvane/preview_extractor.h"
 #include "tolvane/settings_dlg.h"
@@ -209,6 +210,7 @@ void CMainFrame::CreateMenus() {
         Command(id)->setChecked(true);
     }
 
+    m_insertMenu = menuBar()->addMenu(QStringLiteral("&Insert"));
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     connect(AddCommand(tools, 32813, QStringLiteral("&Script Wizard")), &QAction::triggered, this,
             &CMainFrame::OnToolsWizard);
@@ -230,6 +232,14 @@ void CMainFrame::CreateMenus() {
             [preview] { preview(true); });
     connect(AddCommand(tools, 32858, QStringLiteral("&Refresh")), &QAction::triggered, this,
             [preview] { preview(false); });
+    AddInsertCommands(m_insertMenu, tools, [this](QMenu* menu, const InsertCommand& command) {
+        QAction* action = AddCommand(menu, command.id, QString::fromUtf8(command.text),
+                                     QKeySequence(QString::fromLatin1(command.keys)));
+        connect(action, &QAction::triggered, this, [this, id = command.id] {
+            if (CEdView* view = ActiveView()) RunInsertCommand(id, *view, m_prompts);
+        });
+        return action;
+    });
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     connect(AddCommand(m_windowMenu, 57650, QStringLiteral("&Cascade")), &QAction::triggered, m_mdi,
@@ -274,9 +284,15 @@ void CMainFrame::CreateToolBars() {
             text.section(QLatin1Char(' '), 0, 0).remove(QLatin1Char('>')) + QLatin1Char('>'), this);
         action->setObjectName(text);
         action->setToolTip(text);
-        connect(action, &QAction::triggered, this, [this, text] {
-            if (CEdView* view = ActiveView())
-                view->InsertHtmlTag(text, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+        // A tag with an Insert command runs it (FONT, IMG, A HREF and TABLE ask in a dialog).
+        connect(action, &QAction::triggered, this, [this, text, id = InsertCommandForTag(text)] {
+            if (CEdView* view = ActiveView()) {
+                if (id != 0)
+                    RunInsertCommand(id, *view, m_prompts);
+                else
+                    view->InsertHtmlTag(text,
+                                        QApplication::keyboardModifiers() & Qt::ShiftModifier);
+            }
         });
         html->AddButton(action);
     }
@@ -365,7 +381,10 @@ void CMainFrame::UpdateCommands() {
     for (int id : {kPreviewSelector, 32857, 32858, 57602, 57603, 57604, 57643, 57635, 57634, 57637,
                    57642, 32783, 32788, 32790, 32791, 32793, 57650, 57651})
         Command(id)->setEnabled(active);
+    for (const InsertCommand& command : InsertCommands())
+        Command(command.id)->setEnabled(active);
     m_previewSelector->setEnabled(active);
+    m_insertMenu->menuAction()->setVisible(active);
     m_editMenu->menuAction()->setVisible(active);
     m_windowMenu->menuAction()->setVisible(active);
     Command(32800)->setText(active ? QStringLiteral("Runtime &Encode Script")

@@ -112,6 +112,7 @@ private:
     std::map<int, QAction*> m_commands;
     std::map<int, CToolBarEx*> m_toolBars;
     QMenu* m_editMenu = nullptr;
+    QMenu* m_insertMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     QMenu* m_recentMenu = nullptr;
     CScriptFuncWnd* m_scriptFunc = nullptr;

@@ -19,74 +19,12 @@
 #include "shared/odbc_info.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/sqlite_database.h"
+#include "tolvane/dialog_test_support.h"
 #include "tolvane/insert_data_dlgs.h"
 #include "tolvane/insert_other_dlgs.h"
 #include "tolvane/wizard_test_support.h"
 
 namespace {
-
-using Answer = std::function<void(QDialog&)>;
-
-void SaveScreenshot(QWidget& widget) {
-    const std::string dir = fixtures::ScreenshotDir();
-    if (!dir.empty())
-        QVERIFY(widget.grab().save(QString::fromStdString(dir) + "/insert_dialog_" +
-                                   widget.objectName() + ".png"));
-}
-
-// Runs `answer` on the modal dialog `id` as soon as it is shown, after a screenshot of it. The
-// dialog must still exist when the answer returns (it ends with OK or Cancel, not destroyed).
-void WhenModal(const QString& id, Answer answer) {
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, id, answer] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog->objectName() != id) return;
-        poll->stop();
-        poll->deleteLater();
-        // The offscreen platform activates no window by itself; focus moves need an active one.
-        QApplication::setActiveWindow(dialog);
-        SaveScreenshot(*dialog);
-        answer(*dialog);
-        // An answer that failed midway leaves its dialog open: close it so the command returns.
-        if (dialog->isVisible()) dialog->reject();
-    });
-    poll->start();
-}
-
-template <typename T>
-T* Control(QDialog& dialog, const char* id) {
-    T* control = dialog.findChild<T*>(id);
-    if (control == nullptr)
-        qFatal("no control %s in dialog %s", id, qPrintable(dialog.objectName()));
-    return control;
-}
-
-// Types into the edit `id`, or into the edit of the combo `id`.
-void Type(QDialog& dialog, const char* id, const QString& text) {
-    auto* combo = dialog.findChild<QComboBox*>(id);
-    QLineEdit* edit = combo != nullptr ? combo->lineEdit() : Control<QLineEdit>(dialog, id);
-    edit->setFocus();
-    QTest::keyClicks(edit, text);
-}
-// A button's click as the mouse or the keyboard gives it.
-void Click(QDialog& dialog, const char* id) {
-    Control<QAbstractButton>(dialog, id)->click();
-}
-void ChooseRow(QDialog& dialog, const char* id, const QString& text) {
-    auto* list = Control<QListWidget>(dialog, id);
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    if (found.size() != 1) qFatal("no entry %s in list %s", qPrintable(text), id);
-    list->setCurrentItem(found.front());
-}
-// Picks `entry` of the combo `id` as a user does: the popup's choice ends with activated.
-void Activate(QDialog& dialog, const char* id, const QString& entry) {
-    auto* combo = Control<QComboBox>(dialog, id);
-    const int index = combo->findText(entry);
-    if (index < 0) qFatal("no entry %s in combo %s", qPrintable(entry), id);
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
 
 std::string WithCaret(const std::optional<InsertResult>& result) {
     if (!result) return "(nothing)";

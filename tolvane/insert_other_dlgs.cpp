@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include "shared/widgets/ui_text.h"
-#include "tolvane/insert_data_dlgs.h"
+#include "tolvane/insert_pickers.h"
 #include "tolvane/insert_statements.h"
 
 namespace {
@@ -39,14 +39,10 @@ QHBoxLayout* PickerButtons(QDialog* dialog, const InsertContext& ctx, InsertServ
         edit->setFocus();
     };
     QObject::connect(database, &QPushButton::clicked, dialog, [dialog, &ctx, &services, put] {
-        put(PickDatabaseField(dialog, ctx, services));
+        put(CDialogPickers(ctx, services).PickDatabaseField(dialog));
     });
     QObject::connect(variable, &QPushButton::clicked, dialog, [dialog, &ctx, &services, put] {
-        CInsertVarDlg picker(dialog, ctx, services.prompts);
-        if (picker.Prepare() && picker.exec() == QDialog::Accepted)
-            put(picker.Variable());
-        else
-            put(std::nullopt);
+        put(CDialogPickers(ctx, services).PickUserVariable(dialog));
     });
     auto* row = new QHBoxLayout;
     row->addWidget(database);
