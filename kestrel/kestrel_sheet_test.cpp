@@ -277,7 +277,7 @@ private slots:
     // user picks.
     void AnAdvancedRelationalSiteFromADatabaseFile() {
         Wizard w;
-        const std::string connection = "Driver={SQLite3};DBQ=/data/shop.sqlite;UID=bob";
+        const std::string connection = "Driver={SQLite3};Database=/data/shop.sqlite;UID=bob";
         w.catalog.drivers = {"SQLite3", "PostgreSQL Unicode"};
         w.catalog.tables[connection] = {"Order Lines", "Kinds"};
         w.prompts.files = {"/data/shop.sqlite"};

@@ -42,6 +42,15 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kKnownDri
     {".dbc", "Driver={Microsoft Visual FoxPro Driver};"},
 }};
 
+// The named drivers read the file from "DBQ"; the file drivers of unixODBC (SQLite's among them)
+// read "Database" and ignore "DBQ", which would leave them with no file at all.
+std::string_view LocationKey(std::string_view driverPart) {
+    for (const auto& known : kKnownDrivers) {
+        if (driverPart == known.second) return "DBQ=";
+    }
+    return "Database=";
+}
+
 bool OpensDirectory(std::string_view extension) {
     return extension == ".txt" || extension == ".csv" || extension == ".dbf" || extension == ".db";
 }
@@ -86,7 +95,7 @@ std::string FileConnectionString(std::string_view path, std::string_view driverP
         connection.append(extension == ".dbc" ? "SourceType=DBC;" : "SourceType=DBF;");
         connection.append("SourceDB=").append(Value(location));
     } else {
-        connection.append("DBQ=").append(Value(location));
+        connection.append(LocationKey(driverPart)).append(Value(location));
     }
     AppendLogin(connection, user, password);
     return connection;

@@ -22,8 +22,9 @@ std::string DriverPart(std::string_view description);
 
 // The whole string for the database file `path` reached through `driverPart`: the file's
 // directory for the extensions whose drivers open a directory (".txt", ".csv", ".dbf", ".db"),
-// else the path; "SourceType=" and "SourceDB=" for a Visual FoxPro driver, else "DBQ="; then
-// ";UID=" and ";PWD=" when not empty. Both "\" and "/" separate directories.
+// else the path; "SourceType=" and "SourceDB=" for a Visual FoxPro driver, "DBQ=" for the other
+// drivers an extension names, "Database=" for a chosen one; then ";UID=" and ";PWD=" when not
+// empty. Both "\" and "/" separate directories.
 std::string FileConnectionString(std::string_view path, std::string_view driverPart,
                                  std::string_view user, std::string_view password);
 

@@ -80,12 +80,12 @@ TEST(ConnectionStringTest, FileRule) {
          "Driver={Microsoft Visual FoxPro Driver};SourceType=DBC;SourceDB=/data/shop.dbc"},
         {"/data/PARTS.DBF", "Microsoft Visual FoxPro Driver", "", "",
          "Driver={Microsoft Visual FoxPro Driver};SourceType=DBF;SourceDB=/data"},
-        {"/data/parts.dbf", "SQLite3", "", "", "Driver={SQLite3};DBQ=/data"},
+        {"/data/parts.dbf", "SQLite3", "", "", "Driver={SQLite3};Database=/data"},
         // A chosen driver replaces the extension's; the location still follows the extension.
-        {"/data/shop.mdb", "PostgreSQL", "", "", "Driver={PostgreSQL};DBQ=/data/shop.mdb"},
-        {"/data/orders.csv", "PostgreSQL", "", "pw", "Driver={PostgreSQL};DBQ=/data;PWD=pw"},
+        {"/data/shop.mdb", "PostgreSQL", "", "", "Driver={PostgreSQL};Database=/data/shop.mdb"},
+        {"/data/orders.csv", "PostgreSQL", "", "pw", "Driver={PostgreSQL};Database=/data;PWD=pw"},
         {"/data/my;shop.sqlite", "SQLite3", "", "x;y",
-         "Driver={SQLite3};DBQ={/data/my;shop.sqlite};PWD={x;y}"},
+         "Driver={SQLite3};Database={/data/my;shop.sqlite};PWD={x;y}"},
     };
     for (const FileCase& c : cases) {
         SCOPED_TRACE(c.expected);

@@ -178,6 +178,17 @@ TEST(OdbcInfoStringsTest, AStringFromAScriptConnectsWithSingleBackslashes) {
     EXPECT_THAT(asIs.Names(), ElementsAre("parts"));
 }
 
+// The string the wizards build for a database file and a chosen driver reaches the file.
+TEST(OdbcInfoStringsTest, AFileStringWithAChosenDriverConnects) {
+    ASSERT_TRUE(fixtures::OdbcEnvironment::Install().Ok());
+    fixtures::SqliteDatabase made("CREATE TABLE parts (id INTEGER);");
+    ASSERT_TRUE(made.Ok()) << made.Error();
+    COdbcInfo info(COdbcInfo::Strings::kPlain);
+    ASSERT_EQ(info.ListTables(FileConnectionString(made.Path(), DriverPart("SQLite3"), "", "")), 1)
+        << info.Message();
+    EXPECT_THAT(info.Names(), ElementsAre("parts"));
+}
+
 // The data sources of the test's own odbc.ini, written once per process: the driver manager
 // keeps what it read of the file for 20 seconds, so the file must not change under it.
 struct TestSources {

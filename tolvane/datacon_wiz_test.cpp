@@ -232,7 +232,7 @@ private slots:
         QCOMPARE(prompts.driverLists[0], QStringList({"SQLite3", "PostgreSQL"}));
         QCOMPARE(wizard.result(), int(QDialog::Accepted));
         QCOMPARE(QString::fromStdString(wizard.ConnectionString()),
-                 QString("Driver={SQLite3};DBQ=C:\\data"));
+                 QString("Driver={SQLite3};Database=C:\\data"));
     }
 
     void BackFromTheFilePageReturnsToTheTypePage() {
