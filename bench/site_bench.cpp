@@ -174,26 +174,24 @@ long CountedCalls(const std::string& report, std::string_view syscall) {
     return -1;
 }
 
-// System calls per page of a run under strace -c: all of them, and the preads of the database
-// among them (SQLite reads its pages with pread; nothing else here does).
+// System calls per page of a run under strace -c: all of them, and those on the database file
+// (strace -P: SQLite's reads and locks) among them.
 struct CallsPerPage {
     double all = -1;
-    double databaseReads = 0;
+    double database = 0;
 };
 
-// False, with the reason printed, when the run failed or strace counted nothing.
+// The calls per page that strace counted in `report`; false, with the reason printed, when the
+// run failed or strace counted nothing.
 bool Count(const char* what, const bench::ProgramRun& run, const std::string& report,
-           std::size_t pages, CallsPerPage& perPage) {
+           std::size_t pages, double& perPage) {
     if (!Succeeded(what, run)) return false;
     const long calls = CountedCalls(report, "total");
     if (calls < 0) {
         std::printf("%s: strace counted nothing:\n%s\n", what, report.c_str());
         return false;
     }
-    const double count = static_cast<double>(pages);
-    perPage.all = static_cast<double>(calls) / count;
-    perPage.databaseReads =
-        static_cast<double>(std::max(0L, CountedCalls(report, "pread64"))) / count;
+    perPage = static_cast<double>(calls) / static_cast<double>(pages);
     return true;
 }
 
@@ -205,7 +203,9 @@ struct CallCounts {
     CallsPerPage quarnFirst, quarnRerun, limitFirst, limitRerun;
 };
 
-// One more turn under strace, untimed: quarn's and site_limit's first run and rerun.
+// One more turn under strace, untimed: quarn's and site_limit's first run and rerun, then one
+// more rerun of each that counts only the calls on the database file (a first run makes the same
+// queries).
 bool CountCalls(const Site& site, CallCounts& counts) {
     if (::access(kStrace, X_OK) != 0) {
         std::printf("%s is missing (tools/install-deps installs strace)\n", kStrace);
@@ -216,17 +216,24 @@ bool CountCalls(const Site& site, CallCounts& counts) {
     if (!site.MakeTurn(turn) || !reports.Ok()) return false;
     const std::string report = reports.File("calls");
     const std::vector<std::string> strace{kStrace, "-f", "-c", "-o", report};
-    CallsPerPage* const results[] = {&counts.quarnFirst, &counts.quarnRerun, &counts.limitFirst,
-                                     &counts.limitRerun};
-    for (int run = 0; run < 4; ++run) {
-        const bool quarn = run < 2;
-        const char* mode = run % 2 == 0 ? "first" : "rerun";
+    std::vector<std::string> databaseStrace = strace;
+    databaseStrace.insert(databaseStrace.end() - 2, {"-P", site.database.Path()});
+    const auto count = [&](bool quarn, const char* mode, const std::vector<std::string>& wrapper,
+                           double& perPage) {
         const bench::ProgramRun done =
-            quarn ? site.Quarn(turn, strace) : site.Limit(mode, turn.limitDir->Path(), strace);
-        if (!Count(quarn ? "quarn under strace" : "site_limit under strace", done,
-                   fixtures::ReadTextFile(report).value_or(""), site.pages, *results[run]))
-            return false;
-    }
+            quarn ? site.Quarn(turn, wrapper) : site.Limit(mode, turn.limitDir->Path(), wrapper);
+        return Count(quarn ? "quarn under strace" : "site_limit under strace", done,
+                     fixtures::ReadTextFile(report).value_or(""), site.pages, perPage);
+    };
+    if (!count(true, "first", strace, counts.quarnFirst.all) ||
+        !count(true, "rerun", strace, counts.quarnRerun.all) ||
+        !count(false, "first", strace, counts.limitFirst.all) ||
+        !count(false, "rerun", strace, counts.limitRerun.all) ||
+        !count(true, "rerun", databaseStrace, counts.quarnRerun.database) ||
+        !count(false, "rerun", databaseStrace, counts.limitRerun.database))
+        return false;
+    counts.quarnFirst.database = counts.quarnRerun.database;
+    counts.limitFirst.database = counts.limitRerun.database;
     return bench::SamePages("quarn under strace", turn.limitDir->Path(), turn.quarn->HtmlDir(),
                             site.pages);
 }
@@ -309,13 +316,12 @@ int main() {
                 quarnRerun / jinjaRerun, Verdict(quarnRerun <= 0.5 * jinjaRerun));
     std::printf("quarn first run / jinja2's first run: %5.2f (goal: at most 1) %s\n",
                 quarnFirst / jinjaFirst, Verdict(quarnFirst <= jinjaFirst));
-    std::printf("system calls per page (of them the database's preads):\n");
+    std::printf("system calls per page (of them on the database file):\n");
     std::printf("  first run: quarn %.2f (%.2f), limit %.2f (%.2f)\n", calls.quarnFirst.all,
-                calls.quarnFirst.databaseReads, calls.limitFirst.all,
-                calls.limitFirst.databaseReads);
+                calls.quarnFirst.database, calls.limitFirst.all, calls.limitFirst.database);
     std::printf("  rerun:     quarn %.2f (%.2f), limit %.2f (%.2f) (goal: quarn at most 4) %s\n",
-                calls.quarnRerun.all, calls.quarnRerun.databaseReads, calls.limitRerun.all,
-                calls.limitRerun.databaseReads, Verdict(calls.quarnRerun.all <= 4));
+                calls.quarnRerun.all, calls.quarnRerun.database, calls.limitRerun.all,
+                calls.limitRerun.database, Verdict(calls.quarnRerun.all <= 4));
     const double peakMiB = peakKiB / 1024.0;
     std::printf("quarn peak memory: %.1f MiB (goal: under %.0f MiB) %s\n", peakMiB, kPeakGoalMiB,
                 Verdict(peakMiB < kPeakGoalMiB));

@@ -201,6 +201,8 @@ TEST_F(SameAsFileTest, ComparesTheWrittenTextWithTheFile) {
     std::string large(200'000, 'q');
     std::string largeChanged = large;
     largeChanged.back() = 'r';
+    // A page that fills whole 64 KiB chunks: the end of the file is found by one more read.
+    const std::string chunks(2 * 64 * 1024, 'q');
     struct Case {
         const char* name;
         std::string text;
@@ -219,6 +221,9 @@ TEST_F(SameAsFileTest, ComparesTheWrittenTextWithTheFile) {
         {"zero byte: file holds the whole buffer", "abc\0def"s, "abc\0def"s, false},
         {"large, equal", large, large, true},
         {"large, last byte differs", large, largeChanged, false},
+        {"whole chunks, equal", chunks, chunks, true},
+        {"whole chunks, file one byte longer", chunks, chunks + "q", false},
+        {"whole chunks, file one byte shorter", chunks, chunks.substr(1), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -231,13 +236,21 @@ TEST_F(SameAsFileTest, ComparesTheWrittenTextWithTheFile) {
     }
 }
 
-TEST_F(SameAsFileTest, ADirectoryOrAPipeIsNeverTheSame) {
-    COutputBuffer buffer;
-    EXPECT_FALSE(buffer.SameAsFile(m_dir));
+TEST_F(SameAsFileTest, ADirectoryAPipeOrADeviceIsNeverTheSame) {
+    COutputBuffer empty;
+    COutputBuffer text;
+    ASSERT_EQ(text.AppendString("abc"), 1);
     // Nobody writes to the pipe: opening it to read the usual way would wait for ever.
     const std::string pipe = m_dir + "/page.html";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
-    EXPECT_FALSE(buffer.SameAsFile(pipe));
+    // A device that reads as empty, through a link in a page's place.
+    const std::string device = m_dir + "/null.html";
+    std::filesystem::create_symlink("/dev/null", device);
+    for (const std::string& path : {m_dir, pipe, device}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(empty.SameAsFile(path));
+        EXPECT_FALSE(text.SameAsFile(path));
+    }
 }
 
 }  // namespace

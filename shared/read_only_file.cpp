@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 
 // O_NONBLOCK lets a pipe without a writer open at once, for IsRegularFile to refuse it; reads of
@@ -34,22 +33,38 @@ ssize_t CReadOnlyFile::Read(char* data, std::size_t size) const {
     return static_cast<ssize_t>(done);
 }
 
+ssize_t CReadOnlyFile::ReadAt(char* data, std::size_t size, off_t offset) const {
+    for (;;) {
+        const ssize_t got = ::pread(m_fd, data, size, offset);
+        if (got >= 0 || errno != EINTR) return got;
+    }
+}
+
 bool FileHoldsBytes(const std::string& path, std::string_view text) {
     const CReadOnlyFile file(path);
-    struct stat info {};
-    if (!file.IsRegularFile(info)) return false;
-    if (static_cast<std::uint64_t>(info.st_size) != text.size()) return false;
+    if (!file.IsOpen()) return false;
+    // An empty device such as /dev/null reads as empty too; only the empty page pays for a look
+    // at the file's type, since a page of bytes never matches a directory (EISDIR) or a pipe or
+    // terminal (they cannot be read at an offset).
+    if (text.empty()) {
+        struct stat info {};
+        return file.IsRegularFile(info) && info.st_size == 0;
+    }
 
-    // Compared chunk by chunk up to the size fstat gave, so that a page of ordinary size costs
-    // one read; a file that shrank since shows up as a short read.
+    // Compared chunk by chunk, the last read asking for one byte past the page's end: a plain file
+    // ends where a read comes back short, so a page of ordinary size costs one read and no status
+    // call, and a longer file shows up as that extra byte.
     constexpr std::size_t kChunk = 64 * 1024;
     char chunk[kChunk];
     std::size_t offset = 0;
-    while (offset < text.size()) {
-        const std::size_t want = std::min(kChunk, text.size() - offset);
-        if (file.Read(chunk, want) != static_cast<ssize_t>(want)) return false;
-        if (std::memcmp(chunk, text.data() + offset, want) != 0) return false;
-        offset += want;
+    for (;;) {
+        const std::size_t left = text.size() - offset;
+        const std::size_t want = std::min(kChunk, left + 1);
+        const ssize_t got = file.ReadAt(chunk, want, static_cast<off_t>(offset));
+        if (got < 0 || static_cast<std::size_t>(got) > left) return false;
+        const auto read = static_cast<std::size_t>(got);
+        if (std::memcmp(chunk, text.data() + offset, read) != 0) return false;
+        if (read < want) return read == left;
+        offset += read;
     }
-    return true;
 }

@@ -24,12 +24,16 @@ public:
     // Up to `size` bytes, retrying short and interrupted reads (fewer only at the end of the
     // file); -1 on a read error.
     ssize_t Read(char* data, std::size_t size) const;
+    // One read of up to `size` bytes at `offset`, retrying only an interrupted call: from a plain
+    // file fewer bytes than asked mean that it ends there. -1 on a read error, and for a pipe or
+    // a terminal, which cannot be read at an offset.
+    ssize_t ReadAt(char* data, std::size_t size, off_t offset) const;
 
 private:
     int m_fd;
     int m_nOpenError;
 };
 
-// True when `path` is a plain file whose bytes equal `bytes`; a missing or unreadable file, or
-// anything but a plain file, is not.
+// True when `path` reads as exactly `bytes` (a plain file of those bytes); a missing or unreadable
+// file, a directory, a pipe, a terminal and, for empty `bytes`, an empty device never do.
 bool FileHoldsBytes(const std::string& path, std::string_view bytes);

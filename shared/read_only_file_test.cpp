@@ -46,4 +46,16 @@ TEST_F(ReadOnlyFileTest, AnOpenFileTellsWhyItCouldNotBeOpened) {
     EXPECT_EQ(five.Read(data, sizeof data), 0);
 }
 
+TEST_F(ReadOnlyFileTest, ReadAtComesBackShortOnlyAtTheEndAndRefusesAPipe) {
+    const CReadOnlyFile five(File("five"));
+    char data[8];
+    EXPECT_EQ(five.ReadAt(data, 2, 1), 2);
+    EXPECT_EQ(std::string(data, 2), "\nb");
+    EXPECT_EQ(five.ReadAt(data, sizeof data, 3), 2);
+    EXPECT_EQ(five.ReadAt(data, sizeof data, 5), 0);
+
+    const CReadOnlyFile pipe(File("pipe"));
+    EXPECT_EQ(pipe.ReadAt(data, sizeof data, 0), -1);
+}
+
 }  // namespace

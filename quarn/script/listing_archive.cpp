@@ -35,14 +35,14 @@ void CListingArchive::WriteAll(const char* data, std::size_t size) {
 }
 
 void CListingArchive::Flush() {
-    WriteAll(m_buffer, m_nUsed);
+    WriteAll(m_buffer.get(), m_nUsed);
     m_nUsed = 0;
 }
 
 void CListingArchive::WriteThrough(std::string_view bytes) {
     Flush();
     if (bytes.size() < kBufferSize) {
-        std::memcpy(m_buffer, bytes.data(), bytes.size());
+        std::memcpy(m_buffer.get(), bytes.data(), bytes.size());
         m_nUsed = bytes.size();
         return;
     }

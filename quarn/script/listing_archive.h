@@ -1,17 +1,18 @@
 #pragma once
 // The temporary listing of one script run ("lt<level>"): every byte the run writes to its listing
-// goes through a 4,096-byte buffer into the file. A failed write is remembered rather than
-// reported at once, since the block runner writes byte by byte; Close then fails, so a listing
-// that lost bytes is never taken for a complete one.
+// goes through a 64 KiB buffer into the file, so that a listing of megabytes costs few writes. A
+// failed write is remembered rather than reported at once, since the block runner writes byte by
+// byte; Close then fails, so a listing that lost bytes is never taken for a complete one.
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
 class CListingArchive {
 public:
-    static constexpr std::size_t kBufferSize = 4096;
+    static constexpr std::size_t kBufferSize = 64 * 1024;
 
     CListingArchive() = default;
     // Closes the file if still open; its result is lost, so callers Close first.
@@ -25,7 +26,7 @@ public:
 
     void Write(std::string_view bytes) {
         if (bytes.size() <= kBufferSize - m_nUsed) {
-            std::memcpy(m_buffer + m_nUsed, bytes.data(), bytes.size());
+            std::memcpy(m_buffer.get() + m_nUsed, bytes.data(), bytes.size());
             m_nUsed += bytes.size();
             return;
         }
@@ -44,5 +45,6 @@ private:
     int m_fd = -1;
     bool m_bFailed = false;
     std::size_t m_nUsed = 0;
-    char m_buffer[kBufferSize];
+    // On the heap: nested runs each hold a listing on the stack.
+    std::unique_ptr<char[]> m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
 };
