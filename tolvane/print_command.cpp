@@ -16,10 +16,8 @@
 
 namespace {
 
-// 720 twips: 36 points.
-constexpr qreal kMarginPoints = 36.0;
-// TAB stops every 400 twips, as in the view.
-constexpr qreal kTabStopInches = 400.0 / 1440.0;
+// 720 twips on every side; the page setup dialog shows them too, but printing keeps them.
+const QMarginsF kMargins(36.0, 36.0, 36.0, 36.0);
 
 }  // namespace
 
@@ -28,20 +26,23 @@ CPrintCommand::CPrintCommand(IEdPrompts& prompts) : m_prompts(prompts) {}
 CPrintCommand::~CPrintCommand() = default;
 
 QPrinter& CPrintCommand::Printer() {
-    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setPageMargins(kMargins, QPageLayout::Point);
+    }
     return *m_printer;
 }
 
 bool CPrintCommand::PrintView(const QPlainTextEdit& view, QPrinter& printer) {
-    const qreal m = kMarginPoints;
-    printer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Point);
+    printer.setPageMargins(kMargins, QPageLayout::Point);
     // A copy laid out for the paper, at the printer's resolution.
     const std::unique_ptr<QTextDocument> copy(view.document()->clone());
     copy->setDefaultFont(view.font());
     copy->setDocumentMargin(0);
     copy->documentLayout()->setPaintDevice(&printer);
     QTextOption option = copy->defaultTextOption();
-    option.setTabStopDistance(kTabStopInches * printer.logicalDpiX());
+    // In the view's units: the layout scales them to the printer's resolution.
+    option.setTabStopDistance(view.tabStopDistance());
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     copy->setDefaultTextOption(option);
     const QRectF page = printer.pageRect(QPrinter::DevicePixel);
