@@ -166,9 +166,9 @@ void CMainFrame::CreateMenus() {
         });
     connect(AddCommand(file, 57609, QStringLiteral("Print Pre&view")), &QAction::triggered, this,
             [this] {
-                if (CEdView* view = ActiveView())
-                    m_print.OnFilePrintPreview(
-                        *view, *qobject_cast<CChildFrame*>(m_mdi->activeSubWindow()), this);
+                auto* child = qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
+                if (CEdView* view = ActiveView(); view != nullptr && child != nullptr)
+                    m_print.OnFilePrintPreview(*view, *child, this);
             });
     connect(AddCommand(file, 57606, QStringLiteral("P&rint Setup...")), &QAction::triggered, this,
             [this] { m_print.OnFilePrintSetup(this); });

@@ -10,7 +10,7 @@
 namespace {
 
 // The view's text as FindText sees it; its positions are the document's positions.
-std::u16string_view View(const QString& text) {
+std::u16string_view Utf16(const QString& text) {
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
@@ -73,7 +73,7 @@ bool CFindCommand::FindNext() {
     const QString text = view->document()->toRawText();
     const QTextCursor cursor = view->textCursor();
     const std::size_t from = m_options.down ? cursor.selectionEnd() : cursor.selectionStart();
-    const std::size_t found = FindText(View(text), View(m_what), from, m_options);
+    const std::size_t found = FindText(Utf16(text), Utf16(m_what), from, m_options);
     if (found == std::u16string_view::npos) {
         CannotFind();
         return false;
@@ -89,7 +89,7 @@ void CFindCommand::ReplaceCurrent() {
     QTextCursor cursor = view->textCursor();
     const QString text = view->document()->toRawText();
     if (cursor.selectionEnd() - cursor.selectionStart() == m_what.size() &&
-        MatchesAt(View(text), View(m_what), cursor.selectionStart(), m_options)) {
+        MatchesAt(Utf16(text), Utf16(m_what), cursor.selectionStart(), m_options)) {
         cursor.insertText(m_with);
         view->setTextCursor(cursor);
     }
@@ -101,7 +101,7 @@ void CFindCommand::ReplaceAll() {
     CEdView* view = m_activeView();
     if (view == nullptr || m_what.isEmpty()) return;
     const std::vector<std::size_t> matches =
-        FindAll(View(view->document()->toRawText()), View(m_what), m_options);
+        FindAll(Utf16(view->document()->toRawText()), Utf16(m_what), m_options);
     if (matches.empty()) {
         CannotFind();
         return;

@@ -172,10 +172,15 @@ private slots:
         f.Control<QLineEdit>("1153")->clear();
         f.Press("1025");
         QCOMPARE(f.view.toPlainText(), QStringLiteral("Tab\t TAB\nle "));
+        // A replacement that holds the text found is not searched again.
+        f.Control<QLineEdit>("1152")->setText(QStringLiteral("TAB"));
+        f.Control<QLineEdit>("1153")->setText(QStringLiteral("TAB TAB"));
+        f.Press("1025");
+        QCOMPARE(f.view.toPlainText(), QStringLiteral("Tab\t TAB TAB\nle "));
         f.Control<QLineEdit>("1152")->setText(QStringLiteral("nowhere"));
         f.Press("1025");
         QCOMPARE(f.Messages(), QStringList{"Cannot find \"nowhere\""});
-        QCOMPARE(f.view.toPlainText(), QStringLiteral("Tab\t TAB\nle "));
+        QCOMPARE(f.view.toPlainText(), QStringLiteral("Tab\t TAB TAB\nle "));
     }
 
     void CommandsNeedAnEditorView() {
