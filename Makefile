@@ -63,8 +63,10 @@ test-tsan:
 	@$(TSAN_ENV) ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) \
 	       -R '$(TSAN_SUITES)' --no-tests=error
 
-# The window tests (CTest label "window") write PNGs of every window under $(BUILD)/screenshots.
+# The window tests (CTest label "window") write PNGs of every window under $(BUILD)/screenshots,
+# and headless Chromium one of tolvane's preview page.
 screenshots:
+	@tools/install-chromium
 	@tools/configure $(BUILD) $(PLAIN_ARGS) $(CMAKE_ARGS)
 	@cmake --build $(BUILD) -j $(JOBS)
 	@rm -rf $(BUILD)/screenshots

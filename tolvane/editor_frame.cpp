@@ -25,12 +25,14 @@
 #include "shared/widgets/bar_state.h"
 #include "shared/widgets/toolbar_ex.h"
 #include "shared/widgets/ui_text.h"
+#include "tolvane/child_frame.h"
 #include "tolvane/ed_app.h"
 #include "tolvane/ed_prompts.h"
 #include "tolvane/edit_rules.h"
 #include "tolvane/edit_view.h"
 #include "tolvane/encode_command.h"
 #include "tolvane/encode_script_dlg.h"
+#include "tolvane/find_command.h"
 #include "tolvane/insert_commands.h"
 #include "tolvane/insert_statements.h"
 #include "tolvane/preview_extractor.h"
@@ -83,7 +85,9 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
       m_launcher(launcher),
       m_programDir(std::move(programDir)),
       m_mdi(new QMdiArea(this)),
-      m_linePane(new QLabel(this)) {
+      m_linePane(new QLabel(this)),
+      m_find(new CFindCommand([this] { return ActiveView(); }, prompts, this)),
+      m_print(prompts) {
     setWindowTitle(QStringLiteral("Tolvane"));
     setAcceptDrops(true);
     setCentralWidget(m_mdi);
@@ -156,6 +160,20 @@ void CMainFrame::CreateMenus() {
     connect(AddCommand(file, 57604, QStringLiteral("Save &As...")), &QAction::triggered, this,
             [this] { SaveDocument(ActiveView(), true); });
     file->addSeparator();
+    connect(
+        AddCommand(file, 57607, QStringLiteral("&Print..."), QKeySequence(Qt::CTRL | Qt::Key_P)),
+        &QAction::triggered, this, [this] {
+            if (CEdView* view = ActiveView()) m_print.OnFilePrint(*view, this);
+        });
+    connect(AddCommand(file, 57609, QStringLiteral("Print Pre&view")), &QAction::triggered, this,
+            [this] {
+                auto* child = qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
+                if (CEdView* view = ActiveView(); view != nullptr && child != nullptr)
+                    m_print.OnFilePrintPreview(*view, *child, this);
+            });
+    connect(AddCommand(file, 57606, QStringLiteral("P&rint Setup...")), &QAction::triggered, this,
+            [this] { m_print.OnFilePrintSetup(this); });
+    file->addSeparator();
     m_recentMenu = file->addMenu(QStringLiteral("Recent &Files"));
     FillRecentFiles();
     file->addSeparator();
@@ -179,6 +197,15 @@ void CMainFrame::CreateMenus() {
             &QAction::triggered, this, viewSlot(&QPlainTextEdit::paste));
     connect(AddCommand(m_editMenu, 57642, QStringLiteral("Select &All"), QKeySequence::SelectAll),
             &QAction::triggered, this, viewSlot(&QPlainTextEdit::selectAll));
+    m_editMenu->addSeparator();
+    connect(AddCommand(m_editMenu, 57636, QStringLiteral("&Find..."),
+                       QKeySequence(Qt::CTRL | Qt::Key_F)),
+            &QAction::triggered, m_find, &CFindCommand::OnFind);
+    connect(AddCommand(m_editMenu, 57639, QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3)),
+            &QAction::triggered, m_find, &CFindCommand::OnFindNext);
+    connect(AddCommand(m_editMenu, 57638, QStringLiteral("R&eplace..."),
+                       QKeySequence(Qt::CTRL | Qt::Key_H)),
+            &QAction::triggered, m_find, &CFindCommand::OnReplace);
     m_editMenu->addSeparator();
     connect(AddCommand(m_editMenu, 32783, QStringLiteral("&Goto Line"),
                        QKeySequence(Qt::CTRL | Qt::Key_L)),
@@ -247,7 +274,15 @@ void CMainFrame::CreateMenus() {
     connect(AddCommand(m_windowMenu, 57651, QStringLiteral("&Tile")), &QAction::triggered, m_mdi,
             &QMdiArea::tileSubWindows);
 
+    // No help file is installed: the help commands and keys show, disabled.
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddCommand(help, 57667, QStringLiteral("&Help Topics"))->setEnabled(false);
+    help->addSeparator();
+    addAction(AddCommand(nullptr, 57670, QStringLiteral("Help"), QKeySequence(Qt::Key_F1)));
+    addAction(
+        AddCommand(nullptr, 57669, QStringLiteral("Help"), QKeySequence(Qt::SHIFT | Qt::Key_F1)));
+    Command(57670)->setEnabled(false);
+    Command(57669)->setEnabled(false);
     connect(AddCommand(help, 57664, QStringLiteral("&About Tolvane...")), &QAction::triggered, this,
             &CMainFrame::OnAbout);
 }
@@ -378,8 +413,29 @@ void CMainFrame::UpdateToolWindows() {
 
 void CMainFrame::UpdateCommands() {
     const bool active = IsEditorViewActive();
-    for (int id : {kPreviewSelector, 32857, 32858, 57602, 57603, 57604, 57643, 57635, 57634, 57637,
-                   57642, 32783, 32788, 32790, 32791, 32793, 57650, 57651})
+    for (int id : {kPreviewSelector,
+                   32857,
+                   32858,
+                   57602,
+                   57603,
+                   57604,
+                   57643,
+                   57635,
+                   57634,
+                   57637,
+                   57642,
+                   32783,
+                   32788,
+                   32790,
+                   32791,
+                   32793,
+                   57650,
+                   57651,
+                   57607,
+                   57609,
+                   57636,
+                   57638,
+                   57639})
         Command(id)->setEnabled(active);
     for (const InsertCommand& command : InsertCommands())
         Command(command.id)->setEnabled(active);
@@ -398,7 +454,8 @@ void CMainFrame::SetStarted() {
 }
 
 bool CMainFrame::IsEditorViewActive() const {
-    return ActiveView() != nullptr;
+    const auto* child = qobject_cast<const CChildFrame*>(m_mdi->activeSubWindow());
+    return ActiveView() != nullptr && child != nullptr && !child->IsPrintPreview();
 }
 
 CEdView* CMainFrame::ActiveView() const {
@@ -407,7 +464,13 @@ CEdView* CMainFrame::ActiveView() const {
 }
 
 CEdView* CMainFrame::AddView(CEdView* view) {
-    QMdiSubWindow* child = m_mdi->addSubWindow(view);
+    auto* child = new CChildFrame;
+    child->setWidget(view);
+    m_mdi->addSubWindow(child);
+    connect(child, &CChildFrame::PrintPreviewChanged, this, [this] {
+        UpdateCommands();
+        UpdateToolWindows();
+    });
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(view->Title() + QStringLiteral("[*]"));
     connect(view->document(), &QTextDocument::modificationChanged, child,

@@ -12,9 +12,11 @@
 #include "platform/profile_file.h"
 #include "tolvane/ed_settings.h"
 #include "tolvane/preview_file.h"
+#include "tolvane/print_command.h"
 
 class CEdApp;
 class CEdView;
+class CFindCommand;
 class CHtmlTagsDlg;
 class CScriptFuncWnd;
 class CToolBarEx;
@@ -48,6 +50,8 @@ public:
     CScriptFuncWnd* ScriptFuncWnd() const { return m_scriptFunc; }
     CHtmlTagsDlg* HtmlTagsWnd() const { return m_htmlTags; }
     QMdiArea* MdiArea() const { return m_mdi; }
+    CFindCommand* FindCommand() const { return m_find; }
+    CPrintCommand& PrintCommand() { return m_print; }
     QLabel* LinePane() const { return m_linePane; }
     int ShowCode(const CToolListWnd* window) const;
 
@@ -124,4 +128,6 @@ private:
     // Set by starting the browser; the next deactivation (the browser's window) refreshes nothing.
     bool m_bBrowserStarted = false;
     int m_nUntitled = 0;
+    CFindCommand* m_find;
+    CPrintCommand m_print;
 };
