@@ -79,6 +79,50 @@ TEST_F(KestrelAppTest, SinglePageListsTheFieldsInStoredOrder) {
     EXPECT_EQ(Count(table, "<TR>"), 1u);
 }
 
+// The whole file, byte for byte; a longer file of the same name is replaced, not overwritten
+// in place.
+TEST_F(KestrelAppTest, SinglePageScriptReplacesAnOldFileWhole) {
+    std::string error;
+    ASSERT_TRUE(fixtures::WriteTextFile(m_dir.File("Script1.scp"), std::string(5000, 'x'), &error))
+        << error;
+    const std::string rule(60, '#');
+    const std::string tenLineEnds(10, '\n');
+    const std::string expected = rule +
+                                 "\n# *********KESTREL GENERATED TEMPLATE SCRIPT FILE*********\n#\n"
+                                 "# This script has been generated with a minimum of HTML,\n"
+                                 "# so you will probably need to go over the script and add\n"
+                                 "# HTML to customize the appearance of the web pages\n"
+                                 "# generated when the script is run. The most likely places\n"
+                                 "# where you will want to add extra HTML are marked with\n"
+                                 "# TODO lines.\n"
+                                 "# See the Quarn on-line help for more information on the\n"
+                                 "# features of Quarn script language, which supports many\n"
+                                 "# functions not included in this basic Kestrel script.\n" +
+                                 rule + "\n\n\n\n\n\n" +
+                                 "&datasource(\"DSN=shop\")\n\n"
+                                 "&print(\"Generating HTML...\")\n\n"
+                                 "&html(\"index.html\")\n{\n\n"
+                                 "\t<HTML>\n\n"
+                                 "\t# TODO- Add any HTML that you wish to appear above\n"
+                                 "\t# the datasource data here." +
+                                 tenLineEnds +
+                                 "\t&getdata(\"SELECT * FROM Products\")\n"
+                                 "\t{\n"
+                                 "\t\t# TODO- Add HTML required to format the datasource\n"
+                                 "\t\t# data between the following datasource variables.\n"
+                                 "\t\t# (The datasource variables are the words enclosed\n"
+                                 "\t\t# in question marks.)\n\n\n"
+                                 "\t\t?B?\n\n"
+                                 "\t\t?A?\n\n"
+                                 "\t}\n\n"
+                                 "\t# TODO- Add any HTML that you wish to appear below\n"
+                                 "\t# the datasource data here." +
+                                 tenLineEnds +
+                                 "\t</HTML>\n"
+                                 "}\n\n";
+    EXPECT_EQ(Generated(1), expected);
+}
+
 TEST_F(KestrelAppTest, MultiPageNavigationAndBackLink) {
     m_app.m_strLinkField = "Name";
     const std::string bare = Generated(2);

@@ -64,14 +64,14 @@ int CKestrelApp::WriteSinglePageScript() {
     text.Write("&print(\"Generating HTML...\")\n\n");
     text.Write("&html(\"" + m_strHtmlFile + "\")\n{\n\n");
     text.Write(1, "<HTML>\n\n");
-    TodoBlock(text, 1, kAboveData, "the datasource data.");
+    TodoBlock(text, 1, kAboveData, "the datasource data here.");
     if (m_bFormatTable) text.Write(1, "<TABLE WIDTH=\"100%\">\n\n");
     text.Write(1, "&getdata(\"SELECT * FROM " + m_strTable + "\")\n");
     text.Write(1, "{\n");
     text.FieldList(2, m_arrFields, m_bFormatTable);
     text.Write(1, "}\n\n");
     if (m_bFormatTable) text.Write(1, "</TABLE>\n\n");
-    TodoBlock(text, 1, kBelowData, "the datasource data.");
+    TodoBlock(text, 1, kBelowData, "the datasource data here.");
     text.Write(1, "</HTML>\n");
     text.Write("}\n\n");
     return SaveText(m_strScriptFile, text);
