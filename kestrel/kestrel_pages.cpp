@@ -30,7 +30,7 @@ using namespace kestrel_page;
 namespace {
 
 constexpr const char* kDataFileFilter =
-    "Data files (*.xls *.mdb *.db *.dbf *.dbc *.txt);;All Files (*)";
+    "Microsoft data files (*.xls *.mdb *.db *.dbf *.dbc *.txt);;All Files (*)";
 
 QString Text(const std::string& bytes) {
     return FromBytes(bytes);

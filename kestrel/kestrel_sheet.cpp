@@ -56,9 +56,24 @@ CKestrelSheet::CKestrelSheet(CKestrelApp& app, IWizardPrompts& prompts, CatalogM
     AddKestrelPages(*this);
     setStartId(kestrel_page::kWelcome);
     connect(this, &QWizard::currentIdChanged, this, [this](int id) {
-        if (const auto* shown = qobject_cast<const CKestrelPage*>(page(id)))
-            setWindowTitle(shown->Caption());
+        auto* shown = qobject_cast<CKestrelPage*>(page(id));
+        if (shown == nullptr) return;
+        setWindowTitle(shown->Caption());
+        if (m_bReturning) shown->OnReturn();
+        m_bReturning = false;
     });
+}
+
+// Back cleans up the page it leaves and initializes none; a restart cleans up every page and
+// then initializes the first.
+void CKestrelSheet::cleanupPage(int id) {
+    m_bReturning = true;
+    QWizard::cleanupPage(id);
+}
+
+void CKestrelSheet::initializePage(int id) {
+    m_bReturning = false;
+    QWizard::initializePage(id);
 }
 
 CKestrelPage::CKestrelPage(CKestrelSheet& sheet, int dialogId, const char* caption,

@@ -32,10 +32,16 @@ public:
     IWizardPrompts& Prompts() const { return m_prompts; }
     std::unique_ptr<IOdbcCatalog> Catalog() const { return m_catalogs(); }
 
+protected:
+    void initializePage(int id) override;
+    void cleanupPage(int id) override;
+
 private:
     CKestrelApp& m_app;
     IWizardPrompts& m_prompts;
     CatalogMaker m_catalogs;
+    // Set while Back leaves a page, so that the page shown next knows it is entered again.
+    bool m_bReturning = false;
 };
 
 // One page: its dialog number as object name and page id, its caption as the sheet's title while
@@ -49,9 +55,11 @@ public:
     // Where Next leads with the answers as they are.
     int nextId() const override;
     void initializePage() override { OnSetActive(); }
+    // Entered again by Back: the page loads itself as when entered forward.
+    void OnReturn() { OnSetActive(); }
 
 protected:
-    // Each time the page is entered forward.
+    // Each time the page is entered, forward or by Back.
     virtual void OnSetActive() {}
 
     CKestrelApp& App() const { return m_sheet.App(); }

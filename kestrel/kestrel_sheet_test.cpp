@@ -292,6 +292,9 @@ private slots:
         w.Next();
         QCOMPARE(w.sheet.currentId(), 146);
         w.Click("1004");
+        QCOMPARE(w.prompts.filters,
+                 QStringList{"Microsoft data files (*.xls *.mdb *.db *.dbf *.dbc *.txt);;All "
+                             "Files (*)"});
         QCOMPARE(w.Control<QLineEdit>("1000")->text(), QString("/data/shop.sqlite"));
         QCOMPARE(w.Control<QLineEdit>("1018")->echoMode(), QLineEdit::Password);
         w.Control<QLineEdit>("1017")->setText("bob");
@@ -399,8 +402,14 @@ private slots:
         QCOMPARE(w.sheet.currentId(), 134);
         w.Click("1004");
         QCOMPARE(w.Control<QListWidget>("1003")->count(), 1);
+        // The table page entered again by Back lists the tables afresh, the first selected.
+        w.catalog.tables["DSN=shop"].push_back("Archive");
         w.sheet.back();
         QCOMPARE(w.sheet.currentId(), 133);
+        QCOMPARE(w.Control<QListWidget>("1002")->count(), 3);
+        QCOMPARE(w.Control<QListWidget>("1002")->currentItem()->text(), QString("Archive"));
+        QVERIFY(w.Control<QListWidget>("1002")->currentItem()->isSelected());
+        w.Control<QListWidget>("1002")->setCurrentRow(1);
         w.Next();
         QCOMPARE(w.Control<QListWidget>("1003")->count(), 0);
         QCOMPARE(w.Control<QListWidget>("1002")->count(), 3);
