@@ -20,6 +20,7 @@
 #include "shared/widgets/toolbar_ex.h"
 #include "tests/fixtures/program_process.h"
 #include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/quarn_program_dir.h"
 #include "tests/fixtures/spawn_program.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tolvane/dialog_test_support.h"
@@ -490,24 +491,16 @@ private slots:
         QCOMPARE(WithCaret(*view), QStringLiteral("<A HREF=\"index.html\"><U>|</U></A>"));
     }
 
-    // A page built with the menus (page, recordset, field) runs through quarn and writes the
-    // field of every row.
+    // A page built with the menus (connection to a database file, page, recordset, field) runs
+    // through quarn and writes the field of every row.
     void AScriptBuiltThroughTheMenusRuns() {
-        fixtures::TempDir programDir("tolvane_menu_script");
-        std::string error;
-        QVERIFY2(fixtures::InstallProgram(QUARN_BINARY, programDir.File("quarn"), &error),
-                 error.c_str());
-        const std::string project = programDir.File("projects/default");
-        std::filesystem::create_directories(project + "/html");
-        QVERIFY2(fixtures::WriteTextFile(programDir.File("Quarn.ini"),
-                                         "[global]\r\nprofile0=default\r\n", &error),
-                 error.c_str());
+        const fixtures::QuarnProgramDir quarn(QUARN_BINARY);
+        QVERIFY2(quarn.Ok(), quarn.Error().c_str());
 
         TolvaneFixture f;
         CMainFrame& frame = f.Frame();
-        // The connection is the script's own: the SQLite driver reads no "DBQ", which the
-        // connection wizard writes for a database file.
-        CEdView* view = Show(frame, m_strScript.section(QLatin1Char('\n'), 0, 0) + "\n|");
+        CEdView* view = Show(frame, "|");
+        Trigger(frame, 32771, "datacon", ConnectToFile(m_shop.Path()));
         Trigger(frame, 32787, "141", TypeAndOk("1003", "kinds.html"));
         Trigger(frame, 32772, "142", [](QDialog& dialog) {
             ChooseRow(dialog, "1002", "Kinds");
@@ -518,21 +511,14 @@ private slots:
             PressOk(dialog);
         });
         QVERIFY(f.prompts.messages.empty());
-        QVERIFY(fixtures::WriteTextFile(project + "/menus.scp", view->WholeText(), &error));
-
-        fixtures::ProgramProcess run;
-        const std::string log = programDir.File("stderr");
-        QCOMPARE(run.Start(programDir.File("quarn"), {"menus.scp"}, project,
-                           fixtures::InheritedEnvironment({"HOME=" + programDir.Path()}), log),
-                 std::string());
-        std::vector<std::string> lines;
-        QCOMPARE(
-            run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)),
-            0);
-        QVERIFY2(!lines.empty() && lines.back() == "Script execution complete.",
-                 (view->WholeText() + fixtures::ReadTextFile(log).value_or("")).c_str());
+        std::string error;
+        QVERIFY(fixtures::WriteTextFile(quarn.Project("menus.scp"), view->WholeText(), &error));
+        std::string output;
+        QCOMPARE(quarn.RunScript("menus.scp", &output), 0);
+        QVERIFY2(output.ends_with("Script execution complete.\n"),
+                 (view->WholeText() + output).c_str());
         QString page = QString::fromStdString(
-            fixtures::ReadTextFile(project + "/html/kinds.html").value_or("<no page>"));
+            fixtures::ReadTextFile(quarn.Project("html/kinds.html")).value_or("<no page>"));
         page.remove(QLatin1Char('\r')).remove(QLatin1Char('\t'));
         QCOMPARE(page.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
                  QStringList({"Tools", "Garden"}));
