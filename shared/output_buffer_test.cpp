@@ -217,6 +217,7 @@ TEST_F(SameAsFileTest, ComparesTheWrittenTextWithTheFile) {
         {"same size, other bytes", "abc", "abd", false},
         {"both empty", "", "", true},
         {"empty buffer, missing file", "", std::nullopt, false},
+        {"empty buffer, file not empty", "", "a", false},
         {"zero byte: file holds the written part", "abc\0def"s, "abc", true},
         {"zero byte: file holds the whole buffer", "abc\0def"s, "abc\0def"s, false},
         {"large, equal", large, large, true},

@@ -21,6 +21,12 @@ std::string Utf8(const QString& text) {
     return text.toStdString();
 }
 
+// `text` taken from the document, with the line ends that the rest of the editor expects.
+QString WithLineFeeds(QString text) {
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
 }  // namespace
 
 CEdView::CEdView(platform::ProfileFile& settings, IEdPrompts& prompts, QWidget* parent)
@@ -41,9 +47,7 @@ void CEdView::ShowDocument() {
 }
 
 std::string CEdView::WholeText() const {
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return Utf8(text);
+    return Utf8(WithLineFeeds(document()->toRawText()));
 }
 
 QString CEdView::Title() const {
@@ -66,9 +70,7 @@ InsertContext CEdView::MakeInsertContext() {
     InsertContext ctx;
     ctx.indent = GetIndentLevel();
     ctx.todo = EdSetting(m_settings, "todo", 1) != 0;
-    QString selection = textCursor().selectedText();
-    selection.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    ctx.selection = Utf8(selection);
+    ctx.selection = Utf8(WithLineFeeds(textCursor().selectedText()));
     ctx.collect = [this](std::string_view keyword) {
         CollectStatements(std::string(keyword));
         return m_statements;
@@ -119,10 +121,9 @@ bool CEdView::HandleBlockIndent(bool shift) {
     const int end = last.position() + last.length() - 1;
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
-    QString block = cursor.selectedText();
-    block.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     int change = 0;
-    const QString result = QString::fromStdString(IndentBlock(Utf8(block), shift, change));
+    const QString result = QString::fromStdString(
+        IndentBlock(Utf8(WithLineFeeds(cursor.selectedText())), shift, change));
     Replace(cursor, result);
     cursor.setPosition(start);
     cursor.setPosition(end + change, QTextCursor::KeepAnchor);
@@ -184,13 +185,7 @@ void CEdView::focusInEvent(QFocusEvent* event) {
 void CEdView::InsertHtmlTag(const QString& tag, bool shift) {
     const TagInsertion insertion =
         HtmlTagInsertion(Utf8(tag), EdSetting(m_settings, "openclosehtml", 1) != 0, shift);
-    QTextCursor cursor = textCursor();
-    const int start = cursor.selectionStart();
-    const QString text = QString::fromStdString(insertion.text);
-    Replace(cursor, text);
-    cursor.setPosition(start +
-                       QString::fromStdString(insertion.text.substr(0, insertion.caret)).size());
-    setTextCursor(cursor);
+    ApplyInsert({insertion.text, insertion.caret});
 }
 
 void CEdView::InsertFunctionName(const QString& name) {
@@ -276,9 +271,7 @@ void CEdView::contextMenuEvent(QContextMenuEvent* event) {
 
 QMimeData* CEdView::createMimeDataFromSelection() const {
     auto* data = new QMimeData;
-    QString text = textCursor().selectedText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    data->setText(text);
+    data->setText(WithLineFeeds(textCursor().selectedText()));
     return data;
 }
 

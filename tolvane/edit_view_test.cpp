@@ -111,6 +111,35 @@ private slots:
         QCOMPARE(Text(view), QStringLiteral("<B>"));
     }
 
+    // The caret offset counts UTF-8 bytes with CR LF line ends; the document counts UTF-16 units
+    // and one per line break.
+    void ApplyInsertPutsTheCaretAtItsByteOffset() {
+        TolvaneFixture f;
+        CEdView& view = *f.Frame().NewDocument();
+        const struct {
+            const char* name;
+            std::string text;
+            std::size_t caret;
+            QString expected;  // "|" where the caret ends, the selection "ab" replaced
+        } cases[] = {
+            {"CR LF", "{\r\n\t\r\n}", 4, QStringLiteral("x{\n\t|\n}y")},
+            {"two, three and four bytes", "\xc3\xa9\xe2\x82\xac\xf0\x9d\x84\x9e\r\nz", 11,
+             QStringLiteral("x\u00e9\u20ac\U0001D11E\n|zy")},
+            {"caret at the very end", "\xc3\xa9\r\n", 4, QStringLiteral("x\u00e9\n|y")},
+            {"caret at the start", "\xc3\xa9", 0, QStringLiteral("x|\u00e9y")},
+        };
+        for (const auto& c : cases) {
+            view.setPlainText(QStringLiteral("xaby"));
+            Select(view, 1, 3);
+            view.ApplyInsert({c.text, c.caret});
+            QString shown = Text(view);
+            shown.insert(view.textCursor().position(), QLatin1Char('|'));
+            QVERIFY2(shown == c.expected, c.name);
+            view.undo();
+            QVERIFY2(Text(view) == QStringLiteral("xaby"), c.name);
+        }
+    }
+
     void GotoLineAsksForALineAndSelectsIt() {
         TolvaneFixture f;
         CEdView& view = *f.Frame().NewDocument();

@@ -1,7 +1,7 @@
 #include "tolvane/find_command.h"
 
-#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <string_view>
 
 #include "tolvane/ed_prompts.h"

@@ -181,6 +181,15 @@ private slots:
         f.Press("1025");
         QCOMPARE(f.Messages(), QStringList{"Cannot find \"nowhere\""});
         QCOMPARE(f.view.toPlainText(), QStringLiteral("Tab\t TAB TAB\nle "));
+
+        // Several matches, each replaced by text that holds it: one undo takes them all back.
+        f.view.setPlainText(QStringLiteral("TAB x TAB\nTAB"));
+        f.Control<QLineEdit>("1152")->setText(QStringLiteral("TAB"));
+        f.Control<QLineEdit>("1153")->setText(QStringLiteral("<TAB>"));
+        f.Press("1025");
+        QCOMPARE(f.view.toPlainText(), QStringLiteral("<TAB> x <TAB>\n<TAB>"));
+        f.view.undo();
+        QCOMPARE(f.view.toPlainText(), QStringLiteral("TAB x TAB\nTAB"));
     }
 
     void CommandsNeedAnEditorView() {

@@ -1,7 +1,6 @@
 #include "tolvane/insert_commands.h"
 
 #include <QApplication>
-#include <QKeySequence>
 #include <QMenu>
 #include <algorithm>
 #include <optional>
