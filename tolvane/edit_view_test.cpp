@@ -1,8 +1,13 @@
 #include "tolvane/edit_view.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
@@ -214,6 +219,38 @@ private slots:
             QVERIFY2(f.prompts.messages.empty(), c.name);
             QVERIFY2(fixtures::ReadTextFile(f.File(name)) == c.expected, c.name);
         }
+    }
+
+    void ClipboardCarriesPlainTextOnly() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        CEdView& view = *frame.NewDocument();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        view.setPlainText(QStringLiteral("ab\ncd"));
+        Select(view, 1, 4);
+        frame.Command(57634)->trigger();
+        QCOMPARE(clipboard->mimeData()->formats(), QStringList{"text/plain"});
+        QCOMPARE(clipboard->text(), QStringLiteral("b\nc"));
+        QVERIFY(frame.Command(57637)->isEnabled());
+        frame.Command(57635)->trigger();
+        QCOMPARE(Text(view), QStringLiteral("ad"));
+
+        // Data without plain text cannot be pasted, by the command or by a drop.
+        auto* html = new QMimeData;
+        html->setHtml(QStringLiteral("<b>x</b>"));
+        clipboard->setMimeData(html);
+        QVERIFY(!frame.Command(57637)->isEnabled());
+        QVERIFY(!view.canPaste());
+        clipboard->setText(QStringLiteral("x"));
+        QVERIFY(frame.Command(57637)->isEnabled());
+        frame.Command(57637)->trigger();
+        QCOMPARE(Text(view), QStringLiteral("axd"));
+
+        // No editor view, no Paste.
+        frame.MdiArea()->closeAllSubWindows();
+        QTest::qWait(0);
+        QVERIFY(!frame.Command(57637)->isEnabled());
+        clipboard->clear();
     }
 
     void StatementsOfTheView() {
