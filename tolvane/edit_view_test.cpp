@@ -120,20 +120,24 @@ private slots:
         TolvaneFixture f;
         CEdView& view = *f.Frame().NewDocument();
         view.setPlainText(QStringLiteral("a\nbb\nccc\ndddd"));
-        const auto gotoLine = [&](const QString& number) {
+        // The field opens with the last number, selected and with the focus.
+        const auto gotoLine = [&](const QString& number, const QString& shown) {
             AnswerModal(
                 [&](QWidget* dialog) {
                     QCOMPARE(dialog->windowTitle(), QStringLiteral("Tolvane"));
                     auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("1003"));
                     QVERIFY(edit);
+                    QCOMPARE(edit->text(), shown);
+                    QCOMPARE(edit->selectedText(), shown);
+                    QCOMPARE(dialog->focusWidget(), edit);
                     edit->setText(number);
                     qobject_cast<QDialog*>(dialog)->accept();
                 },
                 [&] { f.Frame().Command(32783)->trigger(); });
         };
-        gotoLine(QStringLiteral("3"));
+        gotoLine(QStringLiteral("3"), QStringLiteral("1"));
         QCOMPARE(view.textCursor().selectedText(), QStringLiteral("ccc"));
-        gotoLine(QStringLiteral("99"));
+        gotoLine(QStringLiteral("99"), QStringLiteral("3"));
         QCOMPARE(view.textCursor().selectedText(), QStringLiteral("dddd"));
         // Go Back returns to line 3, and again to line 4.
         f.Frame().Command(32793)->trigger();
