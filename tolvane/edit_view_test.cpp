@@ -1,8 +1,13 @@
 #include "tolvane/edit_view.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
@@ -144,20 +149,24 @@ private slots:
         TolvaneFixture f;
         CEdView& view = *f.Frame().NewDocument();
         view.setPlainText(QStringLiteral("a\nbb\nccc\ndddd"));
-        const auto gotoLine = [&](const QString& number) {
+        // The field opens with the last number, selected and with the focus.
+        const auto gotoLine = [&](const QString& number, const QString& shown) {
             AnswerModal(
                 [&](QWidget* dialog) {
                     QCOMPARE(dialog->windowTitle(), QStringLiteral("Tolvane"));
                     auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("1003"));
                     QVERIFY(edit);
+                    QCOMPARE(edit->text(), shown);
+                    QCOMPARE(edit->selectedText(), shown);
+                    QCOMPARE(dialog->focusWidget(), edit);
                     edit->setText(number);
                     qobject_cast<QDialog*>(dialog)->accept();
                 },
                 [&] { f.Frame().Command(32783)->trigger(); });
         };
-        gotoLine(QStringLiteral("3"));
+        gotoLine(QStringLiteral("3"), QStringLiteral("1"));
         QCOMPARE(view.textCursor().selectedText(), QStringLiteral("ccc"));
-        gotoLine(QStringLiteral("99"));
+        gotoLine(QStringLiteral("99"), QStringLiteral("3"));
         QCOMPARE(view.textCursor().selectedText(), QStringLiteral("dddd"));
         // Go Back returns to line 3, and again to line 4.
         f.Frame().Command(32793)->trigger();
@@ -243,6 +252,38 @@ private slots:
             QVERIFY2(f.prompts.messages.empty(), c.name);
             QVERIFY2(fixtures::ReadTextFile(f.File(name)) == c.expected, c.name);
         }
+    }
+
+    void ClipboardCarriesPlainTextOnly() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        CEdView& view = *frame.NewDocument();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        view.setPlainText(QStringLiteral("ab\ncd"));
+        Select(view, 1, 4);
+        frame.Command(57634)->trigger();
+        QCOMPARE(clipboard->mimeData()->formats(), QStringList{"text/plain"});
+        QCOMPARE(clipboard->text(), QStringLiteral("b\nc"));
+        QVERIFY(frame.Command(57637)->isEnabled());
+        frame.Command(57635)->trigger();
+        QCOMPARE(Text(view), QStringLiteral("ad"));
+
+        // Data without plain text cannot be pasted, by the command or by a drop.
+        auto* html = new QMimeData;
+        html->setHtml(QStringLiteral("<b>x</b>"));
+        clipboard->setMimeData(html);
+        QVERIFY(!frame.Command(57637)->isEnabled());
+        QVERIFY(!view.canPaste());
+        clipboard->setText(QStringLiteral("x"));
+        QVERIFY(frame.Command(57637)->isEnabled());
+        frame.Command(57637)->trigger();
+        QCOMPARE(Text(view), QStringLiteral("axd"));
+
+        // No editor view, no Paste.
+        frame.MdiArea()->closeAllSubWindows();
+        QTest::qWait(0);
+        QVERIFY(!frame.Command(57637)->isEnabled());
+        clipboard->clear();
     }
 
     void StatementsOfTheView() {

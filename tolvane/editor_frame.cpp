@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -117,6 +118,8 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
         UpdateToolWindows();
         if (CEdView* view = ActiveView()) view->UpdateLineIndicator();
     });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &CMainFrame::UpdatePasteCommand);
     UpdateCommands();
 }
 
@@ -422,7 +425,6 @@ void CMainFrame::UpdateCommands() {
                    57643,
                    57635,
                    57634,
-                   57637,
                    57642,
                    32783,
                    32788,
@@ -439,6 +441,7 @@ void CMainFrame::UpdateCommands() {
         Command(id)->setEnabled(active);
     for (const InsertCommand& command : InsertCommands())
         Command(command.id)->setEnabled(active);
+    UpdatePasteCommand();
     m_previewSelector->setEnabled(active);
     m_insertMenu->menuAction()->setVisible(active);
     m_editMenu->menuAction()->setVisible(active);
@@ -446,6 +449,11 @@ void CMainFrame::UpdateCommands() {
     Command(32800)->setText(active ? QStringLiteral("Runtime &Encode Script")
                                    : QStringLiteral("Run-time encode"));
     if (!active) m_linePane->clear();
+}
+
+void CMainFrame::UpdatePasteCommand() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    Command(57637)->setEnabled(IsEditorViewActive() && data != nullptr && data->hasText());
 }
 
 void CMainFrame::SetStarted() {

@@ -98,6 +98,8 @@ private:
     void PlaceToolWindow(CToolListWnd* window, const char* prefix);
     CEdView* AddView(CEdView* view);
     void UpdateCommands();
+    // Paste only while an editor view is active and the clipboard holds plain text.
+    void UpdatePasteCommand();
     void UpdateToolWindows();
     void AddRecentFile(const QString& path);
     void FillRecentFiles();

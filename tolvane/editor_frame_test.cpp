@@ -118,6 +118,20 @@ private slots:
         QVERIFY(!f.settings.GetString("tolvane\\toolbar", "barstate", "").empty());
     }
 
+    void AMinimisedFrameSavesNoPlacement() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        frame.show();
+        frame.NewDocument();
+        frame.Command(32853)->trigger();
+        frame.showMinimized();
+        QVERIFY(frame.isMinimized());
+        QVERIFY(frame.close());
+        for (const char* key : {"windowx1", "windowx2", "sfwindowx1", "sfwindowvis", "htwindowvis"})
+            QCOMPARE(f.settings.GetInt("tolvane", key, -1), -1);
+        QVERIFY(f.settings.GetString("tolvane\\toolbar", "barstate", "").empty());
+    }
+
     void MovingTheFrameMovesTheToolWindows() {
         TolvaneFixture f;
         CMainFrame& frame = f.Frame();
