@@ -109,7 +109,9 @@ CInsertDataDlg::CInsertDataDlg(QWidget* parent, const InsertContext& ctx, Insert
       m_recordset(
           MakeCombo(this, "1009", "Select the Quarn recordset that contains the data you want")),
       m_fields(MakeList(this, "1002", "Select the database field that contains the data you want")),
-      m_index(new QSpinBox(this)),
+      m_index(MakeSpinEdit(this, "1012", "1004",
+                           "Select the index to the recordset above from current point in script",
+                           -100, 100)),
       m_inRecordset(new QCheckBox("Data used in current recordset", this)),
       m_formatButton(
           MakeButton(this, "1006", "Format...", "Apply data formatting to the database data")) {
@@ -120,9 +122,6 @@ CInsertDataDlg::CInsertDataDlg(QWidget* parent, const InsertContext& ctx, Insert
     for (std::string& statement : Collect(ctx, "&sql"))
         recordsets.push_back(std::move(statement));
     m_recordset->addItems(SortedTexts(recordsets));
-    m_index->setObjectName("1004");
-    m_index->setToolTip("Select the index to the recordset above from current point in script");
-    m_index->setRange(-100, 100);
     m_index->setValue(-1);
     m_index->setEnabled(false);
     m_inRecordset->setObjectName("1007");
