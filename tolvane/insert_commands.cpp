@@ -142,7 +142,9 @@ void RunInsertCommand(int id, CEdView& view, IEdPrompts& edPrompts) {
             result = InsertEmail(&view, ctx, services);
             break;
         case 32797:
-            result = ProcessHtmlSelection(&view, ctx, prompts);
+            ProcessHtmlSelection(&view, ctx, prompts, [&view](const InsertResult& processed) {
+                view.ApplyInsert(processed);
+            });
             break;
         case 32778:
             tag = RunFontTagCommand(&view, shift);

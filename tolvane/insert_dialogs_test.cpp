@@ -119,12 +119,15 @@ private slots:
                     fields << Control<QListWidget>(dialog, "1002")->item(i)->text();
                 QCOMPARE(fields, QStringList({"Cost#1", "Link", "Name", "numcolumns",
                                               "recordsetsize", "rownumber"}));
-                QVERIFY(!Control<QSpinBox>(dialog, "1004")->isEnabled());
+                // The index edit 1004 belongs to its spin control 1012; both start disabled.
+                QVERIFY(!Control<QLineEdit>(dialog, "1004")->isEnabled());
+                QCOMPARE(Control<QSpinBox>(dialog, "1012")->minimum(), -100);
+                QCOMPARE(Control<QSpinBox>(dialog, "1012")->maximum(), 100);
                 ChooseRow(dialog, "1002", field);
                 if (!inScope) {
                     Click(dialog, "1007");
-                    QVERIFY(Control<QSpinBox>(dialog, "1004")->isEnabled());
-                    Control<QSpinBox>(dialog, "1004")->setValue(index);
+                    QVERIFY(Control<QLineEdit>(dialog, "1004")->isEnabled());
+                    Control<QSpinBox>(dialog, "1012")->setValue(index);
                 }
                 if (format != 0) {
                     WhenModal("167", [format](QDialog& formats) {
@@ -383,8 +386,13 @@ private slots:
         InsertContext ctx = Context(0, true, {});
         ctx.selection = "{ab}#c";
         m_prompts.messages.clear();
-        QCOMPARE(WithCaret(ProcessHtmlSelection(nullptr, ctx, m_prompts)),
-                 std::string("\\{ab\\}\\#c|"));
+        std::string replaced;
+        ProcessHtmlSelection(nullptr, ctx, m_prompts, [&](const InsertResult& processed) {
+            // The text is replaced before the counts are reported over it.
+            QVERIFY(m_prompts.messages.isEmpty());
+            replaced = WithCaret(processed);
+        });
+        QCOMPARE(replaced, std::string("\\{ab\\}\\#c|"));
         QCOMPARE(m_prompts.messages, QStringList{"6 characters processed, 3 substitutions made."});
     }
 };

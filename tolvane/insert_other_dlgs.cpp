@@ -351,9 +351,9 @@ std::optional<InsertResult> InsertEmail(QWidget* parent, const InsertContext& ct
     return EmailText(dialog.Answers(), ctx);
 }
 
-InsertResult ProcessHtmlSelection(QWidget* parent, const InsertContext& ctx,
-                                  IWizardPrompts& prompts) {
+void ProcessHtmlSelection(QWidget* parent, const InsertContext& ctx, IWizardPrompts& prompts,
+                          const std::function<void(const InsertResult&)>& replace) {
     ProcessedHtml processed = ProcessHtml(ctx.selection);
+    replace(AtEnd(std::move(processed.text)));
     prompts.PlainMessage(parent, FromBytes(processed.report));
-    return AtEnd(std::move(processed.text));
 }

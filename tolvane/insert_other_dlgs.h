@@ -4,6 +4,7 @@
 // shown why and must not be shown.
 
 #include <QDialog>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -127,6 +128,7 @@ std::optional<InsertResult> InsertHtmlPage(QWidget* parent, const InsertContext&
                                            InsertServices& services);
 std::optional<InsertResult> InsertEmail(QWidget* parent, const InsertContext& ctx,
                                         InsertServices& services);
-// Replaces the selection with its escaped copy (always, also when empty) and reports the counts.
-InsertResult ProcessHtmlSelection(QWidget* parent, const InsertContext& ctx,
-                                  IWizardPrompts& prompts);
+// Hands the selection's escaped copy to `replace` (always, also when empty), then reports the
+// counts, so that the message shows over the processed text.
+void ProcessHtmlSelection(QWidget* parent, const InsertContext& ctx, IWizardPrompts& prompts,
+                          const std::function<void(const InsertResult&)>& replace);
