@@ -6,7 +6,6 @@
 #include <signal.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -83,12 +82,9 @@ protected:
 
     // Starts `quarn /p default` in the program directory.
     void Start(fixtures::ProgramProcess& run) const {
-        std::vector<std::string> env{"TZ=UTC", "LC_ALL=C", "HOME=" + m_programDir.Path(),
-                                     "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()};
-        for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-            if (const char* value = std::getenv(name))
-                env.push_back(std::string(name) + "=" + value);
-        }
+        const std::vector<std::string> env =
+            fixtures::QuarnRunEnvironment({"TZ=UTC", "LC_ALL=C", "HOME=" + m_programDir.Path(),
+                                           "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()});
         const std::string error = run.Start(m_programDir.File("quarn"), {"/p", "default"},
                                             m_programDir.Path(), env, ErrPath());
         ASSERT_EQ(error, "");

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -217,15 +216,9 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
 // quarn's environment in a test: fixed clock, zone and locale, the test's ODBC configuration,
 // and nothing of the user's home or session.
 std::vector<std::string> RunEnvironment(const std::string& home, const std::string& runtimeDir) {
-    std::vector<std::string> env{"TZ=UTC", "LC_ALL=C", "LANG=C"};
-    env.push_back(std::string("QUARN_CLOCK=") + kFixedClock);
-    env.push_back("HOME=" + home);
-    env.push_back("XDG_RUNTIME_DIR=" + runtimeDir);
-    for (const char* name : {"PATH", "ODBCSYSINI", "ODBCINSTINI", "ODBCINI", "ASAN_OPTIONS",
-                             "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-        if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
-    }
-    return env;
+    return fixtures::QuarnRunEnvironment({"TZ=UTC", "LC_ALL=C", "LANG=C",
+                                          std::string("QUARN_CLOCK=") + kFixedClock, "HOME=" + home,
+                                          "XDG_RUNTIME_DIR=" + runtimeDir});
 }
 
 // Puts the quarn program into `programDir`.

@@ -69,7 +69,7 @@ protected:
     // has a home and runtime directory of its own, so that runs of parallel tests are not taken
     // for a second instance.
     std::vector<std::string> RunQuarn(const std::string& script) const {
-        const std::vector<std::string> env = fixtures::InheritedEnvironment(
+        const std::vector<std::string> env = fixtures::QuarnRunEnvironment(
             {"TZ=UTC", "HOME=" + m_programDir.Path(), "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()});
         fixtures::ProgramProcess run;
         const std::string err = m_runtimeDir.File("stderr");
