@@ -114,6 +114,7 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
     CreateToolWindows();
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+        UpdateCaption();
         UpdateCommands();
         UpdateToolWindows();
         if (CEdView* view = ActiveView()) view->UpdateLineIndicator();
@@ -471,6 +472,17 @@ CEdView* CMainFrame::ActiveView() const {
     return child == nullptr ? nullptr : qobject_cast<CEdView*>(child->widget());
 }
 
+// The active document's name follows the program's; a maximised child window shows it in the
+// caption itself (as "[name]"), so the frame then shows the program's name alone.
+void CMainFrame::UpdateCaption() {
+    const QMdiSubWindow* child = m_mdi->activeSubWindow();
+    const CEdView* view = ActiveView();
+    if (child != nullptr && view != nullptr && !child->isMaximized())
+        setWindowTitle(QStringLiteral("Tolvane - ") + view->Title());
+    else
+        setWindowTitle(QStringLiteral("Tolvane"));
+}
+
 CEdView* CMainFrame::AddView(CEdView* view) {
     auto* child = new CChildFrame;
     child->setWidget(view);
@@ -481,6 +493,7 @@ CEdView* CMainFrame::AddView(CEdView* view) {
     });
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(view->Title() + QStringLiteral("[*]"));
+    connect(child, &QMdiSubWindow::windowStateChanged, this, &CMainFrame::UpdateCaption);
     connect(view->document(), &QTextDocument::modificationChanged, child,
             &QWidget::setWindowModified);
     connect(view, &CEdView::LineTextChanged, m_linePane, &QLabel::setText);
@@ -548,6 +561,7 @@ bool CMainFrame::SaveDocument(CEdView* view, bool saveAs) {
     view->document()->setModified(false);
     if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
         child->setWindowTitle(view->Title() + QStringLiteral("[*]"));
+    UpdateCaption();
     AddRecentFile(path);
     return true;
 }

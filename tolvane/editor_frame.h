@@ -97,6 +97,7 @@ private:
     void CreateToolWindows();
     void PlaceToolWindow(CToolListWnd* window, const char* prefix);
     CEdView* AddView(CEdView* view);
+    void UpdateCaption();
     void UpdateCommands();
     // Paste only while an editor view is active and the clipboard holds plain text.
     void UpdatePasteCommand();

@@ -241,6 +241,32 @@ private slots:
         QCOMPARE(f.settings.GetString("Recent File List", "File1", ""), f.File("saved.scp"));
     }
 
+    // The caption names the active document; a maximised one names itself in brackets.
+    void CaptionFollowsTheActiveDocument() {
+        TolvaneFixture f;
+        QVERIFY(f.settings.WriteInt("tolvane", "maximizeclient", 0));
+        f.Put("one.scp", "1");
+        f.Put("two.scp", "2");
+        CMainFrame& frame = f.Frame();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane"));
+        CEdView* one = frame.OpenDocument(QString::fromStdString(f.File("one.scp")));
+        QVERIFY(one);
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane - one.scp"));
+        QVERIFY(frame.OpenDocument(QString::fromStdString(f.File("two.scp"))));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane - two.scp"));
+        QMdiSubWindow* first = frame.MdiArea()->subWindowList().first();
+        frame.MdiArea()->setActiveSubWindow(first);
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane - one.scp"));
+        first->showMaximized();
+        QVERIFY(!frame.windowTitle().contains(QStringLiteral("Tolvane - one.scp")));
+        QVERIFY(frame.windowTitle().contains(QStringLiteral("[one.scp")));
+        first->showNormal();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane - one.scp"));
+        for (QMdiSubWindow* child : frame.MdiArea()->subWindowList())
+            child->close();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane"));
+    }
+
     void ScreenshotWithTwoDocuments() {
         TolvaneFixture f;
         QVERIFY(f.settings.WriteInt("tolvane", "windowx2", 200));
