@@ -56,6 +56,45 @@ void PageEnd(CScriptText& text) {
     text.Write(1, "}\n");
 }
 
+// A subroutine that writes one page per row of the loop that calls it.
+struct SubPage {
+    std::string_view pages;     // what the heading calls the pages
+    std::string_view linkedTo;  // the page that links to them
+    std::string_view name;      // the subroutine's
+    std::string_view file;      // the page's file name
+    std::string_view navFile;   // the page file that the navigation links name
+    std::string_view what;      // what the TODO notes add
+};
+
+constexpr SubPage kDataPage = {"DATA",
+                               "top-level",
+                               "datapage",
+                               "content?rownumber?.html",
+                               "content?var1?.html",
+                               "the datasource data here."};
+
+// The subroutine's heading and opening, up to its page's TODO note above the data.
+void SubPageOpening(CScriptText& text, const SubPage& page) {
+    SubroutineHeading(text, page.pages, page.linkedTo);
+    text.Write("&defsub(\"" + std::string(page.name) + "\")\n");
+    text.Write("{\n");
+    text.Write(1, "&html(\"" + std::string(page.file) + "\")\n");
+    text.Write(1, "{\n");
+    text.Write(2, "<HTML>\n\n");
+    TodoBlock(text, 2, kAboveData, page.what);
+}
+
+// The page's end from the TODO note below the data: the links asked for and the closing of the
+// page; the subroutine's closing brace is the caller's.
+void SubPageClosing(CScriptText& text, const SubPage& page, bool navLinks, bool backLink,
+                    std::string_view backFile) {
+    text.Write(2, "\n\n");
+    TodoBlock(text, 2, kBelowData, page.what);
+    if (navLinks) text.Navigation(page.navFile, page.navFile);
+    if (backLink) text.BackLink(backFile);
+    PageEnd(text);
+}
+
 }  // namespace
 
 int CKestrelApp::WriteSinglePageScript() {
@@ -87,19 +126,9 @@ int CKestrelApp::WriteMultiPageScript() {
     text.Write(2, "# Subroutine &datapage generates the data page HTML\n");
     text.Write(2, "&datapage\n");
     TopPageClosing(text, kLinks);
-    SubroutineHeading(text, "DATA", "top-level");
-    text.Write("&defsub(\"datapage\")\n");
-    text.Write("{\n");
-    text.Write(1, "&html(\"content?rownumber?.html\")\n");
-    text.Write(1, "{\n");
-    text.Write(2, "<HTML>\n\n");
-    TodoBlock(text, 2, kAboveData, "the datasource data here.");
+    SubPageOpening(text, kDataPage);
     DataPageFields(text, m_arrFields, m_bFormatTable);
-    text.Write(2, "\n\n");
-    TodoBlock(text, 2, kBelowData, "the datasource data here.");
-    if (m_bDataNavLinks) text.Navigation("content?var1?.html", "content?var1?.html");
-    if (m_bDataBackLink) text.BackLink(m_strHtmlFile);
-    PageEnd(text);
+    SubPageClosing(text, kDataPage, m_bDataNavLinks, m_bDataBackLink, m_strHtmlFile);
     text.Write("}\n");
     return SaveText(m_strScriptFile, text);
 }
@@ -115,31 +144,32 @@ int CKestrelApp::WriteBasicRelationalScript() {
     text.Write(2, "# Subroutine &datapage generates the data page HTML\n");
     text.Write(2, "&datapage\n");
     TopPageClosing(text, kLinks);
-    SubroutineHeading(text, "DATA", "top-level");
-    text.Write("&defsub(\"datapage\")\n");
-    text.Write("{\n");
-    text.Write(1, "&html(\"content?rownumber?.html\")\n");
-    text.Write(1, "{\n");
-    text.Write(2, "<HTML>\n\n");
-    TodoBlock(text, 2, kAboveData, "the datasource data here.");
+    SubPageOpening(text, kDataPage);
     if (m_bFormatTable) text.Write(2, "<TABLE WIDTH=\"100%\">\n\n");
     text.Write(2, KeyCondition());
     text.Write(2, "{\n");
     text.FieldList(3, m_arrFields, m_bFormatTable);
     text.Write(2, "}");
     if (m_bFormatTable) text.Write("\n\n\t\t</TABLE>");
-    text.Write(2, "\n\n");
-    TodoBlock(text, 2, kBelowData, "the datasource data here.");
-    if (m_bDataNavLinks) text.Navigation("content?var1?.html", "content?var1?.html");
-    if (m_bDataBackLink) text.BackLink(m_strHtmlFile);
-    PageEnd(text);
+    SubPageClosing(text, kDataPage, m_bDataNavLinks, m_bDataBackLink, m_strHtmlFile);
     text.Write("}\n");
     return SaveText(m_strScriptFile, text);
 }
 
 int CKestrelApp::WriteAdvancedRelationalScript() {
     constexpr std::string_view kLinks = "the links to the category HTML pages here.";
-    constexpr std::string_view kDataLinks = "the links to the data HTML pages here.";
+    constexpr SubPage kCategoryPage = {"category",
+                                       "top-level",
+                                       "categorypage",
+                                       "category?rownumber?.html",
+                                       "category?var1?.html",
+                                       "the links to the data HTML pages here."};
+    constexpr SubPage kCategoryDataPage = {"DATA",
+                                           "category",
+                                           "datapage",
+                                           "content?rownumber?n?rownumber[-1]?.html",
+                                           "content?var1?n?rownumber[-1]?.html",
+                                           "the datasource data here."};
     CScriptText text;
     DataSourceLines(text);
     if (m_bDataNavLinks) text.Write("&defvar(?var1?)\n\n");
@@ -150,13 +180,7 @@ int CKestrelApp::WriteAdvancedRelationalScript() {
     text.Write(2, "# Subroutine &categorypage generates the category page HTML\n");
     text.Write(2, "&categorypage\n");
     TopPageClosing(text, kLinks);
-    SubroutineHeading(text, "category", "top-level");
-    text.Write("&defsub(\"categorypage\")\n");
-    text.Write("{\n");
-    text.Write(1, "&html(\"category?rownumber?.html\")\n");
-    text.Write(1, "{\n");
-    text.Write(2, "<HTML>\n\n");
-    TodoBlock(text, 2, kAboveData, kDataLinks);
+    SubPageOpening(text, kCategoryPage);
     text.Write(2, KeyCondition());
     text.Write(2, "{\n");
     text.Write(3, "<A HREF=\"content?rownumber?n?rownumber[-1]?.html\">?" + m_strLinkField +
@@ -164,27 +188,13 @@ int CKestrelApp::WriteAdvancedRelationalScript() {
     text.Write(3, "# Subroutine &datapage generates the data page HTML\n");
     text.Write(3, "&datapage\n");
     text.Write(2, "}");
-    text.Write(2, "\n\n");
-    TodoBlock(text, 2, kBelowData, kDataLinks);
-    if (m_bCategoryNavLinks) text.Navigation("category?var1?.html", "category?var1?.html");
-    if (m_bCategoryBackLink) text.BackLink(m_strHtmlFile);
-    PageEnd(text);
+    SubPageClosing(text, kCategoryPage, m_bCategoryNavLinks, m_bCategoryBackLink, m_strHtmlFile);
     text.Write("}");
     text.Write(kThirteenLineEnds);
-    SubroutineHeading(text, "DATA", "category");
-    text.Write("&defsub(\"datapage\")\n");
-    text.Write("{\n");
-    text.Write(1, "&html(\"content?rownumber?n?rownumber[-1]?.html\")\n");
-    text.Write(1, "{\n");
-    text.Write(2, "<HTML>\n\n");
-    TodoBlock(text, 2, kAboveData, "the datasource data here.");
+    SubPageOpening(text, kCategoryDataPage);
     DataPageFields(text, m_arrFields, m_bFormatTable);
-    text.Write(2, "\n\n");
-    TodoBlock(text, 2, kBelowData, "the datasource data here.");
-    if (m_bDataNavLinks)
-        text.Navigation("content?var1?n?rownumber[-1]?.html", "content?var1?n?rownumber[-1]?.html");
-    if (m_bDataBackLink) text.BackLink("category?rownumber[-1]?.html");
-    PageEnd(text);
+    SubPageClosing(text, kCategoryDataPage, m_bDataNavLinks, m_bDataBackLink,
+                   "category?rownumber[-1]?.html");
     text.Write("}\n");
     return SaveText(m_strScriptFile, text);
 }

@@ -19,4 +19,17 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+bool ReadAll(int fd, std::string& bytes) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) return true;
+        if (got > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+}
+
 }  // namespace platform

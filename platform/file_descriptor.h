@@ -1,8 +1,10 @@
 #pragma once
-// An owned file descriptor, and the write loop every writer of whole buffers uses.
+// An owned file descriptor, and the read and write loops every reader of whole files and writer
+// of whole buffers uses.
 
 #include <unistd.h>
 
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -33,5 +35,9 @@ private:
 // Writes all of `bytes`, retrying short and interrupted writes. False with errno set on a
 // failure; a write that makes no progress counts as EIO.
 bool WriteAll(int fd, std::string_view bytes);
+
+// Appends what `fd` holds up to its end to `bytes`, retrying interrupted reads. False with errno
+// set on a failed read; what was read before it stays in `bytes`.
+bool ReadAll(int fd, std::string& bytes);
 
 }  // namespace platform

@@ -161,16 +161,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
     bytes.clear();
     UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) return errno == ENOENT || Fail(error, "cannot open", path, errno);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
-        if (got == 0) return true;
-        if (got > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        } else if (errno != EINTR) {
-            return Fail(error, "cannot read", path, errno);
-        }
-    }
+    return ReadAll(file.Get(), bytes) || Fail(error, "cannot read", path, errno);
 }
 
 std::string BaseNameOf(const std::string& path) {

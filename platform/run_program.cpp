@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "platform/child_spawn.h"
@@ -12,19 +11,6 @@
 
 namespace platform {
 namespace {
-
-// Reads `fd` to its end into `output`; a read error ends it early.
-void ReadToEnd(int fd, std::string& output) {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got > 0) {
-            output.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            return;
-        }
-    }
-}
 
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
@@ -48,7 +34,8 @@ std::optional<int> RunProgram(const std::vector<std::string>& argv, std::string&
     // Only the child may hold the write end now, so its exit ends the read.
     writeEnd.Close();
     if (!pid) return std::nullopt;
-    ReadToEnd(readEnd.Get(), output);
+    // A read error ends the output early; the exit status is still the child's.
+    ReadAll(readEnd.Get(), output);
     return WaitForChild(*pid);
 }
 

@@ -1,27 +1,10 @@
 #include "quarn/app/remote_users.h"
 
 #include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 #include "platform/file_descriptor.h"
 
 namespace {
-
-// The whole file; false when a read fails.
-bool ReadAll(int fd, std::string& bytes) {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0) return true;
-        if (got > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        } else if (errno != EINTR) {
-            return false;
-        }
-    }
-}
 
 std::string_view WithoutLineEnd(std::string_view line) {
     if (line.ends_with('\n')) line.remove_suffix(1);
@@ -36,7 +19,7 @@ RemoteLogon CheckRemoteUser(const std::string& path, std::string_view user,
     const platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file) return RemoteLogon::kNoFile;
     std::string bytes;
-    if (!ReadAll(file.Get(), bytes)) return RemoteLogon::kReadFailed;
+    if (!platform::ReadAll(file.Get(), bytes)) return RemoteLogon::kReadFailed;
 
     std::string wanted(user);
     wanted.append(" ").append(password);

@@ -18,17 +18,7 @@ constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 // The whole file; false when it cannot be opened or read.
 bool ReadFile(const std::string& path, std::string& bytes) {
     const platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file) return false;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
-        if (got == 0) return true;
-        if (got > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        } else if (errno != EINTR) {
-            return false;
-        }
-    }
+    return file && platform::ReadAll(file.Get(), bytes);
 }
 
 // The lines without their CR LF, LF or lone trailing CR.

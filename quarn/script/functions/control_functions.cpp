@@ -379,12 +379,10 @@ ScriptResult CFnGosub::Execute(std::string_view name) {
     interp.m_nPos = definition;
     interp.m_bTagForm = definitionTagForm;
     if (!interp.ExpectBlockOpen()) return kFailed;
-    const ScriptResult result = interp.RunBlock();
+    const ScriptResult result = RunClosedBlock(interp);
     switch (result) {
         case kFailed:
             return kFailed;
-        case kDone:
-            return Fail(interp, kBlockNotClosed);
         case kBreak:
             return Fail(interp, kBreakOutsideLoop);
         case kContinue:

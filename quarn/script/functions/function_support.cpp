@@ -78,12 +78,10 @@ ScriptResult RunClosedBlock(CScriptInterpreter& interp) {
 ScriptResult RunSessionBlock(CScriptInterpreter& interp) {
     using namespace script_result;
     const int body = interp.m_nPos;
-    const ScriptResult result = interp.RunBlock();
+    const ScriptResult result = RunClosedBlock(interp);
     switch (result) {
         case kFailed:
             return kFailed;
-        case kDone:
-            return Fail(interp, kBlockNotClosed);
         case kBreak:
         case kContinue:
         case kReturn:
