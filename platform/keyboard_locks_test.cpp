@@ -44,8 +44,14 @@ protected:
         if (m_control != nullptr) XCloseDisplay(m_control);
     }
     // Locks (or unlocks) the modifiers of `mask` and waits until the server has done it.
-    void Lock(unsigned mask, bool on) {
+    void LockModifiers(unsigned mask, bool on) {
         ASSERT_TRUE(XkbLockModifiers(m_control, XkbUseCoreKbd, mask, on ? mask : 0));
+        XSync(m_control, False);
+    }
+    // Turns a named indicator on or off directly, for a lock the keymap gives no modifier.
+    void SetIndicator(const char* name, bool on) {
+        const Atom atom = XInternAtom(m_control, name, False);
+        ASSERT_TRUE(XkbSetNamedIndicator(m_control, atom, True, on, False, nullptr));
         XSync(m_control, False);
     }
 
@@ -53,25 +59,25 @@ protected:
     Display* m_control = nullptr;
 };
 
-TEST_F(XkbLockReaderServerTest, ReportsCapsAndNumLockAsTheyAreLockedAndUnlocked) {
+TEST_F(XkbLockReaderServerTest, ReportsEachLockAsItIsLockedAndUnlocked) {
     XkbLockReader reader(m_x.Display());
     EXPECT_EQ(reader.Read(), (KeyboardLocks{false, false, false}));
-
-    Lock(LockMask, true);
-    EXPECT_EQ(reader.Read(), (KeyboardLocks{true, false, false}));
-
     // Num Lock's modifier is whichever the keymap binds to the Num_Lock key.
     const unsigned numMask = XkbKeysymToModifiers(m_control, XK_Num_Lock);
-    if (numMask != 0) {
-        Lock(numMask, true);
-        EXPECT_EQ(reader.Read(), (KeyboardLocks{true, true, false}));
-        Lock(LockMask, false);
-        EXPECT_EQ(reader.Read(), (KeyboardLocks{false, true, false}));
-        Lock(numMask, false);
-    } else {
-        ADD_FAILURE() << "the server's keymap binds no modifier to Num_Lock";
-        Lock(LockMask, false);
-    }
+    ASSERT_NE(numMask, 0u) << "the server's keymap binds no modifier to Num_Lock";
+
+    LockModifiers(LockMask, true);
+    EXPECT_EQ(reader.Read(), (KeyboardLocks{true, false, false}));
+    LockModifiers(numMask, true);
+    EXPECT_EQ(reader.Read(), (KeyboardLocks{true, true, false}));
+    SetIndicator("Scroll Lock", true);
+    EXPECT_EQ(reader.Read(), (KeyboardLocks{true, true, true}));
+
+    LockModifiers(LockMask, false);
+    EXPECT_EQ(reader.Read(), (KeyboardLocks{false, true, true}));
+    LockModifiers(numMask, false);
+    EXPECT_EQ(reader.Read(), (KeyboardLocks{false, false, true}));
+    SetIndicator("Scroll Lock", false);
     EXPECT_EQ(reader.Read(), (KeyboardLocks{false, false, false}));
 }
 
