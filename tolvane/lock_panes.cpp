@@ -50,7 +50,7 @@ void CLockPanes::SetReader(std::unique_ptr<platform::IKeyboardLockReader> reader
 
 void CLockPanes::Refresh() {
     // The panes of a status bar turned off are not seen: no need to ask.
-    if (m_reader && m_bar->isHidden()) return;
+    if (m_reader && !m_bar->isVisibleTo(m_bar->window())) return;
     const std::optional<platform::KeyboardLocks> locks = m_reader ? m_reader->Read() : std::nullopt;
     if (!locks) m_timer->stop();
     Show(m_caps, locks && locks->caps);
