@@ -126,10 +126,12 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
     UpdateCommands();
 }
 
-// QWidget's destructor deletes the child windows after this part of the frame is gone: the area's
-// activation signal must not reach it any more.
+// QWidget's destructor hides and deletes the child windows after this part of the frame is gone:
+// the area's activation signal and the children's state signals must not reach it any more.
 CMainFrame::~CMainFrame() {
     m_mdi->disconnect(this);
+    for (QMdiSubWindow* child : m_mdi->subWindowList())
+        child->disconnect(this);
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text,
