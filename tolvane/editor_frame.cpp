@@ -127,7 +127,7 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
 }
 
 // QWidget's destructor hides and deletes the child windows after this part of the frame is gone:
-// the area's activation signal and the children's state signals must not reach it any more.
+// neither the area's activation signal nor a child's state change may reach it any more.
 CMainFrame::~CMainFrame() {
     m_mdi->disconnect(this);
     for (QMdiSubWindow* child : m_mdi->subWindowList())
