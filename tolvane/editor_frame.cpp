@@ -36,6 +36,7 @@
 #include "tolvane/find_command.h"
 #include "tolvane/insert_commands.h"
 #include "tolvane/insert_statements.h"
+#include "tolvane/lock_panes.h"
 #include "tolvane/preview_extractor.h"
 #include "tolvane/settings_dlg.h"
 #include "tolvane/tool_windows.h"
@@ -106,6 +107,7 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
     connect(previewTimer, &QTimer::timeout, this, &CMainFrame::OnPreviewTimer);
     previewTimer->start(kPreviewRefreshMs);
     statusBar()->setObjectName(QString::number(kStatusBar));
+    m_lockPanes = new CLockPanes(statusBar());
     m_linePane->setObjectName(QStringLiteral("101"));
     m_linePane->setMinimumWidth(
         m_linePane->fontMetrics().horizontalAdvance(QStringLiteral("Ln 0          ")));

@@ -1,8 +1,8 @@
 #pragma once
 // tolvane's main window: several scripts in child windows, the menus and three toolbars, the
-// preview-page selector, the status bar with the caret line, the two tool windows, and the
-// commands of the frame (Settings, Encode, Script Wizard, About). GUI thread only. The
-// application data, the settings file, the prompts and the launcher outlive the frame.
+// preview-page selector, the status bar with the lock panes and the caret line, the two tool
+// windows, and the commands of the frame (Settings, Encode, Script Wizard, About). GUI thread
+// only. The application data, the settings file, the prompts and the launcher outlive the frame.
 
 #include <QMainWindow>
 #include <QPoint>
@@ -18,6 +18,7 @@ class CEdApp;
 class CEdView;
 class CFindCommand;
 class CHtmlTagsDlg;
+class CLockPanes;
 class CScriptFuncWnd;
 class CToolBarEx;
 class CToolListWnd;
@@ -53,6 +54,7 @@ public:
     CFindCommand* FindCommand() const { return m_find; }
     CPrintCommand& PrintCommand() { return m_print; }
     QLabel* LinePane() const { return m_linePane; }
+    CLockPanes* LockPanes() const { return m_lockPanes; }
     int ShowCode(const CToolListWnd* window) const;
 
     bool IsEditorViewActive() const;
@@ -115,6 +117,7 @@ private:
 
     QMdiArea* m_mdi;
     QLabel* m_linePane;
+    CLockPanes* m_lockPanes = nullptr;
     QComboBox* m_previewSelector = nullptr;
     std::map<int, QAction*> m_commands;
     std::map<int, CToolBarEx*> m_toolBars;

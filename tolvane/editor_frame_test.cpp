@@ -11,14 +11,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTest>
 #include <filesystem>
+#include <optional>
 
 #include "shared/sce_codec.h"
 #include "shared/widgets/toolbar_ex.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tolvane/edit_view.h"
 #include "tolvane/encode_script_dlg.h"
+#include "tolvane/lock_panes.h"
 #include "tolvane/settings_dlg.h"
 #include "tolvane/tolvane_test_support.h"
 #include "tolvane/tool_windows.h"
@@ -38,6 +41,24 @@ QPixmap GrabWithToolWindows(CMainFrame& frame) {
         if (window->isVisible()) painter.drawPixmap(window->pos() - area.topLeft(), window->grab());
     }
     return picture;
+}
+
+// Reports what the test puts in `locks`, as the keyboard would.
+class CFakeLockReader : public platform::IKeyboardLockReader {
+public:
+    explicit CFakeLockReader(const std::optional<platform::KeyboardLocks>& locks)
+        : m_locks(locks) {}
+    std::optional<platform::KeyboardLocks> Read() override { return m_locks; }
+
+private:
+    const std::optional<platform::KeyboardLocks>& m_locks;
+};
+
+QStringList PaneTexts(CMainFrame& frame) {
+    QStringList texts;
+    for (const char* name : {"CAP", "NUM", "SCRL"})
+        texts << frame.statusBar()->findChild<QLabel*>(QString::fromLatin1(name))->text();
+    return texts;
 }
 
 void Click(QWidget* dialog, const char* id) {
@@ -265,6 +286,43 @@ private slots:
         for (QMdiSubWindow* child : frame.MdiArea()->subWindowList())
             child->close();
         QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane"));
+    }
+
+    void LockPanesFollowTheKeyboard() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        // Offscreen there is no keyboard to read: the panes stay empty.
+        QCOMPARE(PaneTexts(frame), QStringList({"", "", ""}));
+
+        // In order after the message area, each wide enough for its text, pane 101 last.
+        QList<QWidget*> panes;
+        for (const char* name : {"CAP", "NUM", "SCRL", "101"})
+            panes << frame.statusBar()->findChild<QLabel*>(QString::fromLatin1(name));
+        for (int i = 0; i < 3; ++i) {
+            auto* pane = static_cast<QLabel*>(panes[i]);
+            QVERIFY(pane->contentsRect().width() >=
+                    pane->fontMetrics().horizontalAdvance(pane->objectName()));
+            QVERIFY(panes[i]->geometry().right() < panes[i + 1]->geometry().left());
+        }
+
+        std::optional<platform::KeyboardLocks> locks = platform::KeyboardLocks{true, false, true};
+        frame.LockPanes()->SetReader(std::make_unique<CFakeLockReader>(locks));
+        QCOMPARE(PaneTexts(frame), QStringList({"CAP", "", "SCRL"}));
+        const QList<int> widths{panes[0]->width(), panes[1]->width(), panes[2]->width()};
+
+        // Changed while the program runs, as by a key pressed in another program.
+        locks = platform::KeyboardLocks{true, true, false};
+        QTRY_COMPARE(PaneTexts(frame), QStringList({"CAP", "NUM", ""}));
+        QCOMPARE(QList<int>({panes[0]->width(), panes[1]->width(), panes[2]->width()}), widths);
+        frame.NewDocument();
+        QTest::qWait(50);
+        SaveScreenshot(*frame.statusBar(), QStringLiteral("tolvane_status_bar"));
+
+        // The keyboard can no longer be read: nothing is shown rather than an old state.
+        locks.reset();
+        QTRY_COMPARE(PaneTexts(frame), QStringList({"", "", ""}));
     }
 
     void ScreenshotWithTwoDocuments() {
