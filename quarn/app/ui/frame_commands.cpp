@@ -5,7 +5,7 @@ namespace {
 using namespace frame_command;
 constexpr CommandEnable kAlways = CommandEnable::kAlways;
 constexpr CommandEnable kIdle = CommandEnable::kIdle;
-constexpr CommandEnable kNotYet = CommandEnable::kNotYet;
+constexpr CommandEnable kNever = CommandEnable::kNever;
 
 constexpr FrameCommand kCommands[] = {
     {kOpenRunScript, "Open/&Run Script", "Ctrl+Shift+R", "Open and run a script file", "Run script",
@@ -47,9 +47,9 @@ constexpr FrameCommand kCommands[] = {
      "Clear error flag", kAlways},
     {kProgramSettings, "&Program Settings", "", "Change the program's settings", "Program settings",
      kIdle},
-    {kHelpTopics, "&Help Topics", "", "List Help topics", "Help Topics", kNotYet},
+    {kHelpTopics, "&Help Topics", "", "List Help topics", "Help Topics", kNever},
     {kContextHelp, "Help", "", "Display help for clicked on buttons, menus and windows", "Help",
-     kNotYet},
+     kNever},
     {kNewProject, "New project", "", "Create a new project", "New project", kIdle},
     {kDeleteProject, "Delete project", "", "Delete the selected project", "Delete project", kIdle},
     {kCancel, "Cancel", "", "Cancel current operation", "Cancel", kAlways},

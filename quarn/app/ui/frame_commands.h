@@ -41,8 +41,8 @@ inline constexpr int kProjectCombo = 32832;
 enum class CommandEnable {
     kAlways,
     kIdle,
-    // Its window or program comes with a later version: shown, never enabled.
-    kNotYet,
+    // Shown, never enabled: the help commands (no help file is installed on Linux).
+    kNever,
 };
 
 struct FrameCommand {

@@ -154,7 +154,7 @@ void CMainFrame::CreateCommands() {
         action->setToolTip(FromBytes(command.tip));
         if (!command.shortcut.empty())
             action->setShortcut(QKeySequence(FromBytes(command.shortcut)));
-        action->setEnabled(command.enable != CommandEnable::kNotYet);
+        action->setEnabled(command.enable != CommandEnable::kNever);
     }
     const auto on = [this](int id, auto slot) {
         connect(Command(id), &QAction::triggered, this, slot);

@@ -58,7 +58,7 @@ private slots:
             if (command.id == kProjectCombo) continue;
             QAction* action = quarn.frame->Command(command.id);
             QVERIFY2(action != nullptr, qPrintable(QString::number(command.id)));
-            QCOMPARE(action->isEnabled(), command.enable != CommandEnable::kNotYet);
+            QCOMPARE(action->isEnabled(), command.enable != CommandEnable::kNever);
         }
         QCOMPARE(quarn.frame->Command(kPublish)->shortcut(), QKeySequence("Ctrl+P"));
         QCOMPARE(quarn.frame->Command(kPublish)->statusTip(), QString("Publish project"));
