@@ -4,14 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "tests/fixtures/program_process.h"
-#include "tests/fixtures/spawn_program.h"
+#include "tests/fixtures/quarn_program_dir.h"
 #include "tests/fixtures/temp_dir.h"
 
 inline std::string WithoutCr(std::string text) {
@@ -22,36 +20,19 @@ inline std::string WithoutCr(std::string text) {
 class InsertedScriptsTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_programDir.Ok()) << m_programDir.Error();
-        ASSERT_TRUE(m_runtimeDir.Ok()) << m_runtimeDir.Error();
-        std::string error;
-        ASSERT_TRUE(fixtures::InstallProgram(QUARN_BINARY, m_programDir.File("quarn"), &error))
-            << error;
-        std::filesystem::create_directories(Html());
-        ASSERT_TRUE(fixtures::WriteTextFile(m_programDir.File("Quarn.ini"),
-                                            "[global]\r\nprofile0=default\r\n", &error))
-            << error;
+        ASSERT_TRUE(m_quarn.Ok()) << m_quarn.Error();
+        ASSERT_TRUE(m_scratch.Ok()) << m_scratch.Error();
     }
-    std::string Project() const { return m_programDir.File("projects/default"); }
-    std::string Html() const { return Project() + "/html"; }
+    std::string Html() const { return m_quarn.Project("html"); }
 
     // Writes `script` into the project and runs it; quarn must report a complete run.
     void Run(const std::string& script) const {
         std::string error;
-        ASSERT_TRUE(fixtures::WriteTextFile(Project() + "/inserted.scp", script, &error)) << error;
-        const std::vector<std::string> env = fixtures::InheritedEnvironment(
-            {"TZ=UTC", "HOME=" + m_programDir.Path(), "XDG_RUNTIME_DIR=" + m_runtimeDir.Path()});
-        fixtures::ProgramProcess run;
-        const std::string err = m_runtimeDir.File("stderr");
-        ASSERT_EQ(run.Start(m_programDir.File("quarn"), {"inserted.scp"}, Project(), env, err), "");
-        std::vector<std::string> lines;
-        EXPECT_EQ(
-            run.Finish(lines, fixtures::ProgramProcess::Clock::now() + std::chrono::seconds(60)), 0)
-            << fixtures::ReadTextFile(err).value_or("");
-        ASSERT_FALSE(lines.empty()) << script;
-        EXPECT_EQ(lines.back(), "Script execution complete.")
-            << testing::PrintToString(lines) << "\n"
-            << script;
+        ASSERT_TRUE(fixtures::WriteTextFile(m_quarn.Project("inserted.scp"), script, &error))
+            << error;
+        std::string output;
+        EXPECT_EQ(m_quarn.RunScript("inserted.scp", &output), 0) << output;
+        EXPECT_TRUE(output.ends_with("Script execution complete.\n")) << output << "\n" << script;
     }
     // The lines of the page `page` without CR, their blanks and TABs trimmed, empty lines left
     // out: the indentation the commands write is the script's, not the data's.
@@ -79,6 +60,7 @@ protected:
         return pages;
     }
 
-    fixtures::TempDir m_programDir{"tolvane_scripts"};
-    fixtures::TempDir m_runtimeDir{"tolvane_scripts_runtime"};
+    const fixtures::QuarnProgramDir m_quarn{QUARN_BINARY};
+    // Room for files the scripts read, outside the program directory.
+    fixtures::TempDir m_scratch{"tolvane_scripts_scratch"};
 };

@@ -64,7 +64,7 @@ TEST_F(InsertedScriptsTest, InsertedStatementsBuildTheSite) {
     // The database lives under a directory whose name needs every escape of a quoted string.
     fixtures::SqliteDatabase shop(kShop);
     ASSERT_TRUE(shop.Ok()) << shop.Error();
-    const std::string awkward = m_runtimeDir.File("a#b?c\\d\"e");
+    const std::string awkward = m_scratch.File("a#b?c\\d\"e");
     fs::create_directories(awkward);
     fs::copy_file(shop.Path(), awkward + "/shop.db");
     std::string connection = shop.ConnectionString();
