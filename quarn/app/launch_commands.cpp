@@ -1,7 +1,5 @@
 #include "quarn/app/launch_commands.h"
 
-#include <unistd.h>
-
 #include "quarn/services/program_context.h"
 
 std::string ResolveProgram(const std::string& name) {

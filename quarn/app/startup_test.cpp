@@ -1,5 +1,4 @@
 #include "quarn/app/startup.h"
-#include "platform/program_directory.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -111,11 +110,6 @@ TEST_F(StartupTest, AnUnusableLockDirectoryIsReportedAndStartupGoesOn) {
     ASSERT_EQ(StartQuarn({ProgramDir(), missing}, m_lock, notices), StartupResult::kReady);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_NE(notices[0].find(missing), std::string::npos) << notices[0];
-}
-
-TEST(ProgramDirectory, IsTheDirectoryOfTheRunningProgram) {
-    const std::string dir = platform::ProgramDirectory("/start");
-    EXPECT_EQ(dir, fs::canonical("/proc/self/exe").parent_path().string());
 }
 
 }  // namespace

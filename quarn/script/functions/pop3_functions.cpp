@@ -24,7 +24,6 @@ constexpr int kNestedSession = 15;
 constexpr int kNoSession = 16;
 constexpr int kDefaultPort = 110;
 constexpr int kKeepMessages = 128;
-constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 constexpr std::array<std::string_view, 3> kMailVariables = {"mailheader", "mailbody", "mailnumber"};
 
 // The session's failure as the call's.
@@ -245,7 +244,5 @@ std::string CFnMailheader::FieldValue(const std::string& key) const {
     const std::size_t from = at + key.size();
     const std::string_view value =
         std::string_view(m_strHeader).substr(from, m_strHeader.find('\r', from) - from);
-    const std::size_t first = value.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) return "";
-    return std::string(value.substr(first, value.find_last_not_of(kWhiteSpace) + 1 - first));
+    return std::string(platform::TrimAsciiSpace(value));
 }

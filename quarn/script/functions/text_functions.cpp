@@ -24,7 +24,6 @@ namespace {
 
 constexpr int kHexConversion = 17;
 
-constexpr std::string_view kWhiteSpace = " \t\n\r\v\f";
 // The bytes pack leaves as they are.
 constexpr std::string_view kUnescaped =
     "1234567890abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_@-.*+";
@@ -236,10 +235,7 @@ ScriptResult CFnStrtrim::Execute() {
     CScriptInterpreter& in = *m_pInterp;
     if (!CheckArgCount(in, 2, 2) || !in.EvalStringArg(Arg(in, 1))) return kFailed;
     return StoreBuilt(in, [&](std::string& out) {
-        const std::string_view text = in.m_strMessage;
-        const std::size_t first = text.find_first_not_of(kWhiteSpace);
-        if (first != std::string_view::npos)
-            out.assign(text.substr(first, text.find_last_not_of(kWhiteSpace) + 1 - first));
+        out.assign(platform::TrimAsciiSpace(in.m_strMessage));
         return 1;
     });
 }
