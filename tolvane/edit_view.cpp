@@ -95,11 +95,6 @@ int CEdView::GetIndentLevel() const {
     return IndentLevel(Utf8(CaretLine()));
 }
 
-QChar CEdView::GetLastLineChar() const {
-    const QString line = CaretLine();
-    return line.isEmpty() ? QChar() : line.back();
-}
-
 int CEdView::UpdateLineIndicator() {
     const int line = CaretLineNumber() + 1;
     emit LineTextChanged(QStringLiteral("Ln %1").arg(line));

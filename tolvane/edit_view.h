@@ -47,7 +47,6 @@ public:
     DataMemory& Memory() { return m_memory; }
 
     int GetIndentLevel() const;
-    QChar GetLastLineChar() const;
     // "Ln n" for the caret line; returns n.
     int UpdateLineIndicator();
     // Jumps to the 0-based `line` (clamped into the text) and selects it.

@@ -60,6 +60,9 @@ constexpr const char* kScriptButtons[] = {"&html()",   "&if()",     "&else",  "&
 
 constexpr int kPreviewRefreshMs = 4000;
 
+// What Open and Save As offer.
+constexpr QLatin1StringView kScriptFileFilter("Script Files (*.scp);;All Files (*)");
+
 // The preview-page selector, which refills its list as the list opens.
 class CPreviewSelector : public QComboBox {
 public:
@@ -75,6 +78,11 @@ private:
 
 std::string RecentKey(int index) {
     return "File" + std::to_string(index + 1);
+}
+
+// 0: no automatic preview; 1: every 4 seconds; 2: when the frame loses the focus.
+int AutoRefreshMode(const platform::ProfileFile& settings) {
+    return EdSetting(settings, "autrefresh", 2);
 }
 
 }  // namespace
@@ -543,8 +551,7 @@ CEdView* CMainFrame::OpenDocument(const QString& path) {
 }
 
 void CMainFrame::OnFileOpen() {
-    if (const std::optional<QString> path = m_prompts.ChooseFile(
-            this, QStringLiteral("Script Files (*.scp);;All Files (*)"), false))
+    if (const std::optional<QString> path = m_prompts.ChooseFile(this, kScriptFileFilter, false))
         OpenDocument(*path);
 }
 
@@ -552,8 +559,7 @@ bool CMainFrame::SaveDocument(CEdView* view, bool saveAs) {
     if (view == nullptr) return false;
     QString path = QString::fromStdString(view->Doc().Path());
     if (saveAs || path.isEmpty()) {
-        const std::optional<QString> chosen =
-            m_prompts.ChooseFile(this, QStringLiteral("Script Files (*.scp);;All Files (*)"), true);
+        const std::optional<QString> chosen = m_prompts.ChooseFile(this, kScriptFileFilter, true);
         if (!chosen) return false;
         path = QFileInfo(*chosen).absoluteFilePath();
     }
@@ -698,18 +704,17 @@ void CMainFrame::SavePlacement() {
 
 void CMainFrame::FillPreviewSelector() {
     m_previewSelector->clear();
-    const CEdView* view = ActiveView();
-    if (view == nullptr || !IsEditorViewActive()) return;
-    for (const std::string& statement : CollectStatements(view->WholeText(), "&html"))
+    if (!IsEditorViewActive()) return;
+    for (const std::string& statement : CollectStatements(ActiveView()->WholeText(), "&html"))
         m_previewSelector->addItem(FromBytes(TextBetweenQuotes(statement)));
 }
 
 bool CMainFrame::BuildPreview(bool browser) {
-    CEdView* view = ActiveView();
-    if (view == nullptr || !IsEditorViewActive()) return true;
+    if (!IsEditorViewActive()) return true;
     if (m_previewSelector->currentIndex() < 0) return false;
     CPreviewExtractor extractor;
-    if (!extractor.BuildPage(view->WholeText(), ToBytes(m_previewSelector->currentText()))) {
+    if (!extractor.BuildPage(ActiveView()->WholeText(),
+                             ToBytes(m_previewSelector->currentText()))) {
         m_previewSelector->clear();
         m_prompts.MessageBox(
             this, QStringLiteral("Error- &html page or subroutine could not be found in script."),
@@ -721,7 +726,7 @@ bool CMainFrame::BuildPreview(bool browser) {
     const std::string directory =
         PreviewDirectory(std::filesystem::current_path(error).string(), m_programDir, project,
                          m_settings.GetString(project, "roothtml", "html"));
-    const bool refreshing = m_settings.GetInt("tolvane", "autrefresh", 2) == 1;
+    const bool refreshing = AutoRefreshMode(m_settings) == 1;
     const std::string file =
         m_preview.Write(directory, extractor.Output().GetWrittenText(), refreshing);
     if (file.empty() || !browser) return true;
@@ -737,14 +742,13 @@ bool CMainFrame::BuildPreview(bool browser) {
 }
 
 void CMainFrame::OnPreviewTimer() {
-    if (m_settings.GetInt("tolvane", "autrefresh", 2) == 1) BuildPreview(false);
+    if (AutoRefreshMode(m_settings) == 1) BuildPreview(false);
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::ActivationChange || isActiveWindow()) return;
-    if (m_settings.GetInt("tolvane", "autrefresh", 2) == 2 && !m_bBrowserStarted)
-        BuildPreview(false);
+    if (AutoRefreshMode(m_settings) == 2 && !m_bBrowserStarted) BuildPreview(false);
     m_bBrowserStarted = false;
 }
 

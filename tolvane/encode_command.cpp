@@ -12,6 +12,7 @@
 #include "platform/file_descriptor.h"
 #include "shared/read_only_file.h"
 #include "shared/sce_codec.h"
+#include "tolvane/ed_settings.h"
 
 namespace {
 
@@ -26,14 +27,14 @@ bool SameFile(const struct stat& input, const std::string& outputPath) {
 
 CEncodePaths ReadEncodePaths(const platform::ProfileFile& file) {
     CEncodePaths paths;
-    paths.input = file.GetString("tolvane", "lastencscpin", "");
-    paths.output = file.GetString("tolvane", "lastencscpout", "script1.sce");
+    paths.input = file.GetString(kTolvaneSection, "lastencscpin", paths.input);
+    paths.output = file.GetString(kTolvaneSection, "lastencscpout", paths.output);
     return paths;
 }
 
 bool WriteEncodePaths(platform::ProfileFile& file, const CEncodePaths& paths, std::string* error) {
-    return file.WriteString("tolvane", "lastencscpin", paths.input, error) &&
-           file.WriteString("tolvane", "lastencscpout", paths.output, error);
+    return file.WriteString(kTolvaneSection, "lastencscpin", paths.input, error) &&
+           file.WriteString(kTolvaneSection, "lastencscpout", paths.output, error);
 }
 
 int CEncodeCommand::Encode(const std::string& inputPath, const std::string& outputPath) {
