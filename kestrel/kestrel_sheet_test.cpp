@@ -12,7 +12,7 @@
 
 #include "kestrel/kestrel_app.h"
 #include "kestrel/kestrel_finish.h"
-#include "shared/launcher.h"
+#include "shared/launcher_fakes.h"
 #include "shared/widgets/wizard_fakes.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/temp_dir.h"
@@ -49,10 +49,7 @@ struct Wizard {
     }
     void Next() { sheet.next(); }
     void Shot() {
-        const std::string dir = fixtures::ScreenshotDir();
-        if (!dir.empty())
-            sheet.grab().save(QString::fromStdString(dir) + "/kestrel_" +
-                              QString::number(sheet.currentId()) + ".png");
+        fixtures::SaveScreenshot(sheet, "kestrel_" + QString::number(sheet.currentId()));
     }
     // Takes the page's first list entry and goes on.
     void Choose(const char* list = "1002") {
@@ -70,15 +67,6 @@ const QString kNoTable(
 const QString kNoField(
     "You must select a datasource field. If none are displayed, there may be a problem with "
     "your chosen datasource.");
-
-class RecordingLauncher : public ILauncher {
-public:
-    std::vector<LaunchCommand> launched;
-    int Launch(const LaunchCommand& command) override {
-        launched.push_back(command);
-        return 1;
-    }
-};
 
 }  // namespace
 
@@ -487,7 +475,7 @@ private slots:
         app.m_arrFields = {"Cost#1"};
         app.m_bOpenOnExit = 1;
         RecordingPrompts prompts;
-        RecordingLauncher launcher;
+        CRecordingLauncher launcher;
         QCOMPARE(FinishKestrel(app, prompts, launcher, "/nonexistent", "tolvane"), 1);
         const std::string script = fixtures::ReadTextFile(dir.File("Script1.scp")).value_or("");
         QVERIFY(script.find("\t\t?Cost\\#1?\r\n") != std::string::npos);
@@ -503,7 +491,7 @@ private slots:
         app.m_nScriptType = 5;
         app.m_bOpenOnExit = 1;
         RecordingPrompts prompts;
-        RecordingLauncher launcher;
+        CRecordingLauncher launcher;
         QCOMPARE(FinishKestrel(app, prompts, launcher, "/nonexistent", "tolvane"), 0);
         QCOMPARE(prompts.messages, QStringList{"Unable to write file Script1.scp."});
         QVERIFY(launcher.launched.empty());

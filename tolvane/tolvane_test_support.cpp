@@ -26,11 +26,6 @@ std::optional<QString> CRecordingEdPrompts::ChooseFile(QWidget*, const QString&,
     return file;
 }
 
-int CRecordingEdLauncher::Launch(const LaunchCommand& command) {
-    launched.push_back(command);
-    return fail ? 0 : 1;
-}
-
 TolvaneFixture::TolvaneFixture(const std::string& settingsPath)
     : settings(settingsPath.empty() ? m_dir.File("Quarn.ini") : settingsPath) {
     m_app.BuildFunctionLists();
@@ -47,12 +42,6 @@ CMainFrame& TolvaneFixture::Frame() {
 
 void TolvaneFixture::Put(const std::string& name, std::string_view bytes) const {
     QVERIFY(fixtures::WriteTextFile(m_dir.File(name), bytes, nullptr));
-}
-
-void SaveScreenshot(QWidget& widget, const QString& name) {
-    const std::string dir = fixtures::ScreenshotDir();
-    if (dir.empty()) return;
-    QVERIFY(widget.grab().save(QString::fromStdString(dir) + "/" + name + ".png"));
 }
 
 void AnswerModal(const std::function<void(QWidget*)>& answer, const std::function<void()>& action) {

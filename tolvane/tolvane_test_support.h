@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "platform/profile_file.h"
-#include "shared/launcher.h"
+#include "shared/launcher_fakes.h"
+#include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tolvane/ed_app.h"
 #include "tolvane/ed_prompts.h"
@@ -33,13 +34,6 @@ public:
     std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save) override;
 };
 
-class CRecordingEdLauncher : public ILauncher {
-public:
-    std::vector<LaunchCommand> launched;
-    bool fail = false;
-    int Launch(const LaunchCommand& command) override;
-};
-
 class TolvaneFixture {
     // First, so that the settings file can be placed in it.
     fixtures::TempDir m_dir{"tolvane_ui"};
@@ -54,14 +48,13 @@ public:
 
     platform::ProfileFile settings;
     CRecordingEdPrompts prompts;
-    CRecordingEdLauncher launcher;
+    CRecordingLauncher launcher;
 
 private:
     CEdApp m_app;
     std::unique_ptr<CMainFrame> m_frame;
 };
 
-// Writes `widget` as NAME.png to the screenshot directory, when there is one.
-void SaveScreenshot(QWidget& widget, const QString& name);
+using fixtures::SaveScreenshot;
 // Runs `action` once the modal dialog it opens is up, handing that dialog to `answer`.
 void AnswerModal(const std::function<void(QWidget*)>& answer, const std::function<void()>& action);

@@ -18,9 +18,3 @@ void ClickButton(QWidget& dialog, const char* id) {
     QVERIFY(button != nullptr);
     QTest::mouseClick(button, Qt::LeftButton);
 }
-
-void SaveScreenshot(QWidget& widget, const QString& name) {
-    const std::string dir = fixtures::ScreenshotDir();
-    if (dir.empty()) return;
-    QVERIFY(widget.grab().save(QString::fromStdString(dir) + "/" + name + ".png"));
-}

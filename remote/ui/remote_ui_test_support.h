@@ -8,6 +8,7 @@
 
 #include "remote/remote_settings.h"
 #include "remote/ui/remote_message_box.h"
+#include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/temp_dir.h"
 
 class QWidget;
@@ -38,5 +39,4 @@ public:
 // Clicks the main dialog's button of that control id ("1000" Run, "1006" Publish, "1007" FTP).
 void ClickButton(QWidget& dialog, const char* id);
 
-// Writes `widget` as NAME.png to the screenshot directory, when there is one.
-void SaveScreenshot(QWidget& widget, const QString& name);
+using fixtures::SaveScreenshot;

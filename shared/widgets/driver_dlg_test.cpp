@@ -24,10 +24,7 @@ private slots:
             shown << list->item(i)->text();
         QCOMPARE(shown, QStringList({"FreeTDS", "postgreSQL ANSI", "SQLite3"}));
         QCOMPARE(list->currentRow(), 0);
-        const std::string dir = fixtures::ScreenshotDir();
-        if (!dir.empty()) {
-            QVERIFY(dialog.grab().save(QString::fromStdString(dir) + "/driver_dlg.png"));
-        }
+        fixtures::SaveScreenshot(dialog, "driver_dlg");
 
         QTest::mouseClick(dialog.findChild<QPushButton*>("1"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -41,10 +38,7 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QString("Kestrel"));
         QVERIFY(dialog.findChild<QLabel*>()->text().startsWith("Kestrel was unable to determine"));
         QVERIFY(dialog.findChild<QListWidget*>("1003") != nullptr);
-        const std::string dir = fixtures::ScreenshotDir();
-        if (!dir.empty()) {
-            QVERIFY(dialog.grab().save(QString::fromStdString(dir) + "/kestrel_driver_dlg.png"));
-        }
+        fixtures::SaveScreenshot(dialog, "kestrel_driver_dlg");
         QTest::mouseClick(dialog.findChild<QPushButton*>("1"), Qt::LeftButton);
         QCOMPARE(dialog.Driver(), QString("SQLite3"));
     }

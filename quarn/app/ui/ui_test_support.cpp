@@ -53,11 +53,6 @@ std::optional<QString> CRecordingFrameDialogs::BrowseFolder(QWidget*, const QStr
     return folder;
 }
 
-int CRecordingLauncher::Launch(const LaunchCommand& command) {
-    launched.push_back(command);
-    return fail ? 0 : 1;
-}
-
 void CRecordingTrayIcon::Show(const QString& text, QMenu* contextMenu,
                               std::function<void()> restore) {
     shown = true;
@@ -113,12 +108,6 @@ bool WindowFixture::WaitUntilIdle() {
 QString WindowFixture::LastLine() const {
     const QStringList& lines = frame->View()->Lines();
     return lines.isEmpty() ? QString() : lines.back();
-}
-
-void SaveScreenshot(QWidget& widget, const QString& name) {
-    const std::string dir = fixtures::ScreenshotDir();
-    if (dir.empty()) return;
-    QVERIFY(widget.grab().save(QString::fromStdString(dir) + "/" + name + ".png"));
 }
 
 ProjectLockHolder::ProjectLockHolder()

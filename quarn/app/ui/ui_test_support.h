@@ -20,6 +20,8 @@
 #include "quarn/app/ui/frame_dialogs.h"
 #include "quarn/app/ui/main_frame.h"
 #include "quarn/app/ui/tray_icon.h"
+#include "shared/launcher_fakes.h"
+#include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/temp_dir.h"
 
 class QWidget;
@@ -60,14 +62,6 @@ public:
     std::optional<QString> AskProjectName(QWidget* owner) override;
     std::optional<QString> BrowseFolder(QWidget* owner, const QString& prompt,
                                         const QString& initial) override;
-};
-
-// Records the programs the window starts; `fail` makes every start fail.
-class CRecordingLauncher : public ILauncher {
-public:
-    std::vector<LaunchCommand> launched;
-    bool fail = false;
-    int Launch(const LaunchCommand& command) override;
 };
 
 // A tray that is there unless `available` is false; it records what the window put in it.
@@ -133,5 +127,4 @@ private:
 // Points `project`'s uploads at `server`: its host, port, logon and password.
 void UploadTo(const fixtures::FtpServer& server, const std::string& project);
 
-// Writes `widget` as NAME.png to the screenshot directory, when there is one.
-void SaveScreenshot(QWidget& widget, const QString& name);
+using fixtures::SaveScreenshot;
