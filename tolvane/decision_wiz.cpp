@@ -21,9 +21,6 @@
 namespace {
 
 constexpr char kNoChoice[] = "You must select a data source and a data type";
-constexpr char kNoConnection[] = "You need to insert a Database Connection in your script first.";
-constexpr char kNoRecordset[] = "You need to insert a Recordset in your script first.";
-constexpr char kNoVariable[] = "You need to define a user variable before you can use it.";
 // An empty field list (the catalog failed) keeps the page open rather than testing no field.
 constexpr char kNoField[] = "You must select a database field.";
 
@@ -160,7 +157,7 @@ void CIfDlg2::initializePage() {
     m_fields->clear();
     if (m_datasources->currentText().isEmpty() || m_recordsets->currentText().isEmpty()) {
         m_wizard->Prompts().PlainMessage(
-            this, m_datasources->currentText().isEmpty() ? kNoConnection : kNoRecordset);
+            this, m_datasources->currentText().isEmpty() ? kNeedConnection : kNeedRecordset);
         CancelWizardLater(m_wizard);
         return;
     }
@@ -171,16 +168,7 @@ void CIfDlg2::FillFieldList() {
     DataMemory& remembered = m_wizard->Remembered();
     remembered.lastDatasource = ToBytes(m_datasources->currentText());
     remembered.lastRecordset = ToBytes(m_recordsets->currentText());
-    m_fields->clear();
-    IOdbcCatalog& catalog = m_wizard->Catalog();
-    if (!catalog.ListColumns(TextBetweenQuotes(remembered.lastDatasource),
-                             QueryBeforeWhere(TextBetweenQuotes(remembered.lastRecordset)))) {
-        m_wizard->Prompts().StopMessage(this, FromBytes(catalog.Message()));
-        return;
-    }
-    std::vector<std::string> fields = catalog.Names();
-    fields.insert(fields.end(), {"rownumber", "recordsetsize", "numcolumns"});
-    FillSortedList(m_fields, fields);
+    FillRecordsetFields(m_fields, remembered, m_wizard->Catalog(), m_wizard->Prompts(), this);
 }
 
 bool CIfDlg2::validatePage() {
@@ -222,10 +210,11 @@ CIfTestPage::CIfTestPage(CIfWiz* wizard, const char* pageId, const char* caption
     layout->addLayout(value);
 }
 
-void CIfTestPage::AddChoices(const Choice* choices, int count, QWidget* group) {
+void CIfTestPage::AddChoices(std::span<const Choice> choices, QWidget* group) {
     auto* radios = new QVBoxLayout(group);
-    for (int i = 0; i < count; ++i)
-        radios->addWidget(AddRadio(group, m_choice, i, choices[i].id, choices[i].text));
+    int value = 0;
+    for (const Choice& choice : choices)
+        radios->addWidget(AddRadio(group, m_choice, value++, choice.id, choice.text));
     static_cast<QVBoxLayout*>(layout())->addWidget(group);
 }
 
@@ -259,7 +248,7 @@ CIfDlg3::CIfDlg3(CIfWiz* wizard)
         {"1000", "Is not contained somewhere in this word/phrase"},
         {"1001", "Does not contain this word/phrase somewhere"},
     };
-    AddChoices(kChoices, 6, new QGroupBox("Test", this));
+    AddChoices(kChoices, new QGroupBox("Test", this));
     m_caseSensitive = new QCheckBox("Case sensitive", this);
     m_caseSensitive->setObjectName("1013");
     m_caseSensitive->setToolTip("Comparison is case-sensitive");
@@ -276,7 +265,7 @@ CIfDlg5::CIfDlg5(CIfWiz* wizard)
         {"1020", "Less than"},   {"1016", "Less than or equal"},
         {"1017", "Larger than"}, {"1018", "Larger than or equal"},
     };
-    AddChoices(kChoices, 6, new QGroupBox("Test", this));
+    AddChoices(kChoices, new QGroupBox("Test", this));
 }
 
 CIfDlg4::CIfDlg4(CIfWiz* wizard)
@@ -293,7 +282,7 @@ void CIfDlg4::initializePage() {
     const std::vector<std::string> entries =
         VariableEntries(Collect(m_wizard->Context(), "&defvar"));
     if (entries.empty()) {
-        m_wizard->Prompts().PlainMessage(this, kNoVariable);
+        m_wizard->Prompts().PlainMessage(this, kNeedVariable);
         CancelWizardLater(m_wizard);
         return;
     }

@@ -6,6 +6,7 @@
 #include <QWizard>
 #include <QWizardPage>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "tolvane/decision_text.h"
@@ -98,7 +99,7 @@ public:
 protected:
     CIfTestPage(CIfWiz* wizard, const char* pageId, const char* caption, const char* valueTip,
                 const char* databaseTip, const char* variableId, const char* variableTip);
-    void AddChoices(const Choice* choices, int count, QWidget* group);
+    void AddChoices(std::span<const Choice> choices, QWidget* group);
 
     CIfWiz* m_wizard;
     QLineEdit* m_value;

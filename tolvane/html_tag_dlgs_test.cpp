@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "tolvane/dialog_test_support.h"
 #include "tolvane/wizard_test_support.h"
 
 namespace {
@@ -24,10 +25,6 @@ void AnswerNextDialog(std::function<void(QDialog&)> fill, bool ok = true) {
         QTest::mouseClick(buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel),
                           Qt::LeftButton);
     });
-}
-
-void Type(QDialog& dialog, const char* id, const char* text) {
-    QTest::keyClicks(DialogControl<QLineEdit>(dialog, id), text);
 }
 
 }  // namespace
@@ -45,7 +42,7 @@ private slots:
         for (const auto& [face, color, size, tag] : cases) {
             AnswerNextDialog([face, color, size](QDialog& d) {
                 QCOMPARE(d.windowTitle(), QString("Insert Font Tag"));
-                QCOMPARE(DialogControl<QLineEdit>(d, "1004")->toolTip(),
+                QCOMPARE(Control<QLineEdit>(d, "1004")->toolTip(),
                          QString("Font color (leave blank if not required)"));
                 Type(d, "1003", face);
                 Type(d, "1004", color);
@@ -72,11 +69,11 @@ private slots:
         for (const auto& [align, alt, tag] : cases) {
             AnswerNextDialog([align, alt](QDialog& d) {
                 QCOMPARE(d.windowTitle(), QString("Insert Image Tag"));
-                QVERIFY(DialogControl<QRadioButton>(d, "1016")->isChecked());
-                QCOMPARE(d.focusWidget(), DialogControl<QWidget>(d, "1003"));
+                QVERIFY(Control<QRadioButton>(d, "1016")->isChecked());
+                QCOMPARE(d.focusWidget(), Control<QWidget>(d, "1003"));
                 Type(d, "1003", "logo.gif");
                 Type(d, "1004", alt);
-                DialogControl<QRadioButton>(d, align)->click();
+                Control<QRadioButton>(d, align)->click();
                 SaveScreenshot(d, "html_tag_img_153");
             });
             QCOMPARE(RunImageTagCommand(nullptr), std::optional<std::string>(tag));
@@ -88,7 +85,7 @@ private slots:
             {{"&html", {"&html(\"index.html\")", "&html(\"content?rownumber?.html\")"}}});
         AnswerNextDialog([](QDialog& d) {
             QCOMPARE(d.windowTitle(), QString("Insert Hyperlink"));
-            auto* url = DialogControl<QComboBox>(d, "1008");
+            auto* url = Control<QComboBox>(d, "1008");
             QCOMPARE(url->count(), 2);
             QCOMPARE(url->itemText(0), QString("content?rownumber?.html"));
             QCOMPARE(url->currentIndex(), 0);
@@ -98,7 +95,7 @@ private slots:
         QCOMPARE(RunHyperlinkCommand(nullptr, false, ContextOf(collect)),
                  std::optional<std::string>("<A HREF=\"content?rownumber?.html\">"));
         AnswerNextDialog([](QDialog& d) {
-            auto* url = DialogControl<QComboBox>(d, "1008");
+            auto* url = Control<QComboBox>(d, "1008");
             url->setEditText("page.html#top");
         });
         QCOMPARE(RunHyperlinkCommand(nullptr, false, ContextOf(collect)),
@@ -106,7 +103,7 @@ private slots:
         // Choosing an entry from the list ends the dialog at once.
         QTimer::singleShot(0, [] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            auto* url = DialogControl<QComboBox>(*dialog, "1008");
+            auto* url = Control<QComboBox>(*dialog, "1008");
             url->setCurrentIndex(1);
             emit url->activated(1);
         });
@@ -119,11 +116,11 @@ private slots:
     void TableAtTheCaretIndent() {
         AnswerNextDialog([](QDialog& d) {
             QCOMPARE(d.windowTitle(), QString("Insert Table"));
-            QCOMPARE(DialogControl<QSpinBox>(d, "1021")->value(), 2);
-            QCOMPARE(DialogControl<QSpinBox>(d, "1012")->value(), 2);
-            QCOMPARE(DialogControl<QSpinBox>(d, "1012")->maximum(), 1000);
+            QCOMPARE(Control<QSpinBox>(d, "1021")->value(), 2);
+            QCOMPARE(Control<QSpinBox>(d, "1012")->value(), 2);
+            QCOMPARE(Control<QSpinBox>(d, "1012")->maximum(), 1000);
             Type(d, "1028", "1");
-            DialogControl<QSpinBox>(d, "1021")->setValue(3);
+            Control<QSpinBox>(d, "1021")->setValue(3);
             SaveScreenshot(d, "html_tag_table_172");
         });
         const std::optional<InsertResult> table = RunTableCommand(nullptr, ContextOf({}, 2, true));
@@ -137,7 +134,7 @@ private slots:
                                      "</TABLE>\r\n\t\t";
         QCOMPARE(table->text, expected);
         QCOMPARE(table->caret, expected.size());
-        AnswerNextDialog([](QDialog& d) { DialogControl<QSpinBox>(d, "1012")->setValue(0); });
+        AnswerNextDialog([](QDialog& d) { Control<QSpinBox>(d, "1012")->setValue(0); });
         QCOMPARE(RunTableCommand(nullptr, ContextOf({}, 0, true))->text,
                  std::string("<TABLE>\r\n</TABLE>\r\n"));
     }

@@ -20,16 +20,7 @@
 
 namespace {
 
-constexpr char kNoConnection[] = "You need to insert a Database Connection in your script first.";
-constexpr char kNoRecordset[] = "You need to insert a Recordset in your script first.";
 constexpr char kDatasourceTip[] = "Select the data connection you wish your data to come from";
-
-// Fills `list` with `names` sorted, the first selected.
-void ShowNames(QListWidget* list, const std::vector<std::string>& names) {
-    list->clear();
-    list->addItems(SortedTexts(names));
-    if (list->count() > 0) list->setCurrentRow(0);
-}
 
 }  // namespace
 
@@ -67,7 +58,7 @@ CRecordsetDlg::CRecordsetDlg(QWidget* parent, const InsertContext& ctx, InsertSe
 bool CRecordsetDlg::Prepare() {
     Preselect(m_datasource, m_services.memory.lastDatasource);
     if (m_datasource->currentText().isEmpty()) {
-        m_services.prompts.PlainMessage(parentWidget(), kNoConnection);
+        m_services.prompts.PlainMessage(parentWidget(), kNeedConnection);
         return false;
     }
     FillTableList();
@@ -87,7 +78,7 @@ void CRecordsetDlg::FillTableList() {
         m_services.prompts.StopMessage(this, FromBytes(catalog.Message()));
         return;
     }
-    ShowNames(m_tables, catalog.Names());
+    FillSortedList(m_tables, catalog.Names());
 }
 
 void CRecordsetDlg::Ok() {
@@ -162,11 +153,11 @@ bool CInsertDataDlg::Prepare() {
     Preselect(m_datasource, m_services.memory.lastDatasource);
     Preselect(m_recordset, m_services.memory.lastRecordset);
     if (m_datasource->currentText().isEmpty()) {
-        m_services.prompts.PlainMessage(parentWidget(), kNoConnection);
+        m_services.prompts.PlainMessage(parentWidget(), kNeedConnection);
         return false;
     }
     if (m_recordset->currentText().isEmpty()) {
-        m_services.prompts.PlainMessage(parentWidget(), kNoRecordset);
+        m_services.prompts.PlainMessage(parentWidget(), kNeedRecordset);
         return false;
     }
     FillFieldList();
@@ -177,17 +168,7 @@ void CInsertDataDlg::FillFieldList() {
     DataMemory& memory = m_services.memory;
     memory.lastDatasource = ToBytes(m_datasource->currentText());
     memory.lastRecordset = ToBytes(m_recordset->currentText());
-    m_fields->clear();
-    IOdbcCatalog& catalog = m_services.catalog;
-    const std::string query = QueryBeforeWhere(TextBetweenQuotes(memory.lastRecordset));
-    if (!catalog.ListColumns(TextBetweenQuotes(memory.lastDatasource), query)) {
-        m_services.prompts.StopMessage(this, FromBytes(catalog.Message()));
-        return;
-    }
-    std::vector<std::string> names = catalog.Names();
-    for (const char* counter : {"rownumber", "recordsetsize", "numcolumns"})
-        names.emplace_back(counter);
-    ShowNames(m_fields, names);
+    FillRecordsetFields(m_fields, memory, m_services.catalog, m_services.prompts, this);
 }
 
 void CInsertDataDlg::Ok() {

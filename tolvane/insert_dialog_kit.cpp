@@ -12,6 +12,7 @@
 
 #include "shared/widgets/driver_dlg.h"
 #include "shared/widgets/ui_text.h"
+#include "tolvane/insert_statements.h"
 
 std::vector<std::string> Collect(const InsertContext& ctx, std::string_view keyword) {
     return ctx.collect ? ctx.collect(keyword) : std::vector<std::string>{};
@@ -109,6 +110,19 @@ void FillSortedList(QListWidget* list, const std::vector<std::string>& entries) 
     list->clear();
     list->addItems(SortedTexts(entries));
     if (list->count() > 0) list->setCurrentRow(0);
+}
+
+void FillRecordsetFields(QListWidget* fields, const DataMemory& memory, IOdbcCatalog& catalog,
+                         IWizardPrompts& prompts, QWidget* parent) {
+    fields->clear();
+    if (!catalog.ListColumns(TextBetweenQuotes(memory.lastDatasource),
+                             QueryBeforeWhere(TextBetweenQuotes(memory.lastRecordset)))) {
+        prompts.StopMessage(parent, FromBytes(catalog.Message()));
+        return;
+    }
+    std::vector<std::string> names = catalog.Names();
+    names.insert(names.end(), {"rownumber", "recordsetsize", "numcolumns"});
+    FillSortedList(fields, names);
 }
 
 std::string SelectedText(const QListWidget* list) {

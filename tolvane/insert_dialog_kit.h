@@ -23,6 +23,12 @@ class QRadioButton;
 class QSpinBox;
 class QWizard;
 
+// Why a command stops before its dialog: the script does not hold the statement it builds on.
+inline constexpr char kNeedConnection[] =
+    "You need to insert a Database Connection in your script first.";
+inline constexpr char kNeedRecordset[] = "You need to insert a Recordset in your script first.";
+inline constexpr char kNeedVariable[] = "You need to define a user variable before you can use it.";
+
 // What an insert command needs besides the view's context; all outlive the command.
 struct InsertServices {
     DataMemory& memory;
@@ -60,6 +66,11 @@ void FillCombo(QComboBox* combo, const std::vector<std::string>& entries,
 void FillList(QListWidget* list, const std::vector<std::string>& entries);
 // The same with `entries` sorted as the dialogs' lists show them.
 void FillSortedList(QListWidget* list, const std::vector<std::string>& entries);
+// Fills `fields` (sorted) with the columns of the remembered recordset, reached through the
+// remembered data connection, and the recordset's counters; when the catalog fails, the list stays
+// empty and the catalog's message is shown over `parent`.
+void FillRecordsetFields(QListWidget* fields, const DataMemory& memory, IOdbcCatalog& catalog,
+                         IWizardPrompts& prompts, QWidget* parent);
 // The selected entry of `list`, "" when none is selected.
 std::string SelectedText(const QListWidget* list);
 

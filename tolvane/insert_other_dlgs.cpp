@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr char kNoVariable[] = "You need to define a user variable before you can use it.";
 constexpr char kNoSubroutine[] =
     "You need to include a subroutine in your script before you can add a gosub.";
 
@@ -97,7 +96,7 @@ CInsertVarDlg::CInsertVarDlg(QWidget* parent, const InsertContext& ctx, IWizardP
 
 bool CInsertVarDlg::Prepare() {
     if (m_variables->count() > 0) return true;
-    m_prompts.PlainMessage(parentWidget(), kNoVariable);
+    m_prompts.PlainMessage(parentWidget(), kNeedVariable);
     return false;
 }
 
@@ -162,7 +161,7 @@ CDataAssignDlg::CDataAssignDlg(QWidget* parent, const InsertContext& ctx, Insert
 
 bool CDataAssignDlg::Prepare() {
     if (m_variables->count() > 0) return true;
-    m_prompts.PlainMessage(parentWidget(), kNoVariable);
+    m_prompts.PlainMessage(parentWidget(), kNeedVariable);
     return false;
 }
 

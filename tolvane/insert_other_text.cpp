@@ -78,8 +78,7 @@ InsertResult EmailText(const EmailAnswers& answers, const InsertContext& ctx) {
 }
 
 ProcessedHtml ProcessHtml(std::string_view selection) {
-    static constexpr std::string_view kSpecials = "#&?\\{}";
-    const std::string text = EscapedFor(selection, kSpecials);
+    const std::string text = EscapedFor(selection, kScriptSpecials);
     const std::size_t added = text.size() - selection.size();
     // Characters, not bytes: UTF-8 continuation bytes do not count.
     std::size_t characters = 0;

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr char kCaption[] = "Insert \"One To Many\" Recordset";
-constexpr char kNoConnection[] = "You need to insert a Database Connection in your script first.";
 constexpr char kNoRecordset[] = "You need to include a normal recordset in your script first.";
 // A page without a choice in a list stays open with this, rather than writing a broken statement.
 constexpr char kNoTable[] = "You must select the \"many\" recordset.";
@@ -80,7 +79,7 @@ void COne2manyrsDlg::initializePage() {
     m_function->button(0)->setChecked(true);
     m_tables->clear();
     if (m_datasources->currentText().isEmpty()) {
-        m_wizard->Prompts().PlainMessage(this, kNoConnection);
+        m_wizard->Prompts().PlainMessage(this, kNeedConnection);
         CancelWizardLater(m_wizard);
         return;
     }

@@ -64,13 +64,6 @@ T* PageControl(QWizard& wizard, const char* id) {
     return control;
 }
 
-template <typename T>
-T* DialogControl(QWidget& dialog, const char* id) {
-    T* control = dialog.findChild<T*>(id);
-    if (control == nullptr) qFatal("no control %s", id);
-    return control;
-}
-
 inline void Click(QWizard& wizard, QWizard::WizardButton which) {
     QTest::mouseClick(wizard.button(which), Qt::LeftButton);
 }
