@@ -3,28 +3,6 @@
 #include "kestrel/kestrel_app.h"
 #include "kestrel/script_text.h"
 
-namespace {
-
-void CsvBanner(CScriptText& text) {
-    text.WriteLines({
-        kBannerRule,
-        "# *********KESTREL GENERATED TEMPLATE SCRIPT FILE*********",
-        "#",
-        "# This script will export the recordset as a CSV text file.",
-        "# If you specified multi-file output, each row in the table",
-        "# will be saved as a separate file, allowing the Quarn",
-        "# changed-only upload feature to upload to the web server",
-        "# only those rows that have changed.",
-        "# See the Quarn on-line help for more information on the",
-        "# features of Quarn script language, which supports many",
-        "# functions not included in this basic Kestrel script.",
-        kBannerRule,
-    });
-    text.Write("\n\n\n\n\n");
-}
-
-}  // namespace
-
 int CKestrelApp::WriteCsvExportScript() {
     std::string columns;
     for (std::string& field : m_arrFields) {
@@ -38,7 +16,13 @@ int CKestrelApp::WriteCsvExportScript() {
     const std::string rowFile = m_strCsvName + "?" + m_strCsvKey + "?.txt";
 
     CScriptText text;
-    CsvBanner(text);
+    text.TemplateBanner({
+        "# This script will export the recordset as a CSV text file.",
+        "# If you specified multi-file output, each row in the table",
+        "# will be saved as a separate file, allowing the Quarn",
+        "# changed-only upload feature to upload to the web server",
+        "# only those rows that have changed.",
+    });
     text.Write("&datasource(\"" + m_strConnect + "\")\n\n");
     text.Write("&print(\"Generating CSV files...\")\n\n");
     if (index) text.Write("&defvar(?index?)\n\n");

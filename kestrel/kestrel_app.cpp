@@ -53,7 +53,14 @@ int CKestrelApp::SaveFiles(const std::vector<OutputFile>& files) {
 }
 
 void CKestrelApp::DataSourceLines(CScriptText& text) const {
-    text.TemplateBanner();
+    text.TemplateBanner({
+        "# This script has been generated with a minimum of HTML,",
+        "# so you will probably need to go over the script and add",
+        "# HTML to customize the appearance of the web pages",
+        "# generated when the script is run. The most likely places",
+        "# where you will want to add extra HTML are marked with",
+        "# TODO lines.",
+    });
     text.Write("&datasource(\"" + m_strConnect + "\")\n\n");
 }
 

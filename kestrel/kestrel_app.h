@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "shared/launcher.h"
-
 #include "shared/script_escapes.h"
 
 class CScriptText;

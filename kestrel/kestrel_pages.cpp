@@ -32,10 +32,6 @@ namespace {
 constexpr const char* kDataFileFilter =
     "Microsoft data files (*.xls *.mdb *.db *.dbf *.dbc *.txt);;All Files (*)";
 
-QString Text(const std::string& bytes) {
-    return FromBytes(bytes);
-}
-
 // `name` as a chosen table is stored: in square brackets when it holds a blank.
 std::string StoredTable(const std::string& name) {
     return name.find(' ') == std::string::npos ? name : "[" + name + "]";
@@ -129,7 +125,7 @@ public:
     }
 
 protected:
-    void OnSetActive() override { m_edit->setText(Text(App().*m_answer)); }
+    void OnSetActive() override { m_edit->setText(FromBytes(App().*m_answer)); }
 
 private:
     std::string CKestrelApp::*m_answer;
@@ -218,9 +214,9 @@ private:
         QStringList drivers;
         if (catalog->ListDrivers()) {
             for (const std::string& name : catalog->Names())
-                drivers << Text(name);
+                drivers << FromBytes(name);
         } else {
-            Refuse(Text(catalog->Message()));
+            Refuse(FromBytes(catalog->Message()));
         }
         return Prompts().ChooseDriver(this, SortedForList(drivers));
     }
@@ -242,21 +238,19 @@ protected:
         m_list->clear();
         QStringList shown;
         for (const std::string& name : names)
-            shown << Text(name);
+            shown << FromBytes(name);
         m_list->addItems(SortedForList(shown));
         if (m_list->count() > 0) m_list->setCurrentRow(0);
     }
     // Lists the data source's tables; on failure shows why and leaves the list empty.
     void ShowTables() {
         std::unique_ptr<IOdbcCatalog> catalog = Catalog();
-        if (!catalog->ListTables(App().m_strConnect)) Refuse(Text(catalog->Message()));
+        if (!catalog->ListTables(App().m_strConnect)) Refuse(FromBytes(catalog->Message()));
         Show(catalog->Names());
     }
     // Lists the columns of `table`, keeping each one's kind; on failure as ShowTables.
     void ShowColumns(const std::string& table) {
-        std::unique_ptr<IOdbcCatalog> catalog = Catalog();
-        if (!catalog->ListColumns(App().m_strConnect, "SELECT * FROM " + table))
-            Refuse(Text(catalog->Message()));
+        const std::unique_ptr<IOdbcCatalog> catalog = ColumnsOf(table);
         m_columns = catalog->Names();
         m_kinds = catalog->Kinds();
         Show(m_columns);
@@ -304,7 +298,7 @@ public:
 protected:
     void OnSetActive() override {
         std::unique_ptr<IOdbcCatalog> catalog = Catalog();
-        if (!catalog->ListDataSources()) Refuse(Text(catalog->Message()));
+        if (!catalog->ListDataSources()) Refuse(FromBytes(catalog->Message()));
         Show(catalog->Names());
     }
 
@@ -483,11 +477,9 @@ protected:
     void OnSetActive() override {
         if (m_bLoaded) return;
         m_available->clear();
-        std::unique_ptr<IOdbcCatalog> catalog = Catalog();
-        if (!catalog->ListColumns(App().m_strConnect, "SELECT * FROM " + App().m_strTable))
-            Refuse(Text(catalog->Message()));
+        const std::unique_ptr<IOdbcCatalog> catalog = ColumnsOf(App().m_strTable);
         for (const std::string& name : catalog->Names())
-            m_available->addItem(Text(name));
+            m_available->addItem(FromBytes(name));
         if (m_available->count() > 0) m_available->setCurrentRow(0);
         m_bLoaded = true;
     }
@@ -610,7 +602,7 @@ public:
 
 protected:
     void OnSetActive() override {
-        m_name->setText(Text(App().m_strCsvName));
+        m_name->setText(FromBytes(App().m_strCsvName));
         m_multi->setChecked(App().m_bCsvMultiFile);
         m_sequential->setChecked(App().m_bCsvSequential);
         m_index->setChecked(App().m_bCsvIndex);
@@ -669,7 +661,7 @@ public:
     }
 
 protected:
-    void OnSetActive() override { m_name->setText(Text(App().m_strProject)); }
+    void OnSetActive() override { m_name->setText(FromBytes(App().m_strProject)); }
 
 private:
     QLineEdit* m_name;
@@ -698,7 +690,7 @@ public:
 protected:
     void OnSetActive() override {
         for (auto& [answer, edit] : m_fields)
-            edit->setText(Text(App().*answer));
+            edit->setText(FromBytes(App().*answer));
     }
 
 private:

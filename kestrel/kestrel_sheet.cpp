@@ -12,6 +12,7 @@
 #include "kestrel/kestrel_app.h"
 #include "kestrel/kestrel_pages.h"
 #include "kestrel/page_flow.h"
+#include "shared/widgets/ui_text.h"
 #include "shared/widgets/wizard_prompts.h"
 
 namespace {
@@ -103,6 +104,13 @@ int CKestrelPage::nextId() const {
 bool CKestrelPage::Refuse(const QString& message) {
     Prompts().StopMessage(this, message);
     return false;
+}
+
+std::unique_ptr<IOdbcCatalog> CKestrelPage::ColumnsOf(const std::string& table) {
+    std::unique_ptr<IOdbcCatalog> catalog = Catalog();
+    if (!catalog->ListColumns(App().m_strConnect, "SELECT * FROM " + table))
+        Refuse(FromBytes(catalog->Message()));
+    return catalog;
 }
 
 QLineEdit* CKestrelPage::AddEdit(int id, const char* label) {

@@ -67,6 +67,9 @@ protected:
     std::unique_ptr<IOdbcCatalog> Catalog() const { return m_sheet.Catalog(); }
     // Shows `message` (stop icon, "Kestrel") and keeps the page: false.
     bool Refuse(const QString& message);
+    // A catalog that has listed the columns of `table` in the answers' data source; on failure
+    // shows why, and the catalog lists none.
+    std::unique_ptr<IOdbcCatalog> ColumnsOf(const std::string& table);
 
     QVBoxLayout* Controls() const { return m_controls; }
     QLineEdit* AddEdit(int id, const char* label);

@@ -12,17 +12,10 @@ void CScriptText::WriteLines(std::initializer_list<std::string_view> lines) {
     }
 }
 
-void CScriptText::TemplateBanner() {
+void CScriptText::TemplateBanner(std::initializer_list<std::string_view> about) {
+    WriteLines({kBannerRule, "# *********KESTREL GENERATED TEMPLATE SCRIPT FILE*********", "#"});
+    WriteLines(about);
     WriteLines({
-        kBannerRule,
-        "# *********KESTREL GENERATED TEMPLATE SCRIPT FILE*********",
-        "#",
-        "# This script has been generated with a minimum of HTML,",
-        "# so you will probably need to go over the script and add",
-        "# HTML to customize the appearance of the web pages",
-        "# generated when the script is run. The most likely places",
-        "# where you will want to add extra HTML are marked with",
-        "# TODO lines.",
         "# See the Quarn on-line help for more information on the",
         "# features of Quarn script language, which supports many",
         "# functions not included in this basic Kestrel script.",

@@ -16,7 +16,9 @@ public:
     const std::string& Text() const { return m_strText; }
 
     // The pieces that several generators share.
-    void TemplateBanner();
+    // The opening comment of a template script: its heading, `about` (comment lines saying what
+    // the script does), the pointer to the help, and the blank lines before the script.
+    void TemplateBanner(std::initializer_list<std::string_view> about);
     void FieldTable(int tabs, const std::vector<std::string>& fields);
     void FieldPlain(int tabs, const std::vector<std::string>& fields);
     void FieldList(int tabs, const std::vector<std::string>& fields, bool asTable);
