@@ -16,6 +16,7 @@
 #include "quarn/script/name_list.h"
 #include "quarn/script/output_change.h"
 #include "quarn/script/output_path.h"
+#include "quarn/script/output_root.h"
 #include "shared/output_buffer.h"
 
 using namespace script_functions;
@@ -280,7 +281,16 @@ ScriptResult CFnExport::Execute() {
     std::string root;
     if (!OpenHtmlRoot(in, root)) return kFailed;
     in.m_astrGenFiles.push_back(ListEntry(*name));
-    const int result = in.ExportRecordset(root + "/" + *name, rows);
+    OutputPlace place;
+    switch (in.m_outputRoot.Place(root, *name, place)) {
+        case PlaceResult::kPlaced:
+            break;
+        case PlaceResult::kOutside:
+            return Fail(in, 95);
+        case PlaceResult::kNoDirectory:
+            return Fail(in, 4);
+    }
+    const int result = in.ExportRecordset(place.name, rows, place.dir);
     if (result == 0) return kFailed;
     if (result == 1) in.m_astrChgFiles.push_back(ListEntry(*name));
     in.WriteList("Recordset exported to file " + Quoted(written) + ".\r\n");
@@ -341,10 +351,18 @@ ScriptResult CFnDatawrite::Execute() {
     if ((flags & kExtractOlePackage) != 0 && !OlePackageReader(data).Extract()) return Fail(in, 8);
     std::string root;
     if (!OpenHtmlRoot(in, root)) return kFailed;
-    const std::string path = root + "/" + *name;
-    if (!OutputUnchanged(path, data)) {
+    OutputPlace place;
+    switch (in.m_outputRoot.Place(root, *name, place)) {
+        case PlaceResult::kPlaced:
+            break;
+        case PlaceResult::kOutside:
+            return Fail(in, 95);
+        case PlaceResult::kNoDirectory:
+            return Fail(in, 63);
+    }
+    if (!OutputUnchanged(place.dir, place.name, data)) {
         // Through a temporary, so a failed write leaves the old file whole and out of the list.
-        if (!CFileReplacement::ReplaceWith(path, data)) return Fail(in, 63);
+        if (!CFileReplacement::ReplaceWith(place.dir, place.name, data)) return Fail(in, 63);
         in.m_astrChgFiles.push_back(ListEntry(*name));
     }
     in.WriteList("Data written to file " + written + ".\r\n");
