@@ -56,7 +56,8 @@ bool CFileReplacement::Open() {
     Discard();
     // While nothing stands at the path there is nothing to keep whole: the file is written in
     // place and removed again if anything fails. O_EXCL makes sure it is our own new file.
-    m_fd = ::openat(m_nDir, m_strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    m_fd = ::openat(m_nDir, m_strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
     if (m_fd >= 0) {
         m_strTemporary = m_strPath;
         m_bInPlace = true;
@@ -68,8 +69,8 @@ bool CFileReplacement::Open() {
         ::fstatat(m_nDir, m_strPath.c_str(), &existing, 0) == 0 && S_ISREG(existing.st_mode);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string temporary = TemporaryName(m_strPath);
-        m_fd = ::openat(m_nDir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0666);
+        m_fd = ::openat(m_nDir, temporary.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_fd >= 0) {
             m_strTemporary = std::move(temporary);
             break;
@@ -100,7 +101,8 @@ bool CFileReplacement::Commit() {
         return false;
     }
     const bool closed = ::close(std::exchange(m_fd, -1)) == 0;
-    if (closed && (m_bInPlace || ::renameat(m_nDir, m_strTemporary.c_str(), m_nDir, m_strPath.c_str()) == 0)) {
+    if (closed && (m_bInPlace ||
+                   ::renameat(m_nDir, m_strTemporary.c_str(), m_nDir, m_strPath.c_str()) == 0)) {
         m_strTemporary.clear();
         return true;
     }

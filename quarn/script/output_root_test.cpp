@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "quarn/script/ext_script_runner.h"
+#include "quarn/script/output_tracker.h"
 #include "quarn/script/testing/script_test_support.h"
 #include "quarn/services/messages.h"
 
@@ -140,7 +141,8 @@ protected:
                                "\")");
              },
              "linked"},
-            {"openfile", false, 81, [this](const std::string& n) { return OpenFile(n); }, "parsed\r\n"},
+            {"openfile", false, 81, [this](const std::string& n) { return OpenFile(n); },
+             "parsed\r\n"},
             {"directory", true, 122,
              [this](const std::string& n) { return Script("&directory(\"" + n + "\")"); }, ""},
             {"mkldir", true, 122,
@@ -227,6 +229,24 @@ TEST_F(OutputRootTest, ALinkedFileIsReplacedNotFollowed) {
             EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(m_html / name))) << name;
             EXPECT_EQ(m_project.ReadFile("html/" + std::string(name)), op.bytes) << name;
         }
+        EXPECT_EQ(Snapshot(m_outside), before);
+    }
+}
+
+// Stale output is deleted only where no link was followed to reach it: the outside stays whole,
+// and what a link inside the root leads to is left for the name that really holds it.
+TEST_F(OutputRootTest, StaleOutputDeletionEntersNoLink) {
+    const auto before = Snapshot(m_outside);
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.name);
+        PlantLayout(layout);
+        ASSERT_TRUE(m_project.WriteFile("html/real/x.html", "kept"));
+        const std::string dir = layout.dir;
+        ASSERT_TRUE(m_project.WriteFile(COutputTracker::kFilesPrevious, dir + "/x.html\r\n"));
+        ASSERT_TRUE(m_project.WriteFile(COutputTracker::kDirsPrevious, dir + "/sub\r\n"));
+        COutputTracker tracker(m_project.Dir());
+        ASSERT_EQ(tracker.DeleteStaleOutput(), 1) << tracker.Message();
+        EXPECT_EQ(m_project.ReadFile("html/real/x.html"), "kept");
         EXPECT_EQ(Snapshot(m_outside), before);
     }
 }

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "quarn/services/program_context.h"
 #include "quarn/script/testing/script_test_support.h"
+#include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/fixtures/test_database.h"

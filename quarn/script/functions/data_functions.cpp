@@ -279,17 +279,9 @@ ScriptResult CFnExport::Execute() {
     int rows = -1;
     if (in.m_nArgCount == 2 && !EvalIntArg(in, Arg(in, 1), rows)) return kFailed;
     std::string root;
-    if (!OpenHtmlRoot(in, root)) return kFailed;
-    in.m_astrGenFiles.push_back(ListEntry(*name));
     OutputPlace place;
-    switch (in.m_outputRoot.Place(root, *name, place)) {
-        case PlaceResult::kPlaced:
-            break;
-        case PlaceResult::kOutside:
-            return Fail(in, 95);
-        case PlaceResult::kNoDirectory:
-            return Fail(in, 4);
-    }
+    if (!PlaceBelowHtmlRoot(in, *name, 4, root, place)) return kFailed;
+    in.m_astrGenFiles.push_back(ListEntry(*name));
     const int result = in.ExportRecordset(place.name, rows, place.dir);
     if (result == 0) return kFailed;
     if (result == 1) in.m_astrChgFiles.push_back(ListEntry(*name));
@@ -350,16 +342,8 @@ ScriptResult CFnDatawrite::Execute() {
     if (hexConversion && !DecodeHex(data)) return Fail(in, 9);
     if ((flags & kExtractOlePackage) != 0 && !OlePackageReader(data).Extract()) return Fail(in, 8);
     std::string root;
-    if (!OpenHtmlRoot(in, root)) return kFailed;
     OutputPlace place;
-    switch (in.m_outputRoot.Place(root, *name, place)) {
-        case PlaceResult::kPlaced:
-            break;
-        case PlaceResult::kOutside:
-            return Fail(in, 95);
-        case PlaceResult::kNoDirectory:
-            return Fail(in, 63);
-    }
+    if (!PlaceBelowHtmlRoot(in, *name, 63, root, place)) return kFailed;
     if (!OutputUnchanged(place.dir, place.name, data)) {
         // Through a temporary, so a failed write leaves the old file whole and out of the list.
         if (!CFileReplacement::ReplaceWith(place.dir, place.name, data)) return Fail(in, 63);

@@ -41,18 +41,14 @@ enum class DirectoryMade { kFailed, kFound, kMade };
 // that is not a directory afterwards with ERROR 122.
 DirectoryMade MakeDirectoryBelowRoot(CScriptInterpreter& interp, const std::string& normal) {
     std::string root;
-    if (!OpenHtmlRoot(interp, root)) return DirectoryMade::kFailed;
-    COutputRoot& outputRoot = interp.m_outputRoot;
     OutputPlace place;
-    PlaceResult found = outputRoot.Place(root, normal, place);
-    if (found == PlaceResult::kPlaced) {
-        found = outputRoot.DirectoryAt(root, place);
-        if (found == PlaceResult::kPlaced) return DirectoryMade::kFound;
-        if (found == PlaceResult::kNoDirectory) {
-            ::mkdirat(place.dir, place.name.c_str(), 0777);
-            found = outputRoot.DirectoryAt(root, place);
-            if (found == PlaceResult::kPlaced) return DirectoryMade::kMade;
-        }
+    if (!PlaceBelowHtmlRoot(interp, normal, 122, root, place)) return DirectoryMade::kFailed;
+    PlaceResult found = interp.m_outputRoot.DirectoryAt(root, place);
+    if (found == PlaceResult::kPlaced) return DirectoryMade::kFound;
+    if (found == PlaceResult::kNoDirectory) {
+        ::mkdirat(place.dir, place.name.c_str(), 0777);
+        found = interp.m_outputRoot.DirectoryAt(root, place);
+        if (found == PlaceResult::kPlaced) return DirectoryMade::kMade;
     }
     Fail(interp, found == PlaceResult::kOutside ? 95 : 122);
     return DirectoryMade::kFailed;

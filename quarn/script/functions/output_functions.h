@@ -12,8 +12,8 @@
 #include <string>
 
 #include "quarn/script/output_page.h"
-#include "shared/read_only_file.h"
 #include "quarn/script/script_interpreter.h"
+#include "shared/read_only_file.h"
 
 // html (name [, flags]), a block: collects the block's output and writes it to the page `name`.
 class CFnHtml {

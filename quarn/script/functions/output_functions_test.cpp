@@ -687,8 +687,9 @@ TEST(FilelinkFilesEqualTest, ComparesSizeAndBytes) {
         std::string error;
         ASSERT_TRUE(fixtures::WriteTextFile(dir.File("a"), c.first, &error)) << error;
         ASSERT_TRUE(fixtures::WriteTextFile(dir.File("b"), c.second, &error)) << error;
-        EXPECT_EQ(CFnFilelink::FilesEqual(CReadOnlyFile(dir.File("a")), CReadOnlyFile(dir.File("b"))),
-                  c.equal);
+        EXPECT_EQ(
+            CFnFilelink::FilesEqual(CReadOnlyFile(dir.File("a")), CReadOnlyFile(dir.File("b"))),
+            c.equal);
     }
     EXPECT_FALSE(
         CFnFilelink::FilesEqual(CReadOnlyFile(dir.File("a")), CReadOnlyFile(dir.File("missing"))));
