@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "quarn/script/output_root.h"
 #include "quarn/script/script_arg_parser.h"
 #include "quarn/script/script_result.h"
 
@@ -70,6 +71,8 @@ public:
     // The HTML root (HtmlRootDirectory) of the current directory, the project directory; a
     // relative root stays relative, so file names below it resolve from the current directory.
     std::string HtmlRootDir() const;
+    // Where this run's output lands below the HTML root (its root resolved once per run).
+    COutputRoot m_outputRoot;
 
     std::string m_strFuncName;
     std::string m_strScriptPath;
