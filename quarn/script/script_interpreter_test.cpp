@@ -18,6 +18,7 @@
 
 namespace {
 
+using script_testing::GrowingValueScript;
 using script_testing::ScriptRun;
 using script_testing::ScriptTestProject;
 
@@ -194,6 +195,43 @@ TEST_F(ScriptInterpreterTest, ListingThatLosesBytesFailsTheRun) {
     EXPECT_EQ(run.message, "ERROR 67- file could not be opened for writing.");
     // The partial listing is not folded into the run listing as if it were whole.
     EXPECT_EQ(m_project.Listing().find("text for the listing"), std::string::npos);
+}
+
+// A script logging a growing value, and a runscript child doing the same, each keep their own
+// listing and section to the limit and run to their end.
+TEST_F(ScriptInterpreterTest, ListingOfEachRunStopsAtTheLimit) {
+    constexpr std::size_t kLimit = 4096;
+    constexpr int kIterations = 1000;
+    ASSERT_TRUE(m_project.WriteFile("child.scp", GrowingValueScript(kIterations, "child.html")));
+    ASSERT_TRUE(m_project.WriteFile(
+        "main.scp", "&runscript(\"child.scp\")" + GrowingValueScript(kIterations, "main.html")));
+    CScriptInterpreter interp(nullptr);
+    interp.m_nListingLimit = kLimit;
+    EXPECT_EQ(interp.RunScript("main.scp", 0), 1);
+    EXPECT_EQ(interp.m_strMessage, kComplete);
+    for (const char* page : {"child.html", "main.html"})
+        EXPECT_EQ(m_project.Page(page).value_or("").size(), 3u * kIterations) << page;
+    EXPECT_FALSE(m_project.Exists("lt0"));
+    EXPECT_FALSE(m_project.Exists("lt1"));
+
+    // Each section: its banner, the listing cut at the limit, and the four closing empty lines.
+    const std::string listing = m_project.Listing();
+    const std::string rule = "+++++++++++++++++++++++++++++++++++++\r\n";
+    const std::string cutLine = CListingArchive::CutLine(kLimit);
+    std::vector<std::string> scripts;
+    for (std::size_t at = listing.find(rule); at != std::string::npos;) {
+        const std::size_t script = listing.find("+ Script file: ", at);
+        scripts.push_back(listing.substr(script, listing.find("\r\n", script) - script));
+        const std::size_t body = listing.find(rule, at + rule.size()) + rule.size() + 6;
+        const std::size_t end = listing.find("\r\n\r\n\r\n\r\n", body);
+        ASSERT_NE(end, std::string::npos);
+        const std::string_view text = std::string_view(listing).substr(body, end + 2 - body);
+        EXPECT_TRUE(text.ends_with("\r\n" + cutLine)) << text.substr(text.size() - 100);
+        EXPECT_LE(text.size(), kLimit + 2 + cutLine.size());
+        at = listing.find(rule, end);
+    }
+    EXPECT_EQ(scripts,
+              (std::vector<std::string>{"+ Script file: child.scp", "+ Script file: main.scp"}));
 }
 
 TEST_F(ScriptInterpreterTest, ListingOffWritesNoListing) {

@@ -143,6 +143,12 @@ ScriptRun ScriptTestProject::RunFile(std::string_view path, int level) const {
     return run;
 }
 
+std::string GrowingValueScript(int iterations, std::string_view page) {
+    return "&defvar(?i?,?s?,?k?)&assign(?k?,\"abc\")\r\n&for(?i?,1,?i?<=" +
+           std::to_string(iterations) + ",1){&assign(?s?,\"?s??k?\")}\r\n&html(\"" +
+           std::string(page) + "\",2){?s?}\r\n";
+}
+
 namespace {
 
 void* RunBody(void* body) {

@@ -94,6 +94,11 @@ private:
     std::vector<std::unique_ptr<fixtures::SqliteDatabase>> m_databases;
 };
 
+// A script that makes a value grow by "abc" `iterations` times with assign, each of which writes
+// the whole value to the listing (so the listing grows with the square of the count), and then
+// writes the value as the page `page`.
+std::string GrowingValueScript(int iterations, std::string_view page);
+
 // Files may grow to `limit` bytes while this lives; a longer write fails with EFBIG instead of
 // raising SIGXFSZ.
 class FileSizeLimit {
