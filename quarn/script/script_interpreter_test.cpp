@@ -19,6 +19,8 @@
 namespace {
 
 using script_testing::GrowingValueScript;
+using script_testing::ListingSection;
+using script_testing::ListingSections;
 using script_testing::ScriptRun;
 using script_testing::ScriptTestProject;
 
@@ -214,24 +216,15 @@ TEST_F(ScriptInterpreterTest, ListingOfEachRunStopsAtTheLimit) {
     EXPECT_FALSE(m_project.Exists("lt0"));
     EXPECT_FALSE(m_project.Exists("lt1"));
 
-    // Each section: its banner, the listing cut at the limit, and the four closing empty lines.
-    const std::string listing = m_project.Listing();
-    const std::string rule = "+++++++++++++++++++++++++++++++++++++\r\n";
     const std::string cutLine = CListingArchive::CutLine(kLimit);
-    std::vector<std::string> scripts;
-    for (std::size_t at = listing.find(rule); at != std::string::npos;) {
-        const std::size_t script = listing.find("+ Script file: ", at);
-        scripts.push_back(listing.substr(script, listing.find("\r\n", script) - script));
-        const std::size_t body = listing.find(rule, at + rule.size()) + rule.size() + 6;
-        const std::size_t end = listing.find("\r\n\r\n\r\n\r\n", body);
-        ASSERT_NE(end, std::string::npos);
-        const std::string_view text = std::string_view(listing).substr(body, end + 2 - body);
-        EXPECT_TRUE(text.ends_with("\r\n" + cutLine)) << text.substr(text.size() - 100);
-        EXPECT_LE(text.size(), kLimit + 2 + cutLine.size());
-        at = listing.find(rule, end);
+    const std::vector<ListingSection> sections = ListingSections(m_project.Listing());
+    ASSERT_EQ(sections.size(), 2u);
+    EXPECT_EQ(sections[0].script, "child.scp");
+    EXPECT_EQ(sections[1].script, "main.scp");
+    for (const ListingSection& section : sections) {
+        EXPECT_TRUE(section.body.ends_with("\r\n" + cutLine)) << section.script;
+        EXPECT_LE(section.body.size(), kLimit + 2 + cutLine.size()) << section.script;
     }
-    EXPECT_EQ(scripts,
-              (std::vector<std::string>{"+ Script file: child.scp", "+ Script file: main.scp"}));
 }
 
 TEST_F(ScriptInterpreterTest, ListingOffWritesNoListing) {
