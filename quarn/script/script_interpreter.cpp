@@ -96,7 +96,7 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
     }
 
     const std::string listingName = COutputTracker::ListingName(level);
-    CListingArchive archive;
+    CListingArchive archive(m_nListingLimit);
     if (!archive.Open(listingName)) {
         Fail(67);
         SetCaptionTo({});
@@ -139,6 +139,7 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
     record.level = level;
     record.succeeded = result != 0;
     record.listing = listing && listingWritten;
+    record.listingLimit = m_nListingLimit;
     record.genFiles = m_astrGenFiles;
     record.chgFiles = m_astrChgFiles;
     record.genDirs = m_astrGenDirs;

@@ -16,12 +16,12 @@
 #include <string_view>
 #include <vector>
 
+#include "quarn/script/listing_archive.h"
 #include "quarn/script/output_root.h"
 #include "quarn/script/script_arg_parser.h"
 #include "quarn/script/script_result.h"
 
 class COutputBuffer;
-class CListingArchive;
 class CFtpClient;
 class CPop3Session;
 
@@ -94,7 +94,10 @@ public:
     std::string m_strCloser;
     std::string m_strFTagExclusions;
     CListingArchive* m_pListArchive = nullptr;  // the run's listing; null when listing is off
-    int m_nBlockDepth = 0;                      // RunBlock activations now running
+    // Most bytes of the run's listing and of its section of the run listing; a runscript child
+    // takes its parent's. Tests lower it.
+    std::size_t m_nListingLimit = CListingArchive::kDefaultLimit;
+    int m_nBlockDepth = 0;  // RunBlock activations now running
     // The session of the pop3session or getmails block that runs; null outside one.
     std::unique_ptr<CPop3Session> m_pPop3;
     // The session of the running ftpsession block, which owns it; null when none.

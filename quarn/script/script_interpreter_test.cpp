@@ -18,6 +18,9 @@
 
 namespace {
 
+using script_testing::GrowingValueScript;
+using script_testing::ListingSection;
+using script_testing::ListingSections;
 using script_testing::ScriptRun;
 using script_testing::ScriptTestProject;
 
@@ -194,6 +197,34 @@ TEST_F(ScriptInterpreterTest, ListingThatLosesBytesFailsTheRun) {
     EXPECT_EQ(run.message, "ERROR 67- file could not be opened for writing.");
     // The partial listing is not folded into the run listing as if it were whole.
     EXPECT_EQ(m_project.Listing().find("text for the listing"), std::string::npos);
+}
+
+// A script logging a growing value, and a runscript child doing the same, each keep their own
+// listing and section to the limit and run to their end.
+TEST_F(ScriptInterpreterTest, ListingOfEachRunStopsAtTheLimit) {
+    constexpr std::size_t kLimit = 4096;
+    constexpr int kIterations = 1000;
+    ASSERT_TRUE(m_project.WriteFile("child.scp", GrowingValueScript(kIterations, "child.html")));
+    ASSERT_TRUE(m_project.WriteFile(
+        "main.scp", "&runscript(\"child.scp\")" + GrowingValueScript(kIterations, "main.html")));
+    CScriptInterpreter interp(nullptr);
+    interp.m_nListingLimit = kLimit;
+    EXPECT_EQ(interp.RunScript("main.scp", 0), 1);
+    EXPECT_EQ(interp.m_strMessage, kComplete);
+    for (const char* page : {"child.html", "main.html"})
+        EXPECT_EQ(m_project.Page(page).value_or("").size(), 3u * kIterations) << page;
+    EXPECT_FALSE(m_project.Exists("lt0"));
+    EXPECT_FALSE(m_project.Exists("lt1"));
+
+    const std::string cutLine = CListingArchive::CutLine(kLimit);
+    const std::vector<ListingSection> sections = ListingSections(m_project.Listing());
+    ASSERT_EQ(sections.size(), 2u);
+    EXPECT_EQ(sections[0].script, "child.scp");
+    EXPECT_EQ(sections[1].script, "main.scp");
+    for (const ListingSection& section : sections) {
+        EXPECT_TRUE(section.body.ends_with("\r\n" + cutLine)) << section.script;
+        EXPECT_LE(section.body.size(), kLimit + 2 + cutLine.size()) << section.script;
+    }
 }
 
 TEST_F(ScriptInterpreterTest, ListingOffWritesNoListing) {
