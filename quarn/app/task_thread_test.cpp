@@ -1,10 +1,12 @@
 #include "quarn/app/task_thread.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "quarn/app/app_test_support.h"
 #include "quarn/app/project_paths.h"
+#include "quarn/app/stop_signal.h"
 #include "quarn/app/upload.h"
 #include "quarn/services/event_log.h"
 #include "quarn/services/notifications.h"
@@ -326,6 +329,23 @@ TEST_F(TaskThreadTest, ACancelDuringAPublishScriptEndsThePublish) {
         });
     EXPECT_EQ(events.back(), kTerminated);
     EXPECT_EQ(LastError(kProject), kTerminated);
+}
+
+// A signal asks the program to end: a job that starts after it is cancelled, not run whole.
+// In a process of its own, since the signal's request lasts for the process.
+TEST_F(TaskThreadTest, AJobTakenAfterAStopSignalIsCancelled) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Script(kProject, "Script1.scp", "&html(\"index.html\"){home}");
+    const auto publishAfterASignal = [this] {
+        StopOnSignal();
+        ::raise(SIGTERM);
+        const std::vector<std::string> events = Run({TaskJob{TASK_PUBLISH, 0, "", 2}});
+        std::fprintf(stderr, "last line: %s\n", events.empty() ? "" : events.back().c_str());
+        const std::vector<TaskThreadHarness::Report> failed = {{2, 0}};
+        ::_exit(m_tasks.Reports() == failed ? 0 : 1);  // the task thread still runs
+    };
+    EXPECT_EXIT(publishAfterASignal(), testing::ExitedWithCode(0),
+                "last line: Script execution terminated by user\\.");
 }
 
 // Projects that dial up before they upload, against a fake dial-up service.
