@@ -39,7 +39,8 @@ public:
 
     // Runs the script at `path` (relative to the current directory unless absolute) at nesting
     // `level` (0 for a job of the task thread). 1 on success, 0 on failure; the final text
-    // ("Script execution complete." or the error) is in m_strMessage.
+    // ("Script execution complete." or the error) is in m_strMessage. The cancel flag is left
+    // as found: the job that runs the script clears it when it starts.
     int RunScript(std::string_view path, int level);
 
     // Loading and the include pass.
