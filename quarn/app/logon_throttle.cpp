@@ -2,15 +2,9 @@
 
 #include <algorithm>
 
-namespace {
-
-// Failures beyond these cannot make the wait longer: kFirstWait doubled 6 times passes kMaxWait.
-constexpr std::size_t kKeptFailures = CLogonThrottle::kFreeFailures + 6;
-
-}  // namespace
-
 CLogonThrottle::CLogonThrottle(Milliseconds firstWait, std::size_t maxAddresses)
-    : m_firstWait(firstWait), m_nMaxAddresses(std::max<std::size_t>(maxAddresses, 1)) {}
+    : m_firstWait(std::max(firstWait, Milliseconds(1))),
+      m_nMaxAddresses(std::max<std::size_t>(maxAddresses, 1)) {}
 
 CLogonThrottle::Milliseconds CLogonThrottle::WaitAfter(int failures, Milliseconds firstWait) {
     if (failures < kFreeFailures) return Milliseconds(0);
@@ -44,7 +38,9 @@ void CLogonThrottle::OnFailure(std::uint32_t address, TimePoint now) {
     Failures& entry = found->second;
     Expire(entry, now);
     entry.times.push_back(now);
-    if (entry.times.size() > kKeptFailures) entry.times.pop_front();
+    // A failure more cannot make the wait longer once the ones after the oldest reach the most.
+    if (WaitAfter(static_cast<int>(entry.times.size()) - 1, m_firstWait) >= kMaxWait)
+        entry.times.pop_front();
 }
 
 void CLogonThrottle::OnSuccess(std::uint32_t address) {

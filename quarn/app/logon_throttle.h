@@ -29,6 +29,7 @@ public:
     static constexpr Milliseconds kMaxWait{60 * 1000};
     static constexpr std::size_t kMaxAddresses = 4096;
 
+    // `firstWait` is at least 1 ms.
     explicit CLogonThrottle(Milliseconds firstWait = kFirstWait,
                             std::size_t maxAddresses = kMaxAddresses);
 
@@ -45,7 +46,8 @@ public:
 
 private:
     struct Failures {
-        // The most recent failures, oldest first: more than enough to reach kMaxWait are not kept.
+        // The most recent failures, oldest first: those beyond what reaches kMaxWait are not
+        // kept.
         std::deque<TimePoint> times;
         // The greeting given last to a slowed connection: the next one is a wait later.
         TimePoint lastGreeting;

@@ -59,6 +59,14 @@ TEST(LogonThrottleTest, EachFurtherFailureDoublesTheNextWait) {
     EXPECT_EQ(WaitAt(throttle, kOther, now), milliseconds(0));
 }
 
+TEST(LogonThrottleTest, ShorterFirstWaitStillDoublesUpToAMinute) {
+    CLogonThrottle throttle(milliseconds(100));
+    Fail(throttle, kGuesser, 17, kStart);
+    EXPECT_EQ(WaitAt(throttle, kGuesser, kStart), milliseconds(12800));
+    Fail(throttle, kGuesser, 1000, kStart + seconds(1));
+    EXPECT_EQ(WaitAt(throttle, kGuesser, kStart + minutes(2)), seconds(60));
+}
+
 TEST(LogonThrottleTest, OnlyFailuresWithinTenMinutesCount) {
     CLogonThrottle throttle;
     Fail(throttle, kGuesser, 10, kStart);
