@@ -79,6 +79,18 @@ TEST_F(StatusMailboxTest, SecondLineWaitsUntilTheFirstIsShown) {
     EXPECT_TRUE(g_szStatusMailbox.IsEmpty());
 }
 
+TEST_F(StatusMailboxTest, TryPostNeverWaitsAndKeepsTheRefusedLine) {
+    std::string first = "first", second = "second";
+    EXPECT_EQ(TryPostStatusText(window, first), 1);
+    EXPECT_EQ(TryPostStatusText(window, second), 0);
+    EXPECT_EQ(second, "second");
+    EXPECT_EQ(Drain(1), (std::vector<std::string>{"first"}));
+    EXPECT_EQ(TryPostStatusText(window, second), 1);
+    EXPECT_EQ(Drain(1), (std::vector<std::string>{"second"}));
+    platform::PostedMessage extra;
+    EXPECT_FALSE(window.TryTake(extra));  // one notification per line shown
+}
+
 // An empty line holds the slot like any other, so the line after it is neither swapped with it
 // nor lost.
 TEST_F(StatusMailboxTest, EmptyLineHoldsTheSlotToo) {
