@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <QWindow>
 #include <filesystem>
 #include <optional>
 
@@ -286,6 +287,20 @@ private slots:
         for (QMdiSubWindow* child : frame.MdiArea()->subWindowList())
             child->close();
         QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane"));
+    }
+
+    // A script named on the command line is opened before the frame shows, maximised or not.
+    void CaptionNamesTheScriptOfTheCommandLine() {
+        for (const int maximized : {1, 0}) {
+            TolvaneFixture f;
+            QVERIFY(f.settings.WriteInt("tolvane", "maximizeclient", maximized));
+            f.Put("x.scp", "&html(\"x.html\"){\r\n}\r\n");
+            CMainFrame& frame = f.Start({QString::fromStdString(f.File("x.scp"))});
+            QVERIFY(QTest::qWaitForWindowExposed(&frame));
+            QCOMPARE(frame.windowHandle()->title(), maximized ? QStringLiteral("Tolvane - [x.scp]")
+                                                              : QStringLiteral("Tolvane - x.scp"));
+            QCOMPARE(frame.MdiArea()->activeSubWindow()->isMaximized(), maximized == 1);
+        }
     }
 
     void LockPanesFollowTheKeyboard() {

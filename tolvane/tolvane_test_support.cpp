@@ -40,6 +40,12 @@ CMainFrame& TolvaneFixture::Frame() {
     return *m_frame;
 }
 
+CMainFrame& TolvaneFixture::Start(const QStringList& commandLine) {
+    m_frame = std::make_unique<CMainFrame>(m_app, settings, prompts, launcher, m_dir.Path());
+    m_frame->Start(commandLine);
+    return *m_frame;
+}
+
 void TolvaneFixture::Put(const std::string& name, std::string_view bytes) const {
     QVERIFY(fixtures::WriteTextFile(m_dir.File(name), bytes, nullptr));
 }

@@ -43,6 +43,8 @@ public:
     explicit TolvaneFixture(const std::string& settingsPath = "");
     // The frame, made on first use so a test can write settings before.
     CMainFrame& Frame();
+    // The frame started as the program starts it, with the files of its command line.
+    CMainFrame& Start(const QStringList& commandLine);
     std::string File(const std::string& name) const { return m_dir.File(name); }
     void Put(const std::string& name, std::string_view bytes) const;
 
