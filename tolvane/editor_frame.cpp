@@ -39,6 +39,7 @@
 #include "tolvane/insert_statements.h"
 #include "tolvane/lock_panes.h"
 #include "tolvane/preview_extractor.h"
+#include "tolvane/save_name.h"
 #include "tolvane/settings_dlg.h"
 #include "tolvane/tool_windows.h"
 
@@ -61,7 +62,8 @@ constexpr const char* kScriptButtons[] = {"&html()",   "&if()",     "&else",  "&
 
 constexpr int kPreviewRefreshMs = 4000;
 
-// What Open and Save As offer.
+// What Open and Save As offer; an untitled document is proposed under the first.
+constexpr QLatin1StringView kScriptFilter("Script Files (*.scp)");
 constexpr QLatin1StringView kScriptFileFilter("Script Files (*.scp);;All Files (*)");
 
 // The preview-page selector, which refills its list as the list opens.
@@ -76,6 +78,10 @@ public:
 private:
     std::function<void()> m_refill;
 };
+
+QString ChosenSaveName(const QString& typed, const QString& filter) {
+    return QString::fromStdString(SaveFileName(typed.toStdString(), filter.toStdString()));
+}
 
 std::string RecentKey(int index) {
     return "File" + std::to_string(index + 1);
@@ -605,9 +611,12 @@ bool CMainFrame::SaveDocument(CEdView* view, bool saveAs) {
     if (view == nullptr) return false;
     QString path = QString::fromStdString(view->Doc().Path());
     if (saveAs || path.isEmpty()) {
-        const std::optional<QString> chosen = m_prompts.ChooseFile(this, kScriptFileFilter, true);
+        const QString proposed =
+            path.isEmpty() ? ChosenSaveName(view->Title(), kScriptFilter) : path;
+        const std::optional<IEdPrompts::SaveChoice> chosen =
+            m_prompts.ChooseSaveFile(this, kScriptFileFilter, proposed);
         if (!chosen) return false;
-        path = QFileInfo(*chosen).absoluteFilePath();
+        path = QFileInfo(ChosenSaveName(chosen->path, chosen->filter)).absoluteFilePath();
     }
     if (view->Doc().Save(path.toStdString(), view->WholeText()) == 0) {
         m_prompts.MessageBox(this, QString::fromStdString(view->Doc().m_strMessage),

@@ -234,6 +234,36 @@ private slots:
         SaveScreenshot(dialog, QStringLiteral("tolvane_encode"));
     }
 
+    // Save As proposes the document's name; a name typed without an extension under the script
+    // filter gets ".scp", so that the filter lists the file afterwards.
+    void SaveAsAddsTheExtensionOfTheChosenFilter() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        CEdView* view = frame.NewDocument();
+        view->insertPlainText(QStringLiteral("a"));
+        f.prompts.files = {QString::fromStdString(f.File("ins"))};
+        frame.Command(57604)->trigger();
+        QCOMPARE(f.prompts.proposedNames, std::vector<QString>{QStringLiteral("Script1.scp")});
+        QCOMPARE(fixtures::ReadTextFile(f.File("ins.scp")), std::string("a"));
+        QVERIFY(!std::filesystem::exists(f.File("ins")));
+        QCOMPARE(view->Title(), QStringLiteral("ins.scp"));
+
+        // Under "All Files" the name stays as typed; the dialog opened on the document's path.
+        f.prompts.files = {QString::fromStdString(f.File("plain"))};
+        f.prompts.saveFilter = QStringLiteral("All Files (*)");
+        frame.Command(57604)->trigger();
+        QCOMPARE(f.prompts.proposedNames.back(), QString::fromStdString(f.File("ins.scp")));
+        QCOMPARE(fixtures::ReadTextFile(f.File("plain")), std::string("a"));
+
+        // The encode dialog's output browser: a save dialog, ".sce" added the same way.
+        f.prompts.saveFilter.clear();
+        f.prompts.files = {QStringLiteral("/chosen/out")};
+        CEncodeScriptDlg dialog(CEncodePaths{}, f.prompts);
+        Click(&dialog, "1024");
+        QCOMPARE(f.prompts.proposedNames.back(), QStringLiteral("script1.sce"));
+        QCOMPARE(dialog.Paths().output, std::string("/chosen/out.sce"));
+    }
+
     void ScriptWizardStartsKestrel() {
         TolvaneFixture f;
         CMainFrame& frame = f.Frame();

@@ -26,6 +26,16 @@ std::optional<QString> CRecordingEdPrompts::ChooseFile(QWidget*, const QString&,
     return file;
 }
 
+std::optional<IEdPrompts::SaveChoice> CRecordingEdPrompts::ChooseSaveFile(QWidget* owner,
+                                                                          const QString& filter,
+                                                                          const QString& proposed) {
+    proposedNames.push_back(proposed);
+    const std::optional<QString> path = ChooseFile(owner, filter, true);
+    if (!path) return std::nullopt;
+    return SaveChoice{
+        *path, saveFilter.isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0) : saveFilter};
+}
+
 TolvaneFixture::TolvaneFixture(const std::string& settingsPath)
     : settings(settingsPath.empty() ? m_dir.File("Quarn.ini") : settingsPath) {
     m_app.BuildFunctionLists();

@@ -27,11 +27,17 @@ public:
     std::vector<Message> messages;
     std::deque<QString> files;  // "" answers Cancel
     std::deque<SaveAnswer> saveAnswers;
+    // Save dialogs take their answers from `files`, with `saveFilter` chosen ("": the first
+    // filter offered), and record the name they proposed.
+    QString saveFilter;
+    std::vector<QString> proposedNames;
 
     void MessageBox(QWidget* owner, const QString& text, Icon icon,
                     const QString& caption) override;
     SaveAnswer AskSaveChanges(QWidget* owner, const QString& title) override;
     std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save) override;
+    std::optional<SaveChoice> ChooseSaveFile(QWidget* owner, const QString& filter,
+                                             const QString& proposed) override;
 };
 
 class TolvaneFixture {
