@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -42,6 +43,7 @@
 #include "tolvane/save_name.h"
 #include "tolvane/settings_dlg.h"
 #include "tolvane/tool_windows.h"
+#include "tolvane/toolbar_icons.h"
 
 namespace {
 
@@ -322,6 +324,8 @@ void CMainFrame::CreateToolBars() {
         return bar;
     };
     CToolBarEx* main = addBar(kMainToolBar, QStringLiteral("Main Toolbar"), Qt::TopToolBarArea);
+    for (int id : {57600, 57601, 57603, 57635, 57634, 57637, 32857, 32858, 57664})
+        Command(id)->setIcon(ToolBarIcon(id));
     for (int id : {57600, 57601, 57603})
         main->AddButton(Command(id));
     main->addSeparator();
@@ -421,7 +425,8 @@ void CMainFrame::PlaceToolWindow(CToolListWnd* window, const char* prefix) {
     const CWindowPlace frame{x(), y(), width(), height()};
     const CToolPlace tool = ReadToolPlace(m_settings, prefix, frame);
     window->resize(tool.place.width, tool.place.height);
-    window->move(tool.place.left, tool.place.top);
+    // Grown to show its whole caption, it keeps its distance from the frame's left edge.
+    window->move(tool.place.left - std::max(0, window->width() - tool.place.width), tool.place.top);
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     m_showCodes[window] = tool.showCode;
 }
