@@ -270,6 +270,30 @@ private slots:
         QCOMPARE(dialog.Paths().output, std::string("/chosen/out.sce"));
     }
 
+    // The platform's save dialog: it opens on the proposed name and gives a bare name the
+    // chosen filter's extension itself (so that it asks before overwriting that file).
+    void TheSaveDialogProposesAndAddsTheExtension() {
+        TolvaneFixture f;
+        CQtEdPrompts prompts;
+        std::optional<IEdPrompts::SaveChoice> chosen;
+        AnswerModal(
+            [&](QWidget* dialog) {
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                QCOMPARE(name->text(), QStringLiteral("Script1.scp"));
+                name->setText(QString::fromStdString(f.File("ins")));
+                QMetaObject::invokeMethod(dialog, "accept");
+            },
+            [&] {
+                chosen = prompts.ChooseSaveFile(
+                    nullptr, QStringLiteral("Script Files (*.scp);;All Files (*)"),
+                    QStringLiteral("Script1.scp"));
+            });
+        QVERIFY(chosen);
+        QCOMPARE(chosen->path, QString::fromStdString(f.File("ins.scp")));
+        QCOMPARE(chosen->filter, QStringLiteral("Script Files (*.scp)"));
+    }
+
     void ScriptWizardStartsKestrel() {
         TolvaneFixture f;
         CMainFrame& frame = f.Frame();
