@@ -24,6 +24,14 @@ public:
     // filter list ("Script files (*.scp);;All Files (*)"). The process's current directory is
     // never changed.
     virtual std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save) = 0;
+    // A file to save to, the dialog opened on `proposed` (a name or a path): the path answered
+    // and the name filter chosen with it; nullopt when cancelled.
+    struct SaveChoice {
+        QString path;
+        QString filter;
+    };
+    virtual std::optional<SaveChoice> ChooseSaveFile(QWidget* owner, const QString& filter,
+                                                     const QString& proposed) = 0;
 };
 
 // The platform's standard dialogs.
@@ -33,6 +41,9 @@ public:
                     const QString& caption) override;
     SaveAnswer AskSaveChanges(QWidget* owner, const QString& title) override;
     std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save) override;
+    // In save_file_dialog.cpp.
+    std::optional<SaveChoice> ChooseSaveFile(QWidget* owner, const QString& filter,
+                                             const QString& proposed) override;
 };
 
 // The questions of the insert dialogs and wizards, asked through the editor's prompts (so they

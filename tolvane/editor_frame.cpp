@@ -15,10 +15,12 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -38,8 +40,10 @@
 #include "tolvane/insert_statements.h"
 #include "tolvane/lock_panes.h"
 #include "tolvane/preview_extractor.h"
+#include "tolvane/save_name.h"
 #include "tolvane/settings_dlg.h"
 #include "tolvane/tool_windows.h"
+#include "tolvane/toolbar_icons.h"
 
 namespace {
 
@@ -60,7 +64,8 @@ constexpr const char* kScriptButtons[] = {"&html()",   "&if()",     "&else",  "&
 
 constexpr int kPreviewRefreshMs = 4000;
 
-// What Open and Save As offer.
+// What Open and Save As offer; an untitled document is proposed under the first.
+constexpr QLatin1StringView kScriptFilter("Script Files (*.scp)");
 constexpr QLatin1StringView kScriptFileFilter("Script Files (*.scp);;All Files (*)");
 
 // The preview-page selector, which refills its list as the list opens.
@@ -75,6 +80,10 @@ public:
 private:
     std::function<void()> m_refill;
 };
+
+QString ChosenSaveName(const QString& typed, const QString& filter) {
+    return QString::fromStdString(SaveFileName(typed.toStdString(), filter.toStdString()));
+}
 
 std::string RecentKey(int index) {
     return "File" + std::to_string(index + 1);
@@ -279,7 +288,10 @@ void CMainFrame::CreateMenus() {
         QAction* action = AddCommand(menu, command.id, QString::fromUtf8(command.text),
                                      QKeySequence(QString::fromLatin1(command.keys)));
         connect(action, &QAction::triggered, this, [this, id = command.id] {
-            if (CEdView* view = ActiveView()) RunInsertCommand(id, *view, m_prompts);
+            if (CEdView* view = ActiveView()) {
+                RunInsertCommand(id, *view, m_prompts);
+                FocusView(view);
+            }
         });
         return action;
     });
@@ -289,6 +301,7 @@ void CMainFrame::CreateMenus() {
             &QMdiArea::cascadeSubWindows);
     connect(AddCommand(m_windowMenu, 57651, QStringLiteral("&Tile")), &QAction::triggered, m_mdi,
             &QMdiArea::tileSubWindows);
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
 
     // No help file is installed: the help commands and keys show, disabled.
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -311,6 +324,8 @@ void CMainFrame::CreateToolBars() {
         return bar;
     };
     CToolBarEx* main = addBar(kMainToolBar, QStringLiteral("Main Toolbar"), Qt::TopToolBarArea);
+    for (int id : {57600, 57601, 57603, 57635, 57634, 57637, 32857, 32858, 57664})
+        Command(id)->setIcon(ToolBarIcon(id));
     for (int id : {57600, 57601, 57603})
         main->AddButton(Command(id));
     main->addSeparator();
@@ -343,6 +358,7 @@ void CMainFrame::CreateToolBars() {
                 else
                     view->InsertHtmlTag(text,
                                         QApplication::keyboardModifiers() & Qt::ShiftModifier);
+                FocusView(view);
             }
         });
         html->AddButton(action);
@@ -356,7 +372,10 @@ void CMainFrame::CreateToolBars() {
             new QAction(QString(text).replace(QLatin1Char('&'), QStringLiteral("&&")), this);
         action->setObjectName(text);
         connect(action, &QAction::triggered, this, [this, text] {
-            if (CEdView* view = ActiveView()) view->InsertFunctionName(text);
+            if (CEdView* view = ActiveView()) {
+                view->InsertFunctionName(text);
+                FocusView(view);
+            }
         });
         script->AddButton(action);
     }
@@ -379,12 +398,15 @@ void CMainFrame::CreateToolWindows() {
     PlaceToolWindow(m_scriptFunc, "sf");
     PlaceToolWindow(m_htmlTags, "ht");
     connect(m_scriptFunc, &CToolListWnd::Chosen, this, [this](const QString& name) {
-        if (CEdView* view = ActiveView()) view->InsertFunctionName(name);
+        if (CEdView* view = ActiveView()) {
+            view->InsertFunctionName(name);
+            FocusView(view);
+        }
     });
     connect(m_htmlTags, &CToolListWnd::Chosen, this, [this](const QString& tag) {
         if (CEdView* view = ActiveView()) {
             view->InsertHtmlTag(tag, QApplication::keyboardModifiers() & Qt::ShiftModifier);
-            view->setFocus();
+            FocusView(view);
         }
     });
     const std::pair<int, CToolListWnd*> toggles[] = {{32853, m_scriptFunc}, {32854, m_htmlTags}};
@@ -403,9 +425,44 @@ void CMainFrame::PlaceToolWindow(CToolListWnd* window, const char* prefix) {
     const CWindowPlace frame{x(), y(), width(), height()};
     const CToolPlace tool = ReadToolPlace(m_settings, prefix, frame);
     window->resize(tool.place.width, tool.place.height);
-    window->move(tool.place.left, tool.place.top);
+    // Grown to show its whole caption, it keeps its distance from the frame's left edge.
+    window->move(tool.place.left - std::max(0, window->width() - tool.place.width), tool.place.top);
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     m_showCodes[window] = tool.showCode;
+}
+
+// The open documents after Cascade and Tile, in the order they were opened: "&1 name" to "&9 name",
+// then numbers without a mnemonic. The active one is checked.
+void CMainFrame::FillWindowMenu() {
+    for (QAction* entry : m_windowEntries)
+        delete entry;
+    m_windowEntries.clear();
+    const QList<QMdiSubWindow*> children = m_mdi->subWindowList();
+    if (!children.isEmpty()) m_windowEntries.append(m_windowMenu->addSeparator());
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        QMdiSubWindow* child = children[i];
+        auto* view = qobject_cast<CEdView*>(child->widget());
+        if (view == nullptr) continue;
+        const QString name = view->Title().replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* entry = m_windowMenu->addAction(
+            (i < 9 ? QStringLiteral("&%1 %2") : QStringLiteral("%1 %2")).arg(i + 1).arg(name));
+        entry->setCheckable(true);
+        entry->setChecked(child == m_mdi->activeSubWindow());
+        connect(entry, &QAction::triggered, this,
+                [this, child = QPointer<QMdiSubWindow>(child), view = QPointer<CEdView>(view)] {
+                    if (child.isNull() || view.isNull()) return;
+                    m_mdi->setActiveSubWindow(child);
+                    FocusView(view);
+                });
+        m_windowEntries.append(entry);
+    }
+}
+
+// A tool window is a window of its own: the view's focus counts only once the frame is the
+// active window again, or what is typed next goes to the tool window.
+void CMainFrame::FocusView(CEdView* view) {
+    activateWindow();
+    view->setFocus();
 }
 
 int CMainFrame::ShowCode(const CToolListWnd* window) const {
@@ -559,9 +616,12 @@ bool CMainFrame::SaveDocument(CEdView* view, bool saveAs) {
     if (view == nullptr) return false;
     QString path = QString::fromStdString(view->Doc().Path());
     if (saveAs || path.isEmpty()) {
-        const std::optional<QString> chosen = m_prompts.ChooseFile(this, kScriptFileFilter, true);
+        const QString proposed =
+            path.isEmpty() ? ChosenSaveName(view->Title(), kScriptFilter) : path;
+        const std::optional<IEdPrompts::SaveChoice> chosen =
+            m_prompts.ChooseSaveFile(this, kScriptFileFilter, proposed);
         if (!chosen) return false;
-        path = QFileInfo(*chosen).absoluteFilePath();
+        path = QFileInfo(ChosenSaveName(chosen->path, chosen->filter)).absoluteFilePath();
     }
     if (view->Doc().Save(path.toStdString(), view->WholeText()) == 0) {
         m_prompts.MessageBox(this, QString::fromStdString(view->Doc().m_strMessage),
@@ -607,6 +667,15 @@ bool CMainFrame::OpenCommandLine(const QStringList& files) {
     for (const QString& file : files)
         ok = OpenDocument(file) != nullptr && ok;
     return ok;
+}
+
+bool CMainFrame::Start(const QStringList& files) {
+    // Shown first: a child window maximised in a frame not yet shown draws its own title bar and
+    // leaves the frame's caption without the document's name.
+    show();
+    const bool opened = OpenCommandLine(files);
+    SetStarted();
+    return opened || files.size() != 1;
 }
 
 void CMainFrame::OnToolsWizard() {

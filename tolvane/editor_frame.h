@@ -4,6 +4,7 @@
 // windows, and the commands of the frame (Settings, Encode, Script Wizard, About). GUI thread
 // only. The application data, the settings file, the prompts and the launcher outlive the frame.
 
+#include <QList>
 #include <QMainWindow>
 #include <QPoint>
 #include <map>
@@ -44,6 +45,9 @@ public:
     bool OpenCommandLine(const QStringList& files);
     // Marks start-up complete: the tool windows follow the active view from now on.
     void SetStarted();
+    // Start-up: shows the frame, opens the command line's files and marks start-up complete.
+    // False when the one file named could not be opened (the program then ends).
+    bool Start(const QStringList& files);
 
     QAction* Command(int id) const;
     CToolBarEx* ToolBar(int id) const;
@@ -104,6 +108,10 @@ private:
     // Paste only while an editor view is active and the clipboard holds plain text.
     void UpdatePasteCommand();
     void UpdateToolWindows();
+    // The Window menu's list of the open documents, made again each time the menu opens.
+    void FillWindowMenu();
+    // After an insert: the frame active again and the view with the keyboard.
+    void FocusView(CEdView* view);
     void AddRecentFile(const QString& path);
     void FillRecentFiles();
     bool SaveAllModified();
@@ -125,6 +133,7 @@ private:
     QMenu* m_insertMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     QMenu* m_recentMenu = nullptr;
+    QList<QAction*> m_windowEntries;
     CScriptFuncWnd* m_scriptFunc = nullptr;
     CHtmlTagsDlg* m_htmlTags = nullptr;
     std::map<const CToolListWnd*, int> m_showCodes;

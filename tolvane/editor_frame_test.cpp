@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <QWindow>
 #include <filesystem>
 #include <optional>
 
@@ -78,9 +79,14 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QCOMPARE(frame.size(), QSize(540, 450));
         QCOMPARE(frame.pos(), QPoint((screen.width() - 540) / 2, (screen.height() - 450) / 2));
-        QCOMPARE(frame.ScriptFuncWnd()->geometry().size(), QSize(120, 222));
-        QCOMPARE(frame.ScriptFuncWnd()->pos(), frame.pos() - QPoint(124, 0));
-        QCOMPARE(frame.HtmlTagsWnd()->pos(), frame.pos() + QPoint(-124, 226));
+        // 120 wide unless the whole caption needs more; then still 4 pixels left of the frame.
+        const int width = std::max(120, frame.ScriptFuncWnd()->minimumWidth());
+        QVERIFY(width > 120);
+        QCOMPARE(frame.ScriptFuncWnd()->geometry().size(), QSize(width, 222));
+        QCOMPARE(frame.ScriptFuncWnd()->pos(), frame.pos() - QPoint(width + 4, 0));
+        QCOMPARE(
+            frame.HtmlTagsWnd()->pos(),
+            frame.pos() + QPoint(-std::max(120, frame.HtmlTagsWnd()->minimumWidth()) - 4, 226));
         QCOMPARE(frame.ScriptFuncWnd()->List()->count(), 101);
         QCOMPARE(frame.HtmlTagsWnd()->List()->count(), 83);
         QCOMPARE(frame.ScriptFuncWnd()->List()->item(0)->text(), QStringLiteral("&arraydelete()"));
@@ -128,13 +134,14 @@ private slots:
         QVERIFY(!frame.Command(32853)->isChecked());
 
         frame.move(frame.pos() + QPoint(30, 20));
-        frame.ScriptFuncWnd()->resize(130, 240);
+        const int wider = frame.ScriptFuncWnd()->minimumWidth() + 10;
+        frame.ScriptFuncWnd()->resize(wider, 240);
         QVERIFY(frame.close());
         QCOMPARE(f.settings.GetInt("tolvane", "sfwindowvis", -1), 0);
         QCOMPARE(f.settings.GetInt("tolvane", "htwindowvis", -1), 4);
         QCOMPARE(f.settings.GetInt("tolvane", "windowx1", -1), 540);
         QCOMPARE(f.settings.GetInt("tolvane", "windowx2", -1), frame.x());
-        QCOMPARE(f.settings.GetInt("tolvane", "sfwindowx1", -1), 130);
+        QCOMPARE(f.settings.GetInt("tolvane", "sfwindowx1", -1), wider);
         QCOMPARE(f.settings.GetInt("tolvane", "htwindowx2", -1), frame.HtmlTagsWnd()->x());
         QVERIFY(!f.settings.GetString("tolvane\\toolbar", "barstate", "").empty());
     }
@@ -233,6 +240,60 @@ private slots:
         SaveScreenshot(dialog, QStringLiteral("tolvane_encode"));
     }
 
+    // Save As proposes the document's name; a name typed without an extension under the script
+    // filter gets ".scp", so that the filter lists the file afterwards.
+    void SaveAsAddsTheExtensionOfTheChosenFilter() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        CEdView* view = frame.NewDocument();
+        view->insertPlainText(QStringLiteral("a"));
+        f.prompts.files = {QString::fromStdString(f.File("ins"))};
+        frame.Command(57604)->trigger();
+        QCOMPARE(f.prompts.proposedNames, std::vector<QString>{QStringLiteral("Script1.scp")});
+        QCOMPARE(fixtures::ReadTextFile(f.File("ins.scp")), std::string("a"));
+        QVERIFY(!std::filesystem::exists(f.File("ins")));
+        QCOMPARE(view->Title(), QStringLiteral("ins.scp"));
+
+        // Under "All Files" the name stays as typed; the dialog opened on the document's path.
+        f.prompts.files = {QString::fromStdString(f.File("plain"))};
+        f.prompts.saveFilter = QStringLiteral("All Files (*)");
+        frame.Command(57604)->trigger();
+        QCOMPARE(f.prompts.proposedNames.back(), QString::fromStdString(f.File("ins.scp")));
+        QCOMPARE(fixtures::ReadTextFile(f.File("plain")), std::string("a"));
+
+        // The encode dialog's output browser: a save dialog, ".sce" added the same way.
+        f.prompts.saveFilter.clear();
+        f.prompts.files = {QStringLiteral("/chosen/out")};
+        CEncodeScriptDlg dialog(CEncodePaths{}, f.prompts);
+        Click(&dialog, "1024");
+        QCOMPARE(f.prompts.proposedNames.back(), QStringLiteral("script1.sce"));
+        QCOMPARE(dialog.Paths().output, std::string("/chosen/out.sce"));
+    }
+
+    // The platform's save dialog: it opens on the proposed name and gives a bare name the
+    // chosen filter's extension itself (so that it asks before overwriting that file).
+    void TheSaveDialogProposesAndAddsTheExtension() {
+        TolvaneFixture f;
+        CQtEdPrompts prompts;
+        std::optional<IEdPrompts::SaveChoice> chosen;
+        AnswerModal(
+            [&](QWidget* dialog) {
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                QCOMPARE(name->text(), QStringLiteral("Script1.scp"));
+                name->setText(QString::fromStdString(f.File("ins")));
+                QMetaObject::invokeMethod(dialog, "accept");
+            },
+            [&] {
+                chosen = prompts.ChooseSaveFile(
+                    nullptr, QStringLiteral("Script Files (*.scp);;All Files (*)"),
+                    QStringLiteral("Script1.scp"));
+            });
+        QVERIFY(chosen);
+        QCOMPARE(chosen->path, QString::fromStdString(f.File("ins.scp")));
+        QCOMPARE(chosen->filter, QStringLiteral("Script Files (*.scp)"));
+    }
+
     void ScriptWizardStartsKestrel() {
         TolvaneFixture f;
         CMainFrame& frame = f.Frame();
@@ -286,6 +347,20 @@ private slots:
         for (QMdiSubWindow* child : frame.MdiArea()->subWindowList())
             child->close();
         QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane"));
+    }
+
+    // A script named on the command line is opened before the frame shows, maximised or not.
+    void CaptionNamesTheScriptOfTheCommandLine() {
+        for (const int maximized : {1, 0}) {
+            TolvaneFixture f;
+            QVERIFY(f.settings.WriteInt("tolvane", "maximizeclient", maximized));
+            f.Put("x.scp", "&html(\"x.html\"){\r\n}\r\n");
+            CMainFrame& frame = f.Start({QString::fromStdString(f.File("x.scp"))});
+            QVERIFY(QTest::qWaitForWindowExposed(&frame));
+            QCOMPARE(frame.windowHandle()->title(), maximized ? QStringLiteral("Tolvane - [x.scp]")
+                                                              : QStringLiteral("Tolvane - x.scp"));
+            QCOMPARE(frame.MdiArea()->activeSubWindow()->isMaximized(), maximized == 1);
+        }
     }
 
     void LockPanesFollowTheKeyboard() {

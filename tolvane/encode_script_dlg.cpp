@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "tolvane/ed_prompts.h"
+#include "tolvane/save_name.h"
 
 CEncodeScriptDlg::CEncodeScriptDlg(const CEncodePaths& paths, IEdPrompts& prompts, QWidget* parent)
     : QDialog(parent), m_prompts(prompts) {
@@ -18,11 +19,11 @@ CEncodeScriptDlg::CEncodeScriptDlg(const CEncodePaths& paths, IEdPrompts& prompt
     auto* grid = new QGridLayout(group);
     m_input = AddPathRow(grid, 0, QStringLiteral("Input script file"), "1003",
                          QStringLiteral("Enter the path to the script file you wish to encode"),
-                         "1006", QStringLiteral("Script files (*.scp);;All Files (*)"));
+                         "1006", QStringLiteral("Script files (*.scp);;All Files (*)"), false);
     m_output =
         AddPathRow(grid, 2, QStringLiteral("Output (runtime encoded) script file"), "1004",
                    QStringLiteral("Enter the path Tolvane will use to write the encoded script"),
-                   "1024", QStringLiteral("Runtime Script files (*.sce);;All Files (*)"));
+                   "1024", QStringLiteral("Runtime Script files (*.sce);;All Files (*)"), true);
     m_input->setText(QString::fromStdString(paths.input));
     m_output->setText(QString::fromStdString(paths.output));
 
@@ -44,7 +45,7 @@ CEncodeScriptDlg::CEncodeScriptDlg(const CEncodePaths& paths, IEdPrompts& prompt
 
 QLineEdit* CEncodeScriptDlg::AddPathRow(QGridLayout* grid, int row, const QString& label,
                                         const char* editId, const QString& tip,
-                                        const char* buttonId, const QString& filter) {
+                                        const char* buttonId, const QString& filter, bool save) {
     grid->addWidget(new QLabel(label, this), row, 0, 1, 2);
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(editId));
@@ -56,9 +57,17 @@ QLineEdit* CEncodeScriptDlg::AddPathRow(QGridLayout* grid, int row, const QStrin
     browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
     grid->addWidget(edit, row + 1, 0);
     grid->addWidget(browse, row + 1, 1);
-    connect(browse, &QPushButton::clicked, this, [this, edit, filter] {
-        if (const std::optional<QString> path = m_prompts.ChooseFile(this, filter, false))
-            edit->setText(*path);
+    connect(browse, &QPushButton::clicked, this, [this, edit, filter, save] {
+        if (!save) {
+            if (const std::optional<QString> path = m_prompts.ChooseFile(this, filter, false))
+                edit->setText(*path);
+            return;
+        }
+        // The output is a file to be written: a save dialog, which may name a new file.
+        if (const std::optional<IEdPrompts::SaveChoice> chosen =
+                m_prompts.ChooseSaveFile(this, filter, edit->text()))
+            edit->setText(QString::fromStdString(
+                SaveFileName(chosen->path.toStdString(), chosen->filter.toStdString())));
     });
     return edit;
 }

@@ -18,7 +18,7 @@ public:
 private:
     QLineEdit* AddPathRow(class QGridLayout* grid, int row, const QString& label,
                           const char* editId, const QString& tip, const char* buttonId,
-                          const QString& filter);
+                          const QString& filter, bool save);
 
     IEdPrompts& m_prompts;
     QLineEdit* m_input;

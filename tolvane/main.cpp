@@ -41,8 +41,6 @@ int main(int argc, char** argv) {
     CMainFrame frame(app, settings, prompts, launcher, programDir);
     QStringList files = QApplication::arguments();
     files.removeFirst();
-    if (!frame.OpenCommandLine(files) && files.size() == 1) return 1;
-    frame.show();
-    frame.SetStarted();
+    if (!frame.Start(files)) return 1;
     return QApplication::exec();
 }

@@ -26,6 +26,16 @@ std::optional<QString> CRecordingEdPrompts::ChooseFile(QWidget*, const QString&,
     return file;
 }
 
+std::optional<IEdPrompts::SaveChoice> CRecordingEdPrompts::ChooseSaveFile(QWidget* owner,
+                                                                          const QString& filter,
+                                                                          const QString& proposed) {
+    proposedNames.push_back(proposed);
+    const std::optional<QString> path = ChooseFile(owner, filter, true);
+    if (!path) return std::nullopt;
+    return SaveChoice{
+        *path, saveFilter.isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0) : saveFilter};
+}
+
 TolvaneFixture::TolvaneFixture(const std::string& settingsPath)
     : settings(settingsPath.empty() ? m_dir.File("Quarn.ini") : settingsPath) {
     m_app.BuildFunctionLists();
@@ -37,6 +47,12 @@ CMainFrame& TolvaneFixture::Frame() {
         m_frame->show();
         m_frame->SetStarted();
     }
+    return *m_frame;
+}
+
+CMainFrame& TolvaneFixture::Start(const QStringList& commandLine) {
+    m_frame = std::make_unique<CMainFrame>(m_app, settings, prompts, launcher, m_dir.Path());
+    m_frame->Start(commandLine);
     return *m_frame;
 }
 

@@ -27,11 +27,17 @@ public:
     std::vector<Message> messages;
     std::deque<QString> files;  // "" answers Cancel
     std::deque<SaveAnswer> saveAnswers;
+    // Save dialogs take their answers from `files`, with `saveFilter` chosen ("": the first
+    // filter offered), and record the name they proposed.
+    QString saveFilter;
+    std::vector<QString> proposedNames;
 
     void MessageBox(QWidget* owner, const QString& text, Icon icon,
                     const QString& caption) override;
     SaveAnswer AskSaveChanges(QWidget* owner, const QString& title) override;
     std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save) override;
+    std::optional<SaveChoice> ChooseSaveFile(QWidget* owner, const QString& filter,
+                                             const QString& proposed) override;
 };
 
 class TolvaneFixture {
@@ -43,6 +49,8 @@ public:
     explicit TolvaneFixture(const std::string& settingsPath = "");
     // The frame, made on first use so a test can write settings before.
     CMainFrame& Frame();
+    // The frame started as the program starts it, with the files of its command line.
+    CMainFrame& Start(const QStringList& commandLine);
     std::string File(const std::string& name) const { return m_dir.File(name); }
     void Put(const std::string& name, std::string_view bytes) const;
 

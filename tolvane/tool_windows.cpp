@@ -9,8 +9,18 @@
 #include "tolvane/ed_app.h"
 
 CToolListWnd::CToolListWnd(const QString& title, const QString& tip, QWidget* owner)
-    : QDialog(owner, Qt::Tool), m_list(new QListWidget(this)) {
+    // A close box alone, as a tool window has: no minimise or maximise buttons taking the
+    // caption's room.
+    : QDialog(owner,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_list(new QListWidget(this)) {
     setWindowTitle(title);
+    // Wide enough for the whole caption beside the window manager's icon and buttons (a caption
+    // font is bold; a window manager may keep its minimise and maximise buttons).
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    const QFontMetrics caption(captionFont);
+    setMinimumWidth(caption.horizontalAdvance(title) + 8 * caption.height() + 24);
     setSizeGripEnabled(true);
     m_list->setObjectName(QStringLiteral("1002"));
     m_list->setToolTip(tip);

@@ -1,0 +1,180 @@
+// Where the keyboard goes after the frame's commands: the same cases run offscreen and under a real
+// window manager, where each tool window is a top-level window of its own.
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTest>
+
+#include "tests/fixtures/x_input.h"
+#include "tolvane/edit_view.h"
+#include "tolvane/tolvane_test_support.h"
+#include "tolvane/tool_windows.h"
+
+namespace {
+
+// Under the desktop session the X server's input, as a person's: the window manager sees it and
+// focus follows it. Offscreen Qt Test's, through the windows.
+bool RealInput() {
+    return QGuiApplication::platformName() == QStringLiteral("xcb") && fixtures::HasXInput();
+}
+
+// Keys as the window system delivers them: to the window that has the focus.
+void TypeIntoFocusWindow(const char* keys) {
+    if (RealInput()) {
+        QVERIFY(fixtures::XType(keys));
+        return;
+    }
+    for (const char* key = keys; *key != '\0'; ++key) {
+        QWindow* window = QGuiApplication::focusWindow();
+        QVERIFY(window);
+        QTest::keyClick(window, *key);
+    }
+}
+
+// The frame is the window with the focus, and `view` is its focus widget.
+void ExpectKeyboardIn(CMainFrame& frame, CEdView* view) {
+    QTRY_COMPARE(QGuiApplication::focusWindow(), frame.windowHandle());
+    QTRY_COMPARE(QApplication::focusWidget(), view);
+    // The window manager gives the X server's focus after the program learns of it.
+    if (RealInput()) QTRY_COMPARE(fixtures::XFocusWindow(), frame.winId());
+}
+
+void DoubleClick(CToolListWnd* tool, const QString& text) {
+    QListWidget* list = tool->List();
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    list->scrollToItem(found[0]);
+    QCoreApplication::processEvents();
+    const QPoint centre = list->visualItemRect(found[0]).center();
+    if (RealInput()) {
+        const QPoint global = list->viewport()->mapToGlobal(centre);
+        QVERIFY(fixtures::XClick(global.x(), global.y(), 2));
+        return;
+    }
+    // Through the window, as the window system delivers a double-click: press, release, press.
+    QTest::mouseDClick(tool->windowHandle(), Qt::LeftButton, {},
+                       list->viewport()->mapTo(tool, centre));
+}
+
+void ActivateToolWindow(CToolListWnd* tool) {
+    QVERIFY(tool->isVisible());
+    tool->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(tool));
+}
+
+QMenu* WindowMenu(CMainFrame& frame) {
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->text() == QStringLiteral("&Window")) return action->menu();
+    }
+    return nullptr;
+}
+
+QStringList DocumentEntries(QMenu* menu) {
+    QStringList entries;
+    for (QAction* action : menu->actions()) {
+        if (action->isCheckable())
+            entries << action->text() + (action->isChecked() ? QStringLiteral(" *") : QString());
+    }
+    return entries;
+}
+
+}  // namespace
+
+class UiFrameKeyboardTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A double-click in a tool window inserts, and what is typed next goes into the document.
+    void TypingAfterAToolWindowInsertReachesTheDocument() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        CEdView* view = frame.NewDocument();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+
+        ActivateToolWindow(frame.ScriptFuncWnd());
+        DoubleClick(frame.ScriptFuncWnd(), QStringLiteral("&sql()"));
+        ExpectKeyboardIn(frame, view);
+        TypeIntoFocusWindow("x");
+        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)"));
+
+        view->moveCursor(QTextCursor::End);
+        ActivateToolWindow(frame.HtmlTagsWnd());
+        DoubleClick(frame.HtmlTagsWnd(), QStringLiteral("<B>"));
+        ExpectKeyboardIn(frame, view);
+        TypeIntoFocusWindow("y");
+        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)<B>y</B>"));
+
+        // A toolbar button pressed while a tool window is active: the same. (Offscreen only: under
+        // openbox a real click on the frame's toolbar leaves the X focus in the tool window.)
+        if (!RealInput()) {
+            view->moveCursor(QTextCursor::End);
+            ActivateToolWindow(frame.HtmlTagsWnd());
+            frame.findChild<QAction*>(QStringLiteral("<I>"))->trigger();
+            ExpectKeyboardIn(frame, view);
+            TypeIntoFocusWindow("z");
+            QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)<B>y</B><I>z</I>"));
+        }
+        // Under the window manager the whole screen, with the windows' frames and captions.
+        if (RealInput() && !fixtures::ScreenshotDir().empty())
+            QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(
+                QString::fromStdString(fixtures::ScreenshotDir()) + "/tolvane_desktop.png"));
+        SaveScreenshot(*frame.ScriptFuncWnd(), QStringLiteral("tolvane_script_functions"));
+        SaveScreenshot(*frame.HtmlTagsWnd(), QStringLiteral("tolvane_html_tags"));
+    }
+
+    // The Window menu lists the open documents, numbered, the active one checked; a number typed
+    // in the open menu activates its document, which then takes what is typed.
+    void TheWindowMenuListsAndActivatesTheDocuments() {
+        TolvaneFixture f;
+        f.Put("one.scp", "");
+        f.Put("two.scp", "");
+        CMainFrame& frame = f.Frame();
+        CEdView* one = frame.OpenDocument(QString::fromStdString(f.File("one.scp")));
+        QVERIFY(frame.OpenDocument(QString::fromStdString(f.File("two.scp"))));
+        frame.NewDocument();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QMenu* menu = WindowMenu(frame);
+        QVERIFY(menu);
+
+        menu->popup(frame.mapToGlobal(QPoint(60, 20)));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QCOMPARE(DocumentEntries(menu), QStringList({"&1 one.scp", "&2 two.scp", "&3 Script1 *"}));
+        SaveScreenshot(*menu, QStringLiteral("tolvane_window_menu"));
+        if (RealInput())
+            QVERIFY(fixtures::XType("1"));
+        else
+            QTest::keyClick(menu, Qt::Key_1);
+        QTRY_VERIFY(!menu->isVisible());
+        QCOMPARE(frame.ActiveView(), one);
+        ExpectKeyboardIn(frame, one);
+        TypeIntoFocusWindow("1");
+        QTRY_COMPARE(one->toPlainText(), QStringLiteral("1"));
+
+        // Refreshed as the menu opens: a closed document leaves the list.
+        frame.MdiArea()->activeSubWindow()->close();
+        emit menu->aboutToShow();
+        QCOMPARE(DocumentEntries(menu), QStringList({"&1 two.scp *", "&2 Script1"}));
+    }
+
+    // From the tenth document on, the entries keep their numbers but have no mnemonic.
+    void OnlyTheFirstNineEntriesHaveMnemonics() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        for (int i = 0; i < 10; ++i)
+            frame.NewDocument();
+        QMenu* menu = WindowMenu(frame);
+        emit menu->aboutToShow();
+        const QStringList entries = DocumentEntries(menu);
+        QCOMPARE(entries.size(), 10);
+        QCOMPARE(entries[8], QStringLiteral("&9 Script9"));
+        QCOMPARE(entries[9], QStringLiteral("10 Script10 *"));
+    }
+};
+
+QUARN_QT_TEST(UiFrameKeyboardTest)
+#include "frame_keyboard_test.moc"
