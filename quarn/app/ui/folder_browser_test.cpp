@@ -134,7 +134,7 @@ private slots:
                      QString("a.scp"));
             const QFontMetrics metrics = view->fontMetrics();
             for (int row = 0; row < 3; ++row) {
-                for (int column : {0, 1, 3}) {
+                for (int column : {0, 1, 2, 3}) {
                     const QString text =
                         view->model()->index(row, column, view->rootIndex()).data().toString();
                     QVERIFY2(

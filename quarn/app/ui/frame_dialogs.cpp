@@ -34,7 +34,7 @@ void ShowDetailsWhole(QFileDialog& dialog) {
         QLocale().toString(QDateTime(QDate(2026, 12, 28), QTime(23, 58, 58)), QLocale::ShortFormat);
     QHeaderView* header = view->header();
     header->resizeSection(1, metrics.horizontalAdvance("9999.99 KiB") + padding);
-    header->resizeSection(2, metrics.horizontalAdvance("Folder File") + padding);
+    header->resizeSection(2, metrics.horizontalAdvance("plain text document") + padding);
     header->resizeSection(3, metrics.horizontalAdvance(longestDate) + padding);
     header->resizeSection(0, metrics.horizontalAdvance(QString(36, 'n')) + padding);
     view->sortByColumn(0, Qt::AscendingOrder);
