@@ -67,12 +67,11 @@ private slots:
             if (run == 3) SaveScreenshot(scripts, "project_scripts_desktop");
             QVERIFY(frame.ExitProgram());
             for (const auto& [key, value] : SavedPlaces())
-                QVERIFY2(value == start.at(key),
-                         qPrintable(QString("run %1: %2 = %3, not %4")
-                                        .arg(run)
-                                        .arg(QString::fromStdString(key))
-                                        .arg(value)
-                                        .arg(start.at(key))));
+                QVERIFY2(value == start.at(key), qPrintable(QString("run %1: %2 = %3, not %4")
+                                                                .arg(run)
+                                                                .arg(QString::fromStdString(key))
+                                                                .arg(value)
+                                                                .arg(start.at(key))));
         }
     }
 };
