@@ -21,6 +21,7 @@ CommandLine ParseCommandLine(std::span<const std::string> args) {
     bool haveName = false;
     for (const std::string& arg : args) {
         if (IsFlag(arg)) {
+            if (arg == "--help" || arg == "-h") line.help = true;
             if (IsPublishFlag(std::string_view(arg).substr(1))) line.commandLineProject = true;
         } else if (!haveName) {
             line.name = arg;

@@ -41,6 +41,24 @@ TEST(CommandLine, Parsing) {
         EXPECT_EQ(line.runFromCommandLine, c.job);
         EXPECT_EQ(line.commandLineProject, c.publish);
         EXPECT_EQ(line.name, c.name);
+        EXPECT_FALSE(line.help);
+    }
+}
+
+TEST(CommandLine, HelpAsksForTheUsageAndChangesNothingElse) {
+    const struct {
+        std::vector<std::string> args;
+        bool help;
+        bool job;
+    } kCases[] = {
+        {{"--help"}, true, false}, {{"-h"}, true, false},        {{"a.scp", "-h"}, true, true},
+        {{"/h"}, false, false},    {{"--helpme"}, false, false}, {{"-H"}, false, false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.args[0]);
+        const CommandLine line = ParseCommandLine(c.args);
+        EXPECT_EQ(line.help, c.help);
+        EXPECT_EQ(line.runFromCommandLine, c.job);
     }
 }
 

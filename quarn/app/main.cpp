@@ -1,7 +1,7 @@
 // quarn: start-up, the task thread, then the job the command line asks for; without a job the
 // main window when there is a display, else a service that runs the jobs that arrive until
 // SIGTERM or SIGINT. A start that finds quarn running brings that one forward (with a display)
-// and ends.
+// and ends. "--help" only prints the usage.
 
 #include <signal.h>
 
@@ -38,6 +38,12 @@ int main(int argc, char** argv) {
     // A closed peer or reader must fail a send, never end the program.
     ::signal(SIGPIPE, SIG_IGN);
 
+    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (line.help) {
+        std::fputs(std::string(kCommandLineUsage).c_str(), stdout);
+        return 0;
+    }
+
     std::string error;
     if (!ApplyClockOverride(std::getenv(kClockVariable), &error))
         std::fprintf(stderr, "quarn: %s\n", error.c_str());
@@ -57,7 +63,6 @@ int main(int argc, char** argv) {
         return RunAlreadyRunning(argc, argv, channelPath);
     if (started != StartupResult::kReady) return 1;
 
-    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     TaskJob job;
     std::string message;
     if (line.runFromCommandLine && !PrepareCommandLineJob(line, startDir, job, message)) {

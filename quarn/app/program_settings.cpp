@@ -21,7 +21,7 @@ public:
         if (m_ok) m_ok = g_settings.Set(kGlobalSection, key, value, &m_error);
     }
     int Result(std::string* message) const {
-        if (!m_ok) *message = "Unable to save the program settings: " + m_error;
+        if (!m_ok) *message = m_error;
         return m_ok;
     }
 

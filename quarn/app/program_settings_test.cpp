@@ -140,7 +140,8 @@ TEST_F(ProgramSettingsTest, AFailedWriteIsReportedAndLeavesTheTitle) {
     values.progtitle = "Other";
     std::string message;
     EXPECT_EQ(SaveProgramSettings(values, &message), 0);
-    EXPECT_TRUE(message.starts_with("Unable to save the program settings: ")) << message;
+    EXPECT_EQ(message, "The settings file " + ProgramDir() +
+                           "/missing/Quarn.ini could not be written: no such file or directory.");
     EXPECT_EQ(g_strProgramTitle.Get(), "Quarn Pro");
 }
 

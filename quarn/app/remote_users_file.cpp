@@ -9,6 +9,7 @@
 
 #include "platform/file_descriptor.h"
 #include "quarn/script/file_replacement.h"
+#include "quarn/services/file_fault.h"
 
 namespace {
 
@@ -84,12 +85,12 @@ int CRemoteUsersFile::Add(std::string_view user, std::string_view password) {
 
     platform::UniqueFd file(
         ::open(m_strPath.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, kPrivate));
-    if (!file) return Fail("open");
+    if (!file) return Fail("written");
     std::string line = EndsInLineFeed(file.Get()) ? "" : "\r\n";
     line.append(user).append(" ").append(password).append("\r\n");
     if (::fchmod(file.Get(), kPrivate) != 0 || !platform::WriteAll(file.Get(), line))
-        return Fail("write");
-    if (!file.Close()) return Fail("write");
+        return Fail("written");
+    if (!file.Close()) return Fail("written");
     return 1;
 }
 
@@ -103,11 +104,11 @@ int CRemoteUsersFile::Remove(std::string_view name) {
     // The temporary keeps the old file's mode; the file of users stays private whatever it was.
     if (!CFileReplacement::ReplaceWith(m_strPath, kept) ||
         ::chmod(m_strPath.c_str(), kPrivate) != 0)
-        return Fail("write");
+        return Fail("written");
     return 1;
 }
 
-int CRemoteUsersFile::Fail(std::string_view what) {
-    m_strMessage = "Unable to " + std::string(what) + " " + m_strPath + ": " + std::strerror(errno);
+int CRemoteUsersFile::Fail(std::string_view done) {
+    m_strMessage = FileFaultText("remote users file", m_strPath, done, ReasonInWords(errno));
     return 0;
 }

@@ -27,7 +27,8 @@ public:
     std::string m_strMessage;
 
 private:
-    int Fail(std::string_view what);
+    // 0, with the message that the file could not be `done` ("read", "written") and why.
+    int Fail(std::string_view done);
 
     std::string m_strPath;
 };

@@ -85,14 +85,14 @@ TEST_F(RemoteUsersFileTest, RemoveDropsEveryLineOfTheNameAndKeepsTheRest) {
 TEST_F(RemoteUsersFileTest, FilesThatCannotBeWrittenAreReportedAndLeftAlone) {
     CRemoteUsersFile missing(Path());
     EXPECT_EQ(missing.Remove("ann"), 0);
-    EXPECT_TRUE(missing.m_strMessage.starts_with("Unable to read " + Path() + ": "))
-        << missing.m_strMessage;
+    EXPECT_EQ(missing.m_strMessage,
+              "The remote users file " + Path() + " could not be read: no such file or directory.");
 
     std::filesystem::create_directory(Path());
     CRemoteUsersFile directory(Path());
     EXPECT_EQ(directory.Add("ann", "pw"), 0);
-    EXPECT_TRUE(directory.m_strMessage.starts_with("Unable to open " + Path() + ": "))
-        << directory.m_strMessage;
+    EXPECT_EQ(directory.m_strMessage,
+              "The remote users file " + Path() + " could not be written: is a directory.");
     EXPECT_TRUE(directory.Names().empty());
 }
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/default_browser.h"
 #include "quarn/app/project_name.h"
 #include "quarn/app/project_paths.h"
 #include "quarn/services/program_context.h"
@@ -91,5 +92,8 @@ StartupResult StartQuarn(const StartupPaths& paths, platform::SingleInstanceLock
     }
     g_szProjectDir.Set(CurrentDirectory());
     g_strProject.Set(project);
+
+    if (g_settings.GetGlobal(global_key::webb).empty())
+        g_settings.Set(kGlobalSection, global_key::webb, platform::DefaultBrowser());
     return StartupResult::kReady;
 }

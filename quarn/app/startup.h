@@ -13,7 +13,7 @@ inline constexpr std::string_view kInstanceLockName = "Quarn1RunOnlyAllowed";
 // What a second start tells the user before it ends.
 inline constexpr std::string_view kAlreadyRunningNotice =
     "You have tried to run the program when it is already running. To activate the program "
-    "window, double-click on the program icon in the Windows taskbar status area.";
+    "window, double-click on the program icon in the panel's notification area (system tray).";
 
 // Follows the reason the lock could not be taken.
 inline constexpr std::string_view kRunsUnlockedNotice =

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "quarn/app/app_test_support.h"
 #include "quarn/app/project_paths.h"
@@ -39,6 +42,40 @@ TEST_F(StartupTest, FirstStartInAnEmptyProgramDirectory) {
     EXPECT_EQ(g_settings.ReadProjectList(), std::vector<std::string>{"default"});
     EXPECT_TRUE(m_lock.Held());
     EXPECT_TRUE(fs::exists(m_lockDir.File("Quarn1RunOnlyAllowed")));
+}
+
+// $BROWSER set to `value` (unset for nullptr) while it lives.
+class ScopedBrowserVariable {
+public:
+    explicit ScopedBrowserVariable(const char* value) {
+        if (const char* old = std::getenv("BROWSER")) m_old = old;
+        value != nullptr ? setenv("BROWSER", value, 1) : unsetenv("BROWSER");
+    }
+    ~ScopedBrowserVariable() { m_old ? setenv("BROWSER", m_old->c_str(), 1) : unsetenv("BROWSER"); }
+
+private:
+    std::optional<std::string> m_old;
+};
+
+TEST_F(StartupTest, AnEmptyBrowserSettingTakesTheDesktopsBrowser) {
+    const struct {
+        const char* variable;  // nullptr: unset
+        const char* settings;
+        const char* webb;
+    } cases[] = {
+        {nullptr, "", "xdg-open"},
+        {"", "", "xdg-open"},
+        {"  firefox --new-window %s", "", "firefox"},
+        {"/usr/bin/lynx", "", "/usr/bin/lynx"},
+        {"firefox", "[global]\r\nwebb=/opt/web/browse\r\n", "/opt/web/browse"},
+    };
+    for (const auto& c : cases) {
+        ScopedBrowserVariable browser(c.variable);
+        WriteSettings(c.settings);
+        ASSERT_EQ(Start(), StartupResult::kReady);
+        EXPECT_EQ(g_settings.GetGlobal(global_key::webb), c.webb) << c.settings;
+        EXPECT_EQ(g_settings.File().GetString(kGlobalSection, "webb", "<none>"), c.webb);
+    }
 }
 
 TEST_F(StartupTest, ActiveProjectFromTheSettings) {
@@ -95,8 +132,8 @@ TEST_F(StartupTest, ASecondInstanceEndsUnlessSeveralAreAllowed) {
     ASSERT_EQ(m_notices.size(), 1u);
     EXPECT_EQ(m_notices[0],
               "You have tried to run the program when it is already running. To activate the "
-              "program window, double-click on the program icon in the Windows taskbar status "
-              "area.");
+              "program window, double-click on the program icon in the panel's notification area "
+              "(system tray).");
     EXPECT_FALSE(fs::exists(ProgramDir() + "/projects")) << "the second instance changes nothing";
 
     WriteSettings("[global]\r\nallowmultiinst=1\r\n");

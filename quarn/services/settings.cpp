@@ -2,7 +2,15 @@
 
 #include <algorithm>
 
+#include "quarn/services/file_fault.h"
+
 CSettings g_settings;
+
+int CSettings::Written(bool ok, std::string* error) const {
+    if (!ok && error != nullptr)
+        *error = FileFaultText("settings file", Path(), "written", ReasonOfPlatformError(*error));
+    return ok ? 1 : 0;
+}
 
 std::string CSettings::Get(std::string_view section, const StringKey& key) const {
     return m_file.GetString(section, key.name, key.defaultValue);
@@ -14,11 +22,11 @@ int CSettings::Get(std::string_view section, const IntKey& key) const {
 
 int CSettings::Set(std::string_view section, const StringKey& key, std::string_view value,
                    std::string* error) {
-    return m_file.WriteString(section, key.name, value, error) ? 1 : 0;
+    return Written(m_file.WriteString(section, key.name, value, error), error);
 }
 
 int CSettings::Set(std::string_view section, const IntKey& key, int value, std::string* error) {
-    return m_file.WriteInt(section, key.name, value, error) ? 1 : 0;
+    return Written(m_file.WriteInt(section, key.name, value, error), error);
 }
 
 std::vector<std::string> CSettings::ReadProjectList() const {

@@ -20,7 +20,8 @@ public:
 
     std::string Get(std::string_view section, const StringKey& key) const;
     int Get(std::string_view section, const IntKey& key) const;
-    // Return 1 on success, 0 with `error` (when given) holding the reason.
+    // Return 1 on success, 0 with `error` (when given) saying, for the user, that the file could
+    // not be written, where it is and why.
     int Set(std::string_view section, const StringKey& key, std::string_view value,
             std::string* error = nullptr);
     int Set(std::string_view section, const IntKey& key, int value, std::string* error = nullptr);
@@ -39,6 +40,9 @@ public:
     const platform::ProfileFile& File() const { return m_file; }
 
 private:
+    // `ok`, as 1 or 0; a failure's platform error in `error` becomes the user's message.
+    int Written(bool ok, std::string* error) const;
+
     platform::ProfileFile m_file;
 };
 

@@ -85,7 +85,8 @@ RemoteSettings CRemoteSettingsDlg::Settings() const {
 void CRemoteSettingsDlg::accept() {
     std::string message;
     if (!ParseRemotePort(m_port->text().toStdString(), &m_nPort, &message)) {
-        m_messages.Show(this, {message, RemoteIcon::kExclamation, true});
+        // Captioned as every message of remote but the socket one.
+        m_messages.Show(this, {message, RemoteIcon::kExclamation});
         m_port->setFocus();
         m_port->selectAll();
         return;

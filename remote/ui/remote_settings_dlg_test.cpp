@@ -65,6 +65,7 @@ private slots:
         QCOMPARE(messages.shown.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(messages.shown[0].text), message);
         QCOMPARE(messages.shown[0].icon, RemoteIcon::kExclamation);
+        QVERIFY(!messages.shown[0].defaultCaption);  // "Quarn remote"
         // Corrected, it goes through.
         dialog.findChild<QLineEdit*>("1002")->setText("10000");
         dialog.accept();

@@ -37,7 +37,7 @@ constexpr auto kLimit = std::chrono::seconds(30);
 constexpr auto kLookAgain = std::chrono::milliseconds(100);
 constexpr const char* kNotice =
     "You have tried to run the program when it is already running. To activate the program "
-    "window, double-click on the program icon in the Windows taskbar status area.";
+    "window, double-click on the program icon in the panel's notification area (system tray).";
 
 struct TopLevel {
     std::string id;

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -93,6 +94,8 @@ void CEventLogDlg::LoadLog() {
     }
     m_list->clear();
     m_list->addTopLevelItems(items);
+    // The newest entry is last; once laid out, the list shows it.
+    QTimer::singleShot(0, m_list, [list = m_list] { list->scrollToBottom(); });
 }
 
 void CEventLogDlg::ResetLog() {

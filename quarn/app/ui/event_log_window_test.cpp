@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -172,6 +173,30 @@ private slots:
         SetBox(dialog, "1004", true);
         QCOMPARE(list->topLevelItemCount(), errors);
         QCOMPARE(list->topLevelItem(errors - 1)->text(2), QString("project %1").arg(199995 % 4));
+    }
+
+    void ItOpensAtTheNewestEntry() {
+        WindowFixture quarn;
+        QVERIFY(quarn.Ok());
+        const FixedClock clock(LocalTime(2024, 5, 10, 14, 30));
+        std::string log;
+        for (int i = 0; i < 80; ++i)
+            log +=
+                EventLogLine(g_now - (80 - i) * 60, "default",
+                             i % 2 == 0 ? "ERROR 29- Network error" : "Script execution complete.");
+        quarn.PutFile(EventLogPath(), log);
+        CEventLogDlg dialog(quarn.frame.get(), quarn.dialogs);
+        auto* list = dialog.findChild<QTreeWidget*>("1017");
+        dialog.show();
+        const auto newestInView = [list] {
+            const QTreeWidgetItem* newest = list->topLevelItem(list->topLevelItemCount() - 1);
+            return list->verticalScrollBar()->value() > 0 &&
+                   list->viewport()->rect().contains(list->visualItemRect(newest));
+        };
+        QTRY_VERIFY(newestInView());
+        SaveScreenshot(dialog, "event_log_newest");
+        SetBox(dialog, "1004", true);  // errors only: the newest error
+        QTRY_VERIFY(newestInView());
     }
 
     void ResetLogAsksAndDeletesTheFile() {

@@ -1,17 +1,19 @@
 #include "quarn/app/ui/folder_browser.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <filesystem>
 
 #include "quarn/app/browse_start_folder.h"
-#include "shared/widgets/ui_text.h"
 #include "quarn/services/program_context.h"
+#include "shared/widgets/ui_text.h"
 
 bool CFolderBrowser::Validate(const std::string&, std::string& status) {
     status.clear();
@@ -66,6 +68,13 @@ CFolderBrowserDlg::CFolderBrowserDlg(QWidget* parent, CFolderBrowser& browser, c
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { OnSelection(); });
+    // The model lists folders as they are read, in a thread of its own, which moves the chosen
+    // one out of view again: it is followed until the user takes over the tree.
+    for (QObject* watched :
+         {static_cast<QObject*>(m_tree), static_cast<QObject*>(m_tree->viewport())})
+        watched->installEventFilter(this);
+    connect(m_model, &QFileSystemModel::rowsInserted, this, [this] { ScrollToChosen(); });
+    connect(m_model, &QFileSystemModel::layoutChanged, this, [this] { ScrollToChosen(); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(prompt);
     layout->addWidget(m_tree, 1);
@@ -78,7 +87,32 @@ void CFolderBrowserDlg::Select(const QString& folder) {
     const QModelIndex index = m_model->index(folder);
     if (!index.isValid()) return;
     m_tree->setCurrentIndex(index);
-    m_tree->scrollTo(index);
+    ScrollToChosen();
+}
+
+void CFolderBrowserDlg::ScrollToChosen() {
+    const QModelIndex chosen = m_tree->currentIndex();
+    if (m_bFollowChosen && chosen.isValid())
+        m_tree->scrollTo(chosen, QAbstractItemView::PositionAtCenter);
+}
+
+bool CFolderBrowserDlg::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+            m_bFollowChosen = false;
+            break;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CFolderBrowserDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Only a laid-out view can scroll.
+    QTimer::singleShot(0, this, [this] { ScrollToChosen(); });
 }
 
 QString CFolderBrowserDlg::Chosen() const {

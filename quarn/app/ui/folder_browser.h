@@ -41,12 +41,19 @@ public:
     void Select(const QString& folder);
     QString Chosen() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void OnSelection();
+    // Brings the chosen folder into the middle of the view, its parents opened.
+    void ScrollToChosen();
 
     CFolderBrowser& m_browser;
     QFileSystemModel* m_model;
     QTreeView* m_tree;
     QLabel* m_status;
     QDialogButtonBox* m_buttons;
+    bool m_bFollowChosen = true;  // until the user takes over the tree
 };

@@ -1,8 +1,12 @@
 // The folder picker: its start folder, the result, Cancel, and a subclass that refuses folders.
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -69,6 +73,25 @@ private slots:
         QVERIFY(browser.m_strFolder.empty());
     }
 
+    void TheInitialFolderIsInView() {
+        fixtures::TempDir dir("folder_browser");
+        QVERIFY(dir.Ok());
+        for (int n = 0; n < 60; ++n)
+            std::filesystem::create_directories(dir.File("site/f" + std::to_string(100 + n)));
+        CFolderBrowser browser;
+        browser.m_strRoot = dir.Path();
+        browser.m_strInitial = dir.File("site/f159");
+        OnPicker([](CFolderBrowserDlg& dialog) {
+            auto* tree = dialog.findChild<QTreeView*>("tree");
+            const QScopeGuard closed([&dialog] { dialog.reject(); });
+            QCOMPARE(tree->currentIndex().data().toString(), QString("f159"));
+            QTRY_VERIFY(tree->verticalScrollBar()->value() > 0);
+            QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
+            SaveScreenshot(dialog, "folder_browser_scrolled");
+        });
+        QVERIFY(!browser.Browse(nullptr));
+    }
+
     void TheFrameDialogsChooseFoldersWithThePicker() {
         fixtures::TempDir dir("folder_browser");
         QVERIFY(dir.Ok());
@@ -87,6 +110,50 @@ private slots:
         OnPicker([](CFolderBrowserDlg& dialog) { dialog.reject(); });
         QCOMPARE(dialogs.BrowseFolder(nullptr, "", QString::fromStdString(dir.Path())),
                  std::optional<QString>());
+    }
+
+    void TheOpenFileDialogShowsNameSizeAndDateWholeByName() {
+        fixtures::TempDir dir("open_file");
+        QVERIFY(dir.Ok());
+        for (const char* name : {"b_weekly_products_page.scp", "a.scp", "c_index.scp"}) {
+            std::string error;
+            QVERIFY(fixtures::WriteTextFile(dir.File(name), std::string(2000, 'x'), &error));
+        }
+        CQtFrameDialogs dialogs;
+        QString chosen;
+        QTimer::singleShot(0, [&chosen] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            auto* view = dialog->findChild<QTreeView*>("treeView");
+            QVERIFY(view != nullptr);
+            QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 3);
+            QTRY_VERIFY(view->header()->sectionSize(3) > 100);
+            QCOMPARE(view->header()->sortIndicatorSection(), 0);
+            QCOMPARE(view->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+            QCOMPARE(view->model()->index(0, 0, view->rootIndex()).data().toString(),
+                     QString("a.scp"));
+            const QFontMetrics metrics = view->fontMetrics();
+            for (int row = 0; row < 3; ++row) {
+                for (int column : {0, 1, 2, 3}) {
+                    const QString text =
+                        view->model()->index(row, column, view->rootIndex()).data().toString();
+                    QVERIFY2(
+                        metrics.horizontalAdvance(text) + 24 <= view->header()->sectionSize(column),
+                        qPrintable(text));
+                }
+            }
+            int columns = 0;
+            for (int column = 0; column < 4; ++column)
+                columns += view->header()->sectionSize(column);
+            QVERIFY(columns <= view->viewport()->width());
+            SaveScreenshot(*dialog, "open_script_file");
+            chosen = "shown";
+            dialog->reject();
+        });
+        QCOMPARE(dialogs.OpenFile(nullptr, "Open Script File", "Script Files (*.scp)",
+                                  QString::fromStdString(dir.Path())),
+                 std::optional<QString>());
+        QCOMPARE(chosen, QString("shown"));
     }
 
     void ARefusedFolderCannotBeChosen() {

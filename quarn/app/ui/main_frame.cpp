@@ -311,6 +311,7 @@ void CMainFrame::PlaceWindow() {
         WithDefault(global_key::windowy2, screen.y() + (screen.height() - height) / 2));
     resize(width, height);
     move(left, top);
+    m_framePos = pos();
 }
 
 void CMainFrame::SavePlacement() {
@@ -648,7 +649,9 @@ void CMainFrame::hideEvent(QHideEvent* event) {
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     // The Project Scripts window travels with the main window, its size kept.
-    m_wndScripts->move(m_wndScripts->pos() + event->pos() - event->oldPos());
+    const QPoint framePos = pos();
+    m_wndScripts->move(m_wndScripts->pos() + framePos - m_framePos);
+    m_framePos = framePos;
 }
 
 bool CMainFrame::ExitProgram() {

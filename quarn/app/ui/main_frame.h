@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <atomic>
 #include <optional>
@@ -130,6 +131,9 @@ private:
     QLabel* m_busyPane = nullptr;
     QLabel* m_errorPane = nullptr;
     QMenu* m_trayMenu = nullptr;
+    // Where the frame stood at the last move: the Project Scripts window follows the frame, not
+    // the client area, which also moves when the window manager first puts a frame around it.
+    QPoint m_framePos;
     QPointer<CSplashDlg> m_pSplash;
     QPointer<CProgressDlg> m_pProgressDlg;
 };

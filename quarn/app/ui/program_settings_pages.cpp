@@ -105,7 +105,7 @@ CGIpage3::CGIpage3(ProgramSettingsValues& v, IFrameDialogs& dialogs)
     QPushButton* remove = MakeButton(1013, "&Delete Time", "Remove selected time from schedule");
     connect(add, &QPushButton::clicked, this, [this] { AddTime(); });
     connect(remove, &QPushButton::clicked, this, [this] { DeleteTime(); });
-    connect(m_newTime, &QLineEdit::returnPressed, this, [this] { AddTime(); });
+    ClickOnEnter(m_newTime, add);
     Bind(
         [this, &v] {
             m_times->clear();
@@ -230,6 +230,8 @@ CGIpage6::CGIpage6(ProgramSettingsValues& v, IFrameDialogs& dialogs)
     m_remove = MakeButton(1020, "&Remove User", "Remove selected user from the system");
     connect(m_add, &QPushButton::clicked, this, [this] { AddUser(); });
     connect(m_remove, &QPushButton::clicked, this, [this] { RemoveUser(); });
+    ClickOnEnter(m_newUser, m_add);
+    ClickOnEnter(m_newPassword, m_add);
 
     auto* userBox = new QGroupBox("Remote users", this);
     auto* users = new QGridLayout(userBox);

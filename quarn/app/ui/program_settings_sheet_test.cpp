@@ -249,6 +249,65 @@ private slots:
         QCOMPARE(Items(*f.Find<QListWidget>("168", "1011")), expected);
     }
 
+    // Enter in the field of a list's Add button is that button: the sheet stays open with the
+    // focus in the field, so the next entry can be typed; OK then saves what the pages hold.
+    void EnterInAnAddFieldAddsAndKeepsTheSheetOpen() {
+        SheetFixture f;
+        QVERIFY(f.Ok());
+        const std::string passwords = f.ProgramDir() + "/passwords.txt";
+        const std::string before = f.SettingsText();
+        f.sheet->activateWindow();
+        f.Show("168");
+        QLineEdit* time = f.Edit("168", "1000");
+        f.Find<QCheckBox>("168", "1005")->setChecked(true);
+        const struct {
+            const char* typed;
+            int asked;
+        } times[] = {{"7h30", 1}, {"7:30", 0}, {"18:00", 0}};
+        for (const auto& c : times) {
+            f.dialogs.asked.clear();
+            time->setText(c.typed);
+            time->setFocus();
+            QTest::keyClick(time, Qt::Key_Return);
+            QVERIFY2(f.sheet->isVisible(), c.typed);
+            QCOMPARE(f.sheet->result(), 0);
+            QCOMPARE(int(f.dialogs.asked.size()), c.asked);
+            QCOMPARE(QApplication::focusWidget(), time);
+        }
+        QCOMPARE(f.dialogs.asked[0].text, QString("ERROR 36- enter time in the form hh:mm"));
+        QCOMPARE(time->text(), QString());
+        QCOMPARE(Items(*f.Find<QListWidget>("168", "1011")), QStringList({"7:30", "18:00"}));
+        QCOMPARE(f.SettingsText(), before);
+
+        f.Show("180");
+        f.Find<QCheckBox>("180", "1004")->setChecked(true);
+        const struct {
+            const char* edit;
+            const char* user;
+            const char* password;
+        } users[] = {{"1002", "ann", "pw1"}, {"1001", "bob", "pw2"}};
+        for (const auto& c : users) {
+            f.Edit("180", "1001")->setText(c.user);
+            f.Edit("180", "1002")->setText(c.password);
+            QLineEdit* field = f.Edit("180", c.edit);
+            field->setFocus();
+            QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+            QVERIFY2(f.sheet->isVisible(), c.user);
+            QCOMPARE(QApplication::focusWidget(), field);
+            QCOMPARE(f.Edit("180", "1001")->text(), QString());
+        }
+        QCOMPARE(f.FileText(passwords), std::string("ann pw1\r\nbob pw2\r\n"));
+        QCOMPARE(Items(*f.Find<QListWidget>("180", "1011")), QStringList({"ann", "bob"}));
+
+        // Anywhere else Enter is the sheet's OK.
+        QLineEdit* port = f.Edit("180", "1000");
+        port->setFocus();
+        QTest::keyClick(port, Qt::Key_Return);
+        QCOMPARE(f.sheet->result(), int(QDialog::Accepted));
+        QCOMPARE(g_settings.ReadScheduleTimes(), std::vector<std::string>({"7:30", "18:00"}));
+        QCOMPARE(g_settings.GetGlobal(global_key::kWeekdayTimers[1]), 1);
+    }
+
     void DeleteTimeRemovesTheSelectionAndSelectsTheOneBefore() {
         SheetFixture f;
         QVERIFY(f.Ok());
@@ -301,14 +360,19 @@ private slots:
         }
     }
 
-    void ASettingsFileThatCannotBeWrittenKeepsTheSheetOpen() {
+    void ASettingsFileThatCannotBeWrittenIsNamedAndKeepsTheSheetOpen() {
         SheetFixture f;
         QVERIFY(f.Ok());
-        g_settings.SetPath(f.ProgramDir() + "/missing/Quarn.ini");
-        f.Run(-1);
-        QCOMPARE(f.dialogs.asked.size(), size_t{1});
-        QVERIFY(f.dialogs.asked[0].text.startsWith("Unable to save the program settings: "));
-        QCOMPARE(f.dialogs.asked[0].type, kError);
+        for (const UnwritableFile& file : UnwritableSettingsFiles(f.ProgramDir())) {
+            f.dialogs.asked.clear();
+            g_settings.SetPath(file.path);
+            f.Run(-1);
+            QCOMPARE(f.dialogs.asked.size(), size_t{1});
+            QCOMPARE(f.dialogs.asked[0].text, "The settings file " +
+                                                  QString::fromStdString(file.path) +
+                                                  " could not be written: " + file.reason + ".");
+            QCOMPARE(f.dialogs.asked[0].type, kError);
+        }
     }
 
     void RemoteUsersAreAddedAndRemovedAtOnce() {
@@ -371,6 +435,21 @@ private slots:
         QCOMPARE(Items(*users), QStringList({"", "bob", "zed"}));
         s.Show("180");
         SaveScreenshot(*s.sheet, "program_settings_network_control");
+
+        // A file of users that cannot be written is named, and what was typed stays.
+        g_strProgramDir = f.ProgramDir() + "/blocked";
+        // A directory in the file's place, which no one can open for writing.
+        std::filesystem::create_directories(g_strProgramDir + "/passwords.txt");
+        s.dialogs.asked.clear();
+        s.Edit("180", "1001")->setText("carl");
+        s.Edit("180", "1002")->setText("pw3");
+        s.Find<QPushButton>("180", "1013")->click();
+        QCOMPARE(s.dialogs.asked.size(), size_t{1});
+        QCOMPARE(s.dialogs.asked[0].text,
+                 QString::fromStdString("The remote users file " + g_strProgramDir +
+                                        "/passwords.txt could not be written: is a directory."));
+        QCOMPARE(s.Edit("180", "1001")->text(), QString("carl"));
+        g_strProgramDir = f.ProgramDir();
         s.Run(QDialog::Rejected);
         QCOMPARE(s.FileText(passwords), std::string("zed pw\r\nnoblank\r\nbob my pw\r\n"));
         QCOMPARE(std::filesystem::status(passwords).permissions() & std::filesystem::perms::all,

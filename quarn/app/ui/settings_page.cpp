@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,6 +33,24 @@ constexpr int kColumns = 3;
 void TakeText(std::string& value, const QString& text) {
     if (FromBytes(value) != text) value = ToBytes(text);
 }
+
+// Eats Enter in the edit it watches and clicks the button instead.
+class CEnterClicks : public QObject {
+public:
+    CEnterClicks(QObject* edit, QPushButton* button) : QObject(edit), m_button(button) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+        m_button->click();
+        return true;
+    }
+
+private:
+    QPushButton* m_button;
+};
 
 }  // namespace
 
@@ -98,6 +117,10 @@ QPushButton* CSettingsPage::MakeButton(int id, std::string_view text, std::strin
     auto* button = Identify(new QPushButton(FromBytes(text), this), id, tip);
     button->setAutoDefault(false);
     return button;
+}
+
+void CSettingsPage::ClickOnEnter(QLineEdit* edit, QPushButton* button) {
+    edit->installEventFilter(new CEnterClicks(edit, button));
 }
 
 QLineEdit* CSettingsPage::AddLineEdit(int id, std::string_view label, std::string_view tip) {

@@ -84,6 +84,9 @@ protected:
     QCheckBox* MakeCheck(int id, std::string_view text, int& value, std::string_view tip);
     // A button that acts at once and is never the sheet's default.
     QPushButton* MakeButton(int id, std::string_view text, std::string_view tip);
+    // Enter in `edit` clicks `button` instead of the sheet's OK, so what was typed is not lost
+    // to a closing sheet.
+    void ClickOnEnter(QLineEdit* edit, QPushButton* button);
     // What Load and Store do for a control the page binds itself.
     void Bind(Loader load, Storer store);
     // A message box over the page captioned with the program title, `text` passed through it;

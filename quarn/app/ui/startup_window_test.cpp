@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(Texts(notice),
                  QStringList{"You have tried to run the program when it is already running. To "
                              "activate the program window, double-click on the program icon in "
-                             "the Windows taskbar status area."});
+                             "the panel's notification area (system tray)."});
         auto* ok = notice.findChild<QPushButton*>("1");
         QVERIFY(ok != nullptr);
         QCOMPARE(ok->text(), QString("OK"));

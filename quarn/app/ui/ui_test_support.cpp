@@ -1,7 +1,9 @@
 #include "quarn/app/ui/ui_test_support.h"
 
+#include <unistd.h>
 #include <QPixmap>
 #include <QTest>
+
 #include <filesystem>
 
 #include "quarn/app/project_paths.h"
@@ -130,6 +132,21 @@ void ProjectLockHolder::Release() {
     }
     m_changed.notify_all();
     m_thread.join();
+}
+
+std::vector<UnwritableFile> UnwritableSettingsFiles(const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::string error;
+    fixtures::WriteTextFile(dir + "/plain", "", &error);
+    fs::create_directories(dir + "/locked/Quarn.ini.lock");
+    std::vector<UnwritableFile> files = {{dir + "/plain/Quarn.ini", "not a directory"},
+                                         {dir + "/locked/Quarn.ini", "is a directory"}};
+    if (::geteuid() != 0) {
+        fs::create_directories(dir + "/readonly");
+        fs::permissions(dir + "/readonly", fs::perms::owner_read | fs::perms::owner_exec);
+        files.push_back({dir + "/readonly/Quarn.ini", "permission denied"});
+    }
+    return files;
 }
 
 void UploadTo(const fixtures::FtpServer& server, const std::string& project) {

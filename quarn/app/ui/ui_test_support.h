@@ -124,6 +124,16 @@ private:
     bool m_ok = false;
 };
 
+// A settings file quarn cannot write, and the reason in words its message gives.
+struct UnwritableFile {
+    std::string path;
+    QString reason;
+};
+// Places below `dir` where no process can write a file "Quarn.ini", root included: below a plain
+// file ("not a directory"), and beside a directory standing where its lock file goes ("is a
+// directory"); for a user other than root also a read-only directory ("permission denied").
+std::vector<UnwritableFile> UnwritableSettingsFiles(const std::string& dir);
+
 // Points `project`'s uploads at `server`: its host, port, logon and password.
 void UploadTo(const fixtures::FtpServer& server, const std::string& project);
 
