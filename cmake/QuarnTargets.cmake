@@ -38,7 +38,7 @@ function(quarn_qt_test name)
     add_test(NAME ${class}.desktop COMMAND desktop_session $<TARGET_FILE:${name}> ${class}
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     set_tests_properties(${class}.desktop PROPERTIES LABELS "window;desktop" SKIP_RETURN_CODE 77
-      ENVIRONMENT "QUARN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots")
+      ENVIRONMENT "QUARN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/desktop/x11_lsan.supp")
     quarn_qt_test_tsan_options(${class}.desktop)
   endforeach()
   if(T_DESKTOP_CLASSES)
