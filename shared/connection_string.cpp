@@ -100,13 +100,3 @@ std::string FileConnectionString(std::string_view path, std::string_view driverP
     AppendLogin(connection, user, password);
     return connection;
 }
-
-std::string UndoScriptEscapes(std::string_view text) {
-    std::string plain;
-    plain.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) ++i;
-        plain += text[i];
-    }
-    return plain;
-}

@@ -27,8 +27,3 @@ std::string DriverPart(std::string_view description);
 // empty. Both "\" and "/" separate directories.
 std::string FileConnectionString(std::string_view path, std::string_view driverPart,
                                  std::string_view user, std::string_view password);
-
-// A connection string cut out of a script statement with its escapes undone: every backslash is
-// dropped and the character after it kept as it is (so "\\" gives "\"). A backslash that ends the
-// text escapes nothing and stays.
-std::string UndoScriptEscapes(std::string_view text);

@@ -95,19 +95,4 @@ TEST(ConnectionStringTest, FileRule) {
     }
 }
 
-TEST(ConnectionStringTest, UndoScriptEscapesKeepsTheCharacterAfterEachBackslash) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"DBQ=C:\\\\data\\\\shop.mdb", "DBQ=C:\\data\\shop.mdb"},
-        {"PWD=a\\#b\\?c\\\"d", "PWD=a#b?c\"d"},
-        {"DSN=Shop", "DSN=Shop"},
-        {"", ""},
-        {"end\\", "end\\"},
-        {"\\\\\\\\", "\\\\"},
-    };
-    for (const auto& [escaped, plain] : cases) {
-        SCOPED_TRACE(escaped);
-        EXPECT_EQ(UndoScriptEscapes(escaped), plain);
-    }
-}
-
 }  // namespace

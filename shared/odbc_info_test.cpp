@@ -178,6 +178,23 @@ TEST(OdbcInfoStringsTest, AStringFromAScriptConnectsWithSingleBackslashes) {
     EXPECT_THAT(asIs.Names(), ElementsAre("parts"));
 }
 
+// A recordset statement names its table with script escapes; the catalog describes the query the
+// script engine would run.
+TEST(OdbcInfoStringsTest, AQueryFromAScriptIsDescribedWithItsEscapesUndone) {
+    ASSERT_TRUE(fixtures::OdbcEnvironment::Install().Ok());
+    fixtures::SqliteDatabase made("CREATE TABLE \"we\"\"ird\" (\"a b\" TEXT, \"n#1\" INTEGER);");
+    ASSERT_TRUE(made.Ok()) << made.Error();
+    COdbcInfo fromScript;
+    ASSERT_EQ(fromScript.ListColumns(made.ConnectionString(), "SELECT * FROM [we\\\"ird]"), 1)
+        << fromScript.Message();
+    EXPECT_THAT(fromScript.Names(), ElementsAre("a b", "n#1"));
+
+    COdbcInfo asIs(COdbcInfo::Strings::kPlain);
+    ASSERT_EQ(asIs.ListColumns(made.ConnectionString(), "SELECT * FROM [we\"ird]"), 1)
+        << asIs.Message();
+    EXPECT_THAT(asIs.Names(), ElementsAre("a b", "n#1"));
+}
+
 // The string the wizards build for a database file and a chosen driver reaches the file.
 TEST(OdbcInfoStringsTest, AFileStringWithAChosenDriverConnects) {
     ASSERT_TRUE(fixtures::OdbcEnvironment::Install().Ok());

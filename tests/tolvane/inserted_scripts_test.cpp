@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "shared/odbc_info.h"
 #include "tests/fixtures/postgres_cluster.h"
 #include "tests/fixtures/smtp_server.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tests/tolvane/inserted_scripts_fixture.h"
 #include "tolvane/insert_data_text.h"
 #include "tolvane/insert_other_text.h"
+#include "tolvane/insert_statements.h"
 
 namespace {
 
@@ -125,6 +127,38 @@ TEST_F(InsertedScriptsTest, InsertedStatementsBuildTheSite) {
                            {"kinds 3.html", "Tools:\nHammer,\nSaw,\nCafé:\nCrème,\n"},
                        }))
         << script.Text();
+}
+
+// The recordset the editor writes for an awkward table is the one its data dialogs describe: the
+// catalog reads the statement's escapes as quarn does.
+TEST_F(InsertedScriptsTest, AWrittenRecordsetIsDescribedAsQuarnRunsIt) {
+    fixtures::SqliteDatabase db(
+        "CREATE TABLE \"we\"\"ird\" (\"a b\" TEXT, \"Cost#1\" REAL);"
+        "INSERT INTO \"we\"\"ird\" VALUES ('Crème & \"x\" {y}', 2.5);");
+    ASSERT_TRUE(db.Ok()) << db.Error();
+    ScriptBuffer script;
+    script.Insert(DataSourceText(db.ConnectionString(), script.Context()));
+    script.Insert(HtmlPageText({"index.html", false, ""}, script.Context()));
+    const std::string recordset =
+        RecordsetStatement(RecordsetFunction::kGetdata, TableForQuery("we\"ird"));
+    script.Insert(RecordsetBlock(recordset, script.Context()));
+    script.Insert(
+        DatabaseDataText(FieldReference("a b", true, -1), DataFormat::kNone, script.Context()));
+    script.Type("=");
+    script.Insert(DatabaseDataText(FieldReference("Cost#1", true, -1), DataFormat::kNone,
+                                   script.Context(false)));
+    Run(script.Text());
+    EXPECT_EQ(Pages(),
+              (std::map<std::string, std::string>{{"index.html", "Crème & \"x\" {y}=2.5\n"}}))
+        << script.Text();
+
+    const std::string datasource = DataSourceText(db.ConnectionString(), {}).text;
+    COdbcInfo catalog;
+    ASSERT_EQ(catalog.ListColumns(TextBetweenQuotes(datasource),
+                                  QueryBeforeWhere(TextBetweenQuotes(recordset))),
+              1)
+        << catalog.Message();
+    EXPECT_EQ(catalog.Names(), (std::vector<std::string>{"a b", "Cost#1"}));
 }
 
 // Mail as the E-mail command writes it, with and without formatting, to a real SMTP server.
