@@ -21,6 +21,7 @@
 #include "kestrel/page_flow.h"
 #include "shared/connection_string.h"
 #include "shared/odbc_catalog.h"
+#include "shared/script_escapes.h"
 #include "shared/widgets/driver_dlg.h"
 #include "shared/widgets/ui_text.h"
 #include "shared/widgets/wizard_prompts.h"
@@ -31,11 +32,6 @@ namespace {
 
 constexpr const char* kDataFileFilter =
     "Microsoft data files (*.xls *.mdb *.db *.dbf *.dbc *.txt);;All Files (*)";
-
-// `name` as a chosen table is stored: in square brackets when it holds a blank.
-std::string StoredTable(const std::string& name) {
-    return name.find(' ') == std::string::npos ? name : "[" + name + "]";
-}
 
 // 129: the welcome text, painted beside the picture.
 class CPage1 : public CKestrelPage {
@@ -316,7 +312,7 @@ public:
     bool validatePage() override {
         const std::optional<std::string> table = Choice();
         if (!table) return Refuse(kNoTableMessage);
-        App().*m_answer = StoredTable(*table);
+        App().*m_answer = SqlName(*table);
         return true;
     }
 

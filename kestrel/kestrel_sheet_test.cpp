@@ -12,9 +12,12 @@
 
 #include "kestrel/kestrel_app.h"
 #include "kestrel/kestrel_finish.h"
+#include "kestrel/page_flow.h"
 #include "shared/launcher_fakes.h"
+#include "shared/odbc_info.h"
 #include "shared/widgets/wizard_fakes.h"
 #include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/sqlite_database.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
@@ -73,6 +76,33 @@ const QString kNoField(
 class UiKestrelSheetTest : public QObject {
     Q_OBJECT
 private slots:
+    // The real catalog: a table whose name holds a quote lists its columns.
+    void ATableNamedWithAQuoteListsItsColumns() {
+        fixtures::SqliteDatabase db("CREATE TABLE \"we\"\"ird\" (\"a b\" TEXT, \"n#1\" INTEGER);");
+        QVERIFY2(db.Ok(), db.Error().c_str());
+        CKestrelApp app;
+        app.m_strConnect = db.ConnectionString();
+        app.m_nScriptType = 1;
+        RecordingPrompts prompts;
+        CKestrelSheet sheet{app, prompts,
+                            [] { return std::make_unique<COdbcInfo>(COdbcInfo::Strings::kPlain); }};
+        sheet.setStartId(kestrel_page::kTable);
+        sheet.restart();
+        sheet.show();
+        auto* tables = sheet.currentPage()->findChild<QListWidget*>("1002");
+        QCOMPARE(tables->count(), 1);
+        QCOMPARE(tables->item(0)->text(), QString("we\"ird"));
+        tables->setCurrentRow(0);
+        sheet.next();
+        QCOMPARE(app.m_strTable, std::string("[we\"ird]"));
+        QCOMPARE(sheet.currentId(), kestrel_page::kFields);
+        auto* fields = sheet.currentPage()->findChild<QListWidget*>("1002");
+        QCOMPARE(prompts.messages, QStringList());
+        QCOMPARE(fields->count(), 2);
+        QCOMPARE(fields->item(0)->text(), QString("a b"));
+        QCOMPARE(fields->item(1)->text(), QString("n#1"));
+    }
+
     void ASinglePageSiteFromADataSource() {
         Wizard w;
         QCOMPARE(w.sheet.currentId(), 129);

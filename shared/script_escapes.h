@@ -76,6 +76,12 @@ inline std::string SqlName(std::string_view name) {
     return plain ? std::string(name) : "[" + std::string(name) + "]";
 }
 
+// `name` as a statement of the script names a table or column: SqlName's form, escaped for the
+// quoted argument that holds the statement.
+inline std::string ScriptSqlName(std::string_view name) {
+    return EscapedFor(SqlName(name), kQuotedSpecials);
+}
+
 // User text that may hold substitutions ("?name?"), made to read back as typed between double
 // quotes: a backslash goes before each \ " # & { } outside the substitutions and before a "?" that
 // opens none. A substitution's name neither begins nor ends with a blank and holds no double

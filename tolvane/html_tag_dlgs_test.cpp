@@ -64,7 +64,8 @@ private slots:
             {"1018", "", "<IMG SRC=\"logo.gif\" ALIGN=RIGHT>"},
             {"1019", "", "<IMG SRC=\"logo.gif\" ALIGN=TOP>"},
             {"1000", "", "<IMG SRC=\"logo.gif\" ALIGN=MIDDLE>"},
-            {"1001", "Our #1 ?x?", "<IMG SRC=\"logo.gif\" ALIGN=BOTTOM ALT=\"Our \\#1 ?x?\">"},
+            {"1001", "Our #1 ?x? & \"B\"",
+             "<IMG SRC=\"logo.gif\" ALIGN=BOTTOM ALT=\"Our \\#1 \\?x\\? \\& \\\"B\\\"\">"},
         };
         for (const auto& [align, alt, tag] : cases) {
             AnswerNextDialog([align, alt](QDialog& d) {

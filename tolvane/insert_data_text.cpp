@@ -31,7 +31,7 @@ InsertResult DataSourceText(std::string_view connection, const InsertContext& ct
 }
 
 std::string TableForQuery(std::string_view table) {
-    return EscapedFor(SqlName(table), kQuotedSpecials);
+    return ScriptSqlName(table);
 }
 
 std::string FieldForScript(std::string_view field) {
