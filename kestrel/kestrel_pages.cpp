@@ -193,7 +193,8 @@ public:
     bool validatePage() override {
         const std::string path = ToBytes(m_path->text());
         if (path.empty()) return Refuse("You cannot continue without selecting a file.");
-        std::string driver = m_manual->isChecked() ? std::string() : DriverPartForFile(path);
+        std::string driver =
+            m_manual->isChecked() ? std::string() : DriverPartForFile(path, *Catalog());
         if (driver.empty()) {
             const std::optional<QString> chosen = ChooseDriver();
             if (!chosen) return false;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "shared/launcher_fakes.h"
 #include "shared/odbc_info.h"
 #include "shared/widgets/wizard_fakes.h"
+#include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tests/fixtures/temp_dir.h"
@@ -76,6 +78,38 @@ const QString kNoField(
 class UiKestrelSheetTest : public QObject {
     Q_OBJECT
 private slots:
+    // The real drivers: a SQLite file connects through SQLite3 whatever its extension, and its
+    // tables are listed.
+    void ASqliteFileConnectsThroughTheInstalledDriver() {
+        fixtures::SqliteDatabase made("CREATE TABLE parts (id INTEGER);");
+        QVERIFY2(made.Ok(), made.Error().c_str());
+        QVERIFY(fixtures::OdbcEnvironment::Install().Ok());
+        fixtures::TempDir dir("kestrel_sqlite");
+        for (const char* name : {"shop.db", "shop"}) {
+            const std::string path = dir.File(name);
+            std::filesystem::copy_file(made.Path(), path);
+            CKestrelApp app;
+            app.m_nScriptType = 1;
+            RecordingPrompts prompts;
+            CKestrelSheet sheet{app, prompts, [] {
+                                    return std::make_unique<COdbcInfo>(COdbcInfo::Strings::kPlain);
+                                }};
+            sheet.setStartId(kestrel_page::kSourceFile);
+            sheet.restart();
+            sheet.show();
+            sheet.currentPage()->findChild<QLineEdit*>("1000")->setText(
+                QString::fromStdString(path));
+            sheet.next();
+            QVERIFY(prompts.driverLists.empty());
+            QCOMPARE(app.m_strConnect, "Driver={SQLite3};Database=" + path);
+            QCOMPARE(sheet.currentId(), kestrel_page::kTable);
+            QCOMPARE(prompts.messages, QStringList());
+            auto* tables = sheet.currentPage()->findChild<QListWidget*>("1002");
+            QCOMPARE(tables->count(), 1);
+            QCOMPARE(tables->item(0)->text(), QString("parts"));
+        }
+    }
+
     // The real catalog: a table whose name holds a quote lists its columns.
     void ATableNamedWithAQuoteListsItsColumns() {
         fixtures::SqliteDatabase db("CREATE TABLE \"we\"\"ird\" (\"a b\" TEXT, \"n#1\" INTEGER);");
