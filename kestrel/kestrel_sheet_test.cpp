@@ -78,6 +78,19 @@ const QString kNoField(
 class UiKestrelSheetTest : public QObject {
     Q_OBJECT
 private slots:
+    // The pages say "Click Help": every page shows the Help button, disabled.
+    void EveryPageShowsADisabledHelpButton() {
+        Wizard w;
+        for (int step = 0; step < 3; ++step) {
+            QAbstractButton* help = w.sheet.button(QWizard::HelpButton);
+            QVERIFY(help->isVisible());
+            QVERIFY(!help->isEnabled());
+            QCOMPARE(help->text(), QString("&Help"));
+            if (step == 0) w.Shot();
+            w.Next();
+        }
+    }
+
     // The real drivers: a SQLite file connects through SQLite3 whatever its extension, and its
     // tables are listed.
     void ASqliteFileConnectsThroughTheInstalledDriver() {

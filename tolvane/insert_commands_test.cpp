@@ -240,7 +240,8 @@ private slots:
             "# TODO- insert your database data and extra HTML after this line.";
         const std::vector<Case> cases = {
             {32771, "datacon", ConnectToFile(m_shop.Path()),
-             "&datasource(\"Driver={SQLite3};Database=" + QString::fromStdString(m_shop.Path()) +
+             "&datasource(\"Driver=\\{SQLite3\\};Database=" +
+                 QString::fromStdString(m_shop.Path()) +
                  "\")\n\t\t# TODO- you can insert a recordset after this line,\n\t\t# although "
                  "you will probably want to place it inside an HTML page.\n\t\t|"},
             {32772, "142",

@@ -236,7 +236,7 @@ private slots:
         // Fields typed in turn; the Database button inserts into the one left last.
         const auto mailAnswer = [](bool autoFormat) {
             return [autoFormat](QDialog& dialog) {
-                QCOMPARE(dialog.focusWidget(), Control<QLineEdit>(dialog, "1025"));
+                QCOMPARE(dialog.focusWidget(), Control<QLineEdit>(dialog, "1003"));
                 Type(dialog, "1025", "Tom & \"Jerry\" #");
                 Type(dialog, "1003", "to@x.org");
                 Type(dialog, "1004", "me@x.org");
@@ -274,6 +274,17 @@ private slots:
              "&html(\"index.html\")\r\n{\r\n"
              "\t# TODO- insert your database recordset and/or HTML after this line.\r\n"
              "\t|\r\n}"},
+            {"page without a name is refused", 0, false, page, "141",
+             [this](QDialog& dialog) {
+                 Click(dialog, "1");
+                 QVERIFY(dialog.isVisible());
+                 QCOMPARE(m_prompts.messages.last(),
+                          QString("You must enter a file name for the HTML page."));
+                 m_prompts.messages.clear();
+                 Type(dialog, "1003", "a.html");
+                 Click(dialog, "1");
+             },
+             "&html(\"a.html\")\r\n{\r\n\t|\r\n}"},
             {"page in a subroutine, nested", 1, false, page, "141", pageInSubroutine,
              "&defsub(\"pages_with_a_long_n\")\r\n\t{\r\n\t\t&html(\"kind ?name?\\#1.html\")\r\n"
              "\t\t{\r\n\t\t\t|\r\n\t\t}\r\n\t}"},
