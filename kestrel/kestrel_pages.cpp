@@ -439,11 +439,12 @@ public:
                        "Move all the datasource fields you wish to use in your script into the "
                        "list box on the right.") {
         auto* row = new QHBoxLayout;
+        // Made in the order they stand, which is the order Tab takes.
         m_available = MakeList(1002);
-        m_chosen = MakeList(1003);
-        auto* buttons = new QVBoxLayout;
         auto* add = MakeButton(1004, ">>");
         auto* remove = MakeButton(1016, "<<");
+        m_chosen = MakeList(1003);
+        auto* buttons = new QVBoxLayout;
         buttons->addStretch();
         buttons->addWidget(add);
         buttons->addWidget(remove);

@@ -20,6 +20,7 @@
 #include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/tab_order.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
@@ -78,6 +79,18 @@ const QString kNoField(
 class UiKestrelSheetTest : public QObject {
     Q_OBJECT
 private slots:
+    // Tab walks every page in the order its controls stand.
+    void TabFollowsThePlacesOnEveryPage() {
+        Wizard w;
+        QStringList problems;
+        for (int id : w.sheet.pageIds()) {
+            w.Open(id);
+            if (const QString problem = fixtures::TabOrderProblem(w.sheet); !problem.isEmpty())
+                problems << QString::number(id) + " " + problem;
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
+    }
+
     // The pages say "Click Help": every page shows the Help button, disabled.
     void EveryPageShowsADisabledHelpButton() {
         Wizard w;

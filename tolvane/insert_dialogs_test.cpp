@@ -19,6 +19,7 @@
 #include "shared/odbc_info.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/tab_order.h"
 #include "tolvane/dialog_test_support.h"
 #include "tolvane/insert_data_dlgs.h"
 #include "tolvane/insert_other_dlgs.h"
@@ -355,7 +356,8 @@ private slots:
         }
     }
 
-    void CancelInsertsNothing() {
+    // Tab walks every dialog in the order its controls stand; Cancel then writes nothing.
+    void TabFollowsThePlacesAndCancelInsertsNothing() {
         const InsertContext ctx = Context(1, true, Script());
         const struct {
             QString dialog;
@@ -371,10 +373,16 @@ private slots:
             {"141", [&] { return InsertHtmlPage(nullptr, ctx, m_services); }},
             {"136", [&] { return InsertEmail(nullptr, ctx, m_services); }},
         };
+        QStringList problems;
         for (const auto& c : cases) {
-            WhenModal(c.dialog, [](QDialog& dialog) { Click(dialog, "2"); });
+            WhenModal(c.dialog, [&problems](QDialog& dialog) {
+                if (const QString problem = fixtures::TabOrderProblem(dialog); !problem.isEmpty())
+                    problems << problem;
+                Click(dialog, "2");
+            });
             QVERIFY2(!c.command(), qPrintable(c.dialog));
         }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
     }
 
     void CatalogFailureLeavesTheListEmpty() {

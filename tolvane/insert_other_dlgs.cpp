@@ -210,6 +210,11 @@ CHtmlPageDlg::CHtmlPageDlg(QWidget* parent, const InsertContext& ctx, InsertServ
         }
         accept();
     }));
+    // The picker buttons stand between the file name and the subroutine option.
+    QWidget* const order[] = {m_fileName, findChild<QWidget*>("1006"), findChild<QWidget*>("1024"),
+                              m_inSubroutine, m_subroutine};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
     m_fileName->setFocus();
 }
 
