@@ -26,7 +26,8 @@ int CKestrelApp::WriteCsvExportScript() {
     text.Write("&datasource(\"" + m_strConnect + "\")\n\n");
     text.Write("&print(\"Generating CSV files...\")\n\n");
     if (index) text.Write("&defvar(?index?)\n\n");
-    text.Write("&sql(\"SELECT " + columns + " FROM " + m_strTable + "\")\n{\n\n");
+    text.Write("&sql(\"SELECT " + columns + " FROM " + EscapedFor(m_strTable, kQuotedSpecials) +
+               "\")\n{\n\n");
     text.Write(1, "# The following code creates the CSV export file(s).\n");
     if (multiFile) {
         text.Write(1, "&do\n");

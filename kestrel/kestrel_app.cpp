@@ -5,12 +5,15 @@
 
 void CKestrelApp::EscapeAnswers() {
     m_strConnect = EscapedFor(m_strConnect, kQuotedSpecials);
+    // Names go into substitutions, some of them inside quoted arguments.
     for (std::string& field : m_arrFields)
-        field = EscapedFor(field, kScriptSpecials);
-    for (std::string* name : {&m_strLinkField, &m_strCategoryLinkField, &m_strCategoryKey,
-                              &m_strTableKey, &m_strCsvKey})
-        *name = EscapedFor(*name, kScriptSpecials);
-    m_strTableKey = SqlName(m_strTableKey);
+        field = EscapedFor(field, kQuotedSpecials);
+    for (std::string* name :
+         {&m_strLinkField, &m_strCategoryLinkField, &m_strCategoryKey, &m_strCsvKey})
+        *name = EscapedFor(*name, kQuotedSpecials);
+    m_strTableKey = ScriptSqlName(m_strTableKey);
+    for (std::string* text : {&m_strHtmlFile, &m_strCsvName})
+        *text = EscapedFor(*text, kQuotedSpecials);
 }
 
 int CKestrelApp::WriteScripts() {
@@ -65,8 +68,8 @@ void CKestrelApp::DataSourceLines(CScriptText& text) const {
 }
 
 std::string CKestrelApp::KeyCondition() const {
-    const std::string select =
-        "&getdata(\"SELECT * FROM " + m_strTable + " WHERE (" + m_strTableKey;
+    const std::string select = "&getdata(\"SELECT * FROM " +
+                               EscapedFor(m_strTable, kQuotedSpecials) + " WHERE (" + m_strTableKey;
     if (m_bNumericKey) return select + "=?" + m_strCategoryKey + "?)\")\n";
     return select + " LIKE '?" + m_strCategoryKey + "?')\")\n";
 }

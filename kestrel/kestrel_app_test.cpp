@@ -54,7 +54,8 @@ TEST_F(KestrelAppTest, EscapingFollowsWhereEachAnswerIsWritten) {
     m_app.m_strCsvKey = "Code#";
     m_app.m_strTable = "[Order Lines]";
     m_app.EscapeAnswers();
-    EXPECT_EQ(m_app.m_strConnect, "Driver={SQLite3};Database=C:\\\\data\\\\x\\#1\\?.db;PWD=a\\\"b");
+    EXPECT_EQ(m_app.m_strConnect,
+              "Driver=\\{SQLite3\\};Database=C:\\\\data\\\\x\\#1\\?.db;PWD=a\\\"b");
     EXPECT_EQ(m_app.m_arrFields, (std::vector<std::string>{"Cost\\#1", "a\\\\b\\&\\{c\\}\\?"}));
     EXPECT_EQ(m_app.m_strTableKey, "[Part No]");
     EXPECT_EQ(m_app.m_strLinkField, "Name\\?");

@@ -21,6 +21,7 @@
 #include "kestrel/page_flow.h"
 #include "shared/connection_string.h"
 #include "shared/odbc_catalog.h"
+#include "shared/script_escapes.h"
 #include "shared/widgets/driver_dlg.h"
 #include "shared/widgets/ui_text.h"
 #include "shared/widgets/wizard_prompts.h"
@@ -31,11 +32,6 @@ namespace {
 
 constexpr const char* kDataFileFilter =
     "Microsoft data files (*.xls *.mdb *.db *.dbf *.dbc *.txt);;All Files (*)";
-
-// `name` as a chosen table is stored: in square brackets when it holds a blank.
-std::string StoredTable(const std::string& name) {
-    return name.find(' ') == std::string::npos ? name : "[" + name + "]";
-}
 
 // 129: the welcome text, painted beside the picture.
 class CPage1 : public CKestrelPage {
@@ -197,7 +193,8 @@ public:
     bool validatePage() override {
         const std::string path = ToBytes(m_path->text());
         if (path.empty()) return Refuse("You cannot continue without selecting a file.");
-        std::string driver = m_manual->isChecked() ? std::string() : DriverPartForFile(path);
+        std::string driver =
+            m_manual->isChecked() ? std::string() : DriverPartForFile(path, *Catalog());
         if (driver.empty()) {
             const std::optional<QString> chosen = ChooseDriver();
             if (!chosen) return false;
@@ -316,7 +313,7 @@ public:
     bool validatePage() override {
         const std::optional<std::string> table = Choice();
         if (!table) return Refuse(kNoTableMessage);
-        App().*m_answer = StoredTable(*table);
+        App().*m_answer = SqlName(*table);
         return true;
     }
 
@@ -442,11 +439,12 @@ public:
                        "Move all the datasource fields you wish to use in your script into the "
                        "list box on the right.") {
         auto* row = new QHBoxLayout;
+        // Made in the order they stand, which is the order Tab takes.
         m_available = MakeList(1002);
-        m_chosen = MakeList(1003);
-        auto* buttons = new QVBoxLayout;
         auto* add = MakeButton(1004, ">>");
         auto* remove = MakeButton(1016, "<<");
+        m_chosen = MakeList(1003);
+        auto* buttons = new QVBoxLayout;
         buttons->addStretch();
         buttons->addWidget(add);
         buttons->addWidget(remove);

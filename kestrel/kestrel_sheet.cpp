@@ -1,5 +1,6 @@
 #include "kestrel/kestrel_sheet.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +54,9 @@ CKestrelSheet::CKestrelSheet(CKestrelApp& app, IWizardPrompts& prompts, CatalogM
     setObjectName("kestrel");
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoBackButtonOnStartPage);
+    // The pages refer to Help, which this build does not have: the button shows, disabled.
+    setOption(QWizard::HaveHelpButton);
+    button(QWizard::HelpButton)->setEnabled(false);
     setPixmap(QWizard::WatermarkPixmap, WizardPicture());
     AddKestrelPages(*this);
     setStartId(kestrel_page::kWelcome);

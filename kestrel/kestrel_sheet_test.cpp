@@ -7,14 +7,20 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "kestrel/kestrel_app.h"
 #include "kestrel/kestrel_finish.h"
+#include "kestrel/page_flow.h"
 #include "shared/launcher_fakes.h"
+#include "shared/odbc_info.h"
 #include "shared/widgets/wizard_fakes.h"
+#include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/tab_order.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
@@ -73,6 +79,90 @@ const QString kNoField(
 class UiKestrelSheetTest : public QObject {
     Q_OBJECT
 private slots:
+    // Tab walks every page in the order its controls stand.
+    void TabFollowsThePlacesOnEveryPage() {
+        Wizard w;
+        QStringList problems;
+        for (int id : w.sheet.pageIds()) {
+            w.Open(id);
+            if (const QString problem = fixtures::TabOrderProblem(w.sheet); !problem.isEmpty())
+                problems << QString::number(id) + " " + problem;
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
+    }
+
+    // The pages say "Click Help": every page shows the Help button, disabled.
+    void EveryPageShowsADisabledHelpButton() {
+        Wizard w;
+        for (int step = 0; step < 3; ++step) {
+            QAbstractButton* help = w.sheet.button(QWizard::HelpButton);
+            QVERIFY(help->isVisible());
+            QVERIFY(!help->isEnabled());
+            QCOMPARE(help->text(), QString("&Help"));
+            if (step == 0) w.Shot();
+            w.Next();
+        }
+    }
+
+    // The real drivers: a SQLite file connects through SQLite3 whatever its extension, and its
+    // tables are listed.
+    void ASqliteFileConnectsThroughTheInstalledDriver() {
+        fixtures::SqliteDatabase made("CREATE TABLE parts (id INTEGER);");
+        QVERIFY2(made.Ok(), made.Error().c_str());
+        QVERIFY(fixtures::OdbcEnvironment::Install().Ok());
+        fixtures::TempDir dir("kestrel_sqlite");
+        for (const char* name : {"shop.db", "shop"}) {
+            const std::string path = dir.File(name);
+            std::filesystem::copy_file(made.Path(), path);
+            CKestrelApp app;
+            app.m_nScriptType = 1;
+            RecordingPrompts prompts;
+            CKestrelSheet sheet{app, prompts, [] {
+                                    return std::make_unique<COdbcInfo>(COdbcInfo::Strings::kPlain);
+                                }};
+            sheet.setStartId(kestrel_page::kSourceFile);
+            sheet.restart();
+            sheet.show();
+            sheet.currentPage()->findChild<QLineEdit*>("1000")->setText(
+                QString::fromStdString(path));
+            sheet.next();
+            QVERIFY(prompts.driverLists.empty());
+            QCOMPARE(app.m_strConnect, "Driver={SQLite3};Database=" + path);
+            QCOMPARE(sheet.currentId(), kestrel_page::kTable);
+            QCOMPARE(prompts.messages, QStringList());
+            auto* tables = sheet.currentPage()->findChild<QListWidget*>("1002");
+            QCOMPARE(tables->count(), 1);
+            QCOMPARE(tables->item(0)->text(), QString("parts"));
+        }
+    }
+
+    // The real catalog: a table whose name holds a quote lists its columns.
+    void ATableNamedWithAQuoteListsItsColumns() {
+        fixtures::SqliteDatabase db("CREATE TABLE \"we\"\"ird\" (\"a b\" TEXT, \"n#1\" INTEGER);");
+        QVERIFY2(db.Ok(), db.Error().c_str());
+        CKestrelApp app;
+        app.m_strConnect = db.ConnectionString();
+        app.m_nScriptType = 1;
+        RecordingPrompts prompts;
+        CKestrelSheet sheet{app, prompts,
+                            [] { return std::make_unique<COdbcInfo>(COdbcInfo::Strings::kPlain); }};
+        sheet.setStartId(kestrel_page::kTable);
+        sheet.restart();
+        sheet.show();
+        auto* tables = sheet.currentPage()->findChild<QListWidget*>("1002");
+        QCOMPARE(tables->count(), 1);
+        QCOMPARE(tables->item(0)->text(), QString("we\"ird"));
+        tables->setCurrentRow(0);
+        sheet.next();
+        QCOMPARE(app.m_strTable, std::string("[we\"ird]"));
+        QCOMPARE(sheet.currentId(), kestrel_page::kFields);
+        auto* fields = sheet.currentPage()->findChild<QListWidget*>("1002");
+        QCOMPARE(prompts.messages, QStringList());
+        QCOMPARE(fields->count(), 2);
+        QCOMPARE(fields->item(0)->text(), QString("a b"));
+        QCOMPARE(fields->item(1)->text(), QString("n#1"));
+    }
+
     void ASinglePageSiteFromADataSource() {
         Wizard w;
         QCOMPARE(w.sheet.currentId(), 129);

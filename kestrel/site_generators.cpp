@@ -28,7 +28,7 @@ void TopPageOpening(CScriptText& text, const std::string& htmlFile, std::string_
     text.Write("&html(\"" + htmlFile + "\")\n{\n\n");
     text.Write(1, "<HTML>\n\n");
     TodoBlock(text, 1, kAboveData, links);
-    text.Write(1, "&getdata(\"SELECT * FROM " + table + "\")\n");
+    text.Write(1, "&getdata(\"SELECT * FROM " + EscapedFor(table, kQuotedSpecials) + "\")\n");
     text.Write(1, "{\n");
 }
 
@@ -105,7 +105,7 @@ int CKestrelApp::WriteSinglePageScript() {
     text.Write(1, "<HTML>\n\n");
     TodoBlock(text, 1, kAboveData, "the datasource data here.");
     if (m_bFormatTable) text.Write(1, "<TABLE WIDTH=\"100%\">\n\n");
-    text.Write(1, "&getdata(\"SELECT * FROM " + m_strTable + "\")\n");
+    text.Write(1, "&getdata(\"SELECT * FROM " + EscapedFor(m_strTable, kQuotedSpecials) + "\")\n");
     text.Write(1, "{\n");
     text.FieldList(2, m_arrFields, m_bFormatTable);
     text.Write(1, "}\n\n");

@@ -1,6 +1,8 @@
 #include "shared/connection_string.h"
 
+#include <algorithm>
 #include <array>
+#include <fstream>
 #include <utility>
 
 #include "platform/ascii.h"
@@ -42,17 +44,34 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kKnownDri
     {".dbc", "Driver={Microsoft Visual FoxPro Driver};"},
 }};
 
+bool IsNamedDriver(std::string_view driverPart) {
+    return std::any_of(kKnownDrivers.begin(), kKnownDrivers.end(),
+                       [&](const auto& known) { return driverPart == known.second; });
+}
+
 // The named drivers read the file from "DBQ"; the file drivers of unixODBC (SQLite's among them)
 // read "Database" and ignore "DBQ", which would leave them with no file at all.
 std::string_view LocationKey(std::string_view driverPart) {
-    for (const auto& known : kKnownDrivers) {
-        if (driverPart == known.second) return "DBQ=";
-    }
-    return "Database=";
+    return IsNamedDriver(driverPart) ? "DBQ=" : "Database=";
 }
 
-bool OpensDirectory(std::string_view extension) {
-    return extension == ".txt" || extension == ".csv" || extension == ".dbf" || extension == ".db";
+// Only the named drivers of these extensions open a directory; any other reads the file itself.
+bool OpensDirectory(std::string_view extension, std::string_view driverPart) {
+    return (extension == ".txt" || extension == ".csv" || extension == ".dbf" ||
+            extension == ".db") &&
+           IsNamedDriver(driverPart);
+}
+
+// The installed driver for SQLite 3 files: the one named "SQLite3", else the first whose name
+// holds it (in any case).
+const std::string* SqliteDriver(const std::vector<std::string>& installed) {
+    const std::string* holding = nullptr;
+    for (const std::string& driver : installed) {
+        const std::string lower = platform::AsciiLowered(driver);
+        if (lower == "sqlite3") return &driver;
+        if (holding == nullptr && lower.find("sqlite3") != std::string::npos) holding = &driver;
+    }
+    return holding;
 }
 
 }  // namespace
@@ -70,12 +89,33 @@ std::string FileExtension(std::string_view path) {
     return platform::AsciiLowered(path.substr(dot));
 }
 
-std::string DriverPartForFile(std::string_view path) {
+bool IsSqliteFile(const std::string& path) {
+    static constexpr std::string_view kHeader("SQLite format 3\0", 16);
+    std::ifstream file(path, std::ios::binary);
+    std::array<char, kHeader.size()> start{};
+    return file.read(start.data(), start.size()) &&
+           std::string_view(start.data(), start.size()) == kHeader;
+}
+
+std::string DriverPartForFile(const std::string& path, const std::vector<std::string>& installed) {
+    if (IsSqliteFile(path)) {
+        const std::string* sqlite = SqliteDriver(installed);
+        return sqlite == nullptr ? std::string() : DriverPart(*sqlite);
+    }
     const std::string extension = FileExtension(path);
     for (const auto& [known, driverPart] : kKnownDrivers) {
-        if (extension == known) return std::string(driverPart);
+        if (extension != known) continue;
+        // "Driver={" description "};": installed under that description, or not usable.
+        const std::string_view description = driverPart.substr(8, driverPart.size() - 10);
+        const bool isInstalled =
+            std::find(installed.begin(), installed.end(), description) != installed.end();
+        return isInstalled ? std::string(driverPart) : std::string();
     }
     return {};
+}
+
+std::string DriverPartForFile(const std::string& path, IOdbcCatalog& catalog) {
+    return catalog.ListDrivers() ? DriverPartForFile(path, catalog.Names()) : std::string();
 }
 
 std::string DriverPart(std::string_view description) {
@@ -86,7 +126,7 @@ std::string FileConnectionString(std::string_view path, std::string_view driverP
                                  std::string_view user, std::string_view password) {
     const std::string extension = FileExtension(path);
     std::string_view location = path;
-    if (OpensDirectory(extension)) {
+    if (OpensDirectory(extension, driverPart)) {
         const std::size_t separator = path.find_last_of("\\/");
         if (separator != std::string_view::npos) location = path.substr(0, separator);
     }
@@ -99,14 +139,4 @@ std::string FileConnectionString(std::string_view path, std::string_view driverP
     }
     AppendLogin(connection, user, password);
     return connection;
-}
-
-std::string UndoScriptEscapes(std::string_view text) {
-    std::string plain;
-    plain.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) ++i;
-        plain += text[i];
-    }
-    return plain;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -32,6 +33,12 @@ TEST(ConnectionStringTest, DsnRule) {
     }
 }
 
+// The drivers the extensions name, all installed.
+const std::vector<std::string> kNamedDrivers = {
+    "Microsoft Access Driver (*.mdb)",  "Microsoft Excel Driver (*.xls)",
+    "Microsoft Paradox Driver (*.db )", "Microsoft Text Driver (*.txt; *.csv)",
+    "Microsoft Visual FoxPro Driver",   "SQLite3"};
+
 TEST(ConnectionStringTest, DriverPartFollowsTheExtensionInAnyCase) {
     const std::pair<const char*, const char*> cases[] = {
         {"C:\\data\\shop.mdb", "Driver={Microsoft Access Driver (*.mdb)};"},
@@ -48,7 +55,9 @@ TEST(ConnectionStringTest, DriverPartFollowsTheExtensionInAnyCase) {
     };
     for (const auto& [path, expected] : cases) {
         SCOPED_TRACE(path);
-        EXPECT_EQ(DriverPartForFile(path), expected);
+        EXPECT_EQ(DriverPartForFile(path, kNamedDrivers), expected);
+        // A driver that is not installed could not connect: the user chooses.
+        EXPECT_EQ(DriverPartForFile(path, {"SQLite3", "PostgreSQL"}), "");
     }
     EXPECT_EQ(DriverPart("SQLite3"), "Driver={SQLite3};");
     EXPECT_EQ(DriverPart("Odd} Driver"), "Driver={Odd}} Driver};");
@@ -80,33 +89,24 @@ TEST(ConnectionStringTest, FileRule) {
          "Driver={Microsoft Visual FoxPro Driver};SourceType=DBC;SourceDB=/data/shop.dbc"},
         {"/data/PARTS.DBF", "Microsoft Visual FoxPro Driver", "", "",
          "Driver={Microsoft Visual FoxPro Driver};SourceType=DBF;SourceDB=/data"},
-        {"/data/parts.dbf", "SQLite3", "", "", "Driver={SQLite3};Database=/data"},
-        // A chosen driver replaces the extension's; the location still follows the extension.
+        // A chosen driver replaces the extension's and reads the file itself, unless it is a
+        // named driver that opens a directory.
+        {"/data/parts.dbf", "SQLite3", "", "", "Driver={SQLite3};Database=/data/parts.dbf"},
+        {"/data/shop.db", "SQLite3", "", "", "Driver={SQLite3};Database=/data/shop.db"},
         {"/data/shop.mdb", "PostgreSQL", "", "", "Driver={PostgreSQL};Database=/data/shop.mdb"},
-        {"/data/orders.csv", "PostgreSQL", "", "pw", "Driver={PostgreSQL};Database=/data;PWD=pw"},
+        {"/data/orders.csv", "PostgreSQL", "", "pw",
+         "Driver={PostgreSQL};Database=/data/orders.csv;PWD=pw"},
+        {"/data/orders.db", "Microsoft Text Driver (*.txt; *.csv)", "", "",
+         "Driver={Microsoft Text Driver (*.txt; *.csv)};DBQ=/data"},
         {"/data/my;shop.sqlite", "SQLite3", "", "x;y",
          "Driver={SQLite3};Database={/data/my;shop.sqlite};PWD={x;y}"},
     };
     for (const FileCase& c : cases) {
         SCOPED_TRACE(c.expected);
-        const std::string driverPart =
-            *c.chosenDriver != '\0' ? DriverPart(c.chosenDriver) : DriverPartForFile(c.path);
+        const std::string driverPart = *c.chosenDriver != '\0'
+                                           ? DriverPart(c.chosenDriver)
+                                           : DriverPartForFile(c.path, kNamedDrivers);
         EXPECT_EQ(FileConnectionString(c.path, driverPart, c.user, c.password), c.expected);
-    }
-}
-
-TEST(ConnectionStringTest, UndoScriptEscapesKeepsTheCharacterAfterEachBackslash) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"DBQ=C:\\\\data\\\\shop.mdb", "DBQ=C:\\data\\shop.mdb"},
-        {"PWD=a\\#b\\?c\\\"d", "PWD=a#b?c\"d"},
-        {"DSN=Shop", "DSN=Shop"},
-        {"", ""},
-        {"end\\", "end\\"},
-        {"\\\\\\\\", "\\\\"},
-    };
-    for (const auto& [escaped, plain] : cases) {
-        SCOPED_TRACE(escaped);
-        EXPECT_EQ(UndoScriptEscapes(escaped), plain);
     }
 }
 

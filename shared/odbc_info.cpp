@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "shared/connection_string.h"
+#include "shared/script_escapes.h"
 
 namespace {
 
@@ -105,10 +105,11 @@ int COdbcInfo::ListTables(std::string_view connectionString) {
 
 int COdbcInfo::ListColumns(std::string_view connectionString, std::string_view query) {
     m_names.clear();
-    if (query.size() > static_cast<std::size_t>(INT_MAX)) return Fail("Query too long");
+    const std::string statement = Plain(query);
+    if (statement.size() > static_cast<std::size_t>(INT_MAX)) return Fail("Query too long");
     if (!Open(connectionString)) return 0;
     m_nLastReturn =
-        SQLPrepare(m_statement.Get(), Text(query), static_cast<SQLINTEGER>(query.size()));
+        SQLPrepare(m_statement.Get(), Text(statement), static_cast<SQLINTEGER>(statement.size()));
     if (!Succeeded()) return ReportError();
     SQLSMALLINT count = 0;
     m_nLastReturn = SQLNumResultCols(m_statement.Get(), &count);
@@ -141,10 +142,12 @@ int COdbcInfo::ListColumns(std::string_view connectionString, std::string_view q
     return 1;
 }
 
+std::string COdbcInfo::Plain(std::string_view text) const {
+    return m_strings == Strings::kFromScript ? UnescapedScriptText(text) : std::string(text);
+}
+
 int COdbcInfo::Open(std::string_view connectionString) {
-    const std::string plain = m_strings == Strings::kFromScript
-                                  ? UndoScriptEscapes(connectionString)
-                                  : std::string(connectionString);
+    const std::string plain = Plain(connectionString);
     if (plain.size() > static_cast<std::size_t>(SHRT_MAX)) {
         return Fail("Connection string too long");
     }

@@ -2,7 +2,8 @@
 // COdbcInfo: the real ODBC catalog, through the driver manager (unixODBC). Every operation
 // allocates its own handles and frees them before it returns, whatever the outcome. Drivers are
 // given no window, so they never prompt. Connection strings are read as they come from a script
-// statement (escapes undone, UndoScriptEscapes) unless the owner says they are plain text.
+// statement (escapes undone as the script engine undoes them) unless the owner says they are
+// plain text; so are the queries ListColumns describes.
 
 #include <string>
 #include <string_view>
@@ -27,6 +28,8 @@ public:
 private:
     // Enumerates with SQLDataSources or SQLDrivers (`dataSources`), from the first entry on.
     int ListEntries(bool dataSources);
+    // `text` as the driver is to read it.
+    std::string Plain(std::string_view text) const;
     // Environment, connection and statement, connected with `connectionString`.
     int Open(std::string_view connectionString);
     // Appends column `column` of the current row as a whole text.

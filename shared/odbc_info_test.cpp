@@ -178,6 +178,51 @@ TEST(OdbcInfoStringsTest, AStringFromAScriptConnectsWithSingleBackslashes) {
     EXPECT_THAT(asIs.Names(), ElementsAre("parts"));
 }
 
+// A recordset statement names its table with script escapes; the catalog describes the query the
+// script engine would run.
+TEST(OdbcInfoStringsTest, AQueryFromAScriptIsDescribedWithItsEscapesUndone) {
+    ASSERT_TRUE(fixtures::OdbcEnvironment::Install().Ok());
+    fixtures::SqliteDatabase made("CREATE TABLE \"we\"\"ird\" (\"a b\" TEXT, \"n#1\" INTEGER);");
+    ASSERT_TRUE(made.Ok()) << made.Error();
+    COdbcInfo fromScript;
+    ASSERT_EQ(fromScript.ListColumns(made.ConnectionString(), "SELECT * FROM [we\\\"ird]"), 1)
+        << fromScript.Message();
+    EXPECT_THAT(fromScript.Names(), ElementsAre("a b", "n#1"));
+
+    COdbcInfo asIs(COdbcInfo::Strings::kPlain);
+    ASSERT_EQ(asIs.ListColumns(made.ConnectionString(), "SELECT * FROM [we\"ird]"), 1)
+        << asIs.Message();
+    EXPECT_THAT(asIs.Names(), ElementsAre("a b", "n#1"));
+}
+
+// A SQLite file connects through the installed SQLite3 driver, whatever its name says; a file
+// whose extension names a driver that is not installed leaves the choice to the user.
+TEST(OdbcInfoStringsTest, ASqliteFileConnectsThroughTheInstalledDriverWhateverItsName) {
+    ASSERT_TRUE(fixtures::OdbcEnvironment::Install().Ok());
+    fixtures::SqliteDatabase made("CREATE TABLE parts (id INTEGER);");
+    ASSERT_TRUE(made.Ok()) << made.Error();
+    fixtures::TempDir dir("odbc_sqlite_names");
+    for (const char* name : {"shop.db", "shop.sqlite", "shop.sqlite3", "shop", "shop.mdb"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.File(name);
+        std::filesystem::copy_file(made.Path(), path);
+        COdbcInfo drivers(COdbcInfo::Strings::kPlain);
+        const std::string driverPart = DriverPartForFile(path, drivers);
+        EXPECT_EQ(driverPart, "Driver={SQLite3};");
+        COdbcInfo info(COdbcInfo::Strings::kPlain);
+        ASSERT_EQ(info.ListTables(FileConnectionString(path, driverPart, "", "")), 1)
+            << info.Message();
+        EXPECT_THAT(info.Names(), ElementsAre("parts"));
+    }
+    const std::string notSqlite = dir.File("notes.db");
+    std::string error;
+    ASSERT_TRUE(fixtures::WriteTextFile(notSqlite, "SQLite format 2 and more text", &error))
+        << error;
+    COdbcInfo drivers(COdbcInfo::Strings::kPlain);
+    EXPECT_EQ(DriverPartForFile(notSqlite, drivers), "");
+    EXPECT_EQ(DriverPartForFile(dir.File("missing.db"), drivers), "");
+}
+
 // The string the wizards build for a database file and a chosen driver reaches the file.
 TEST(OdbcInfoStringsTest, AFileStringWithAChosenDriverConnects) {
     ASSERT_TRUE(fixtures::OdbcEnvironment::Install().Ok());

@@ -180,8 +180,9 @@ bool CDataconDlg3::validatePage() {
         m_wizard->Prompts().StopMessage(this, "You must enter the path to the database file.");
         return false;
     }
-    std::string driverPart = DriverPartForFile(path);
-    if (driverPart.empty() || m_manualDriver->isChecked()) {
+    std::string driverPart =
+        m_manualDriver->isChecked() ? std::string() : DriverPartForFile(path, m_wizard->Catalog());
+    if (driverPart.empty()) {
         std::optional<std::string> chosen = ChooseDriverPart();
         if (!chosen) return false;
         driverPart = std::move(*chosen);

@@ -9,11 +9,15 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "shared/odbc_info.h"
 #include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/temp_dir.h"
 #include "tolvane/wizard_test_support.h"
 
 namespace {
@@ -132,6 +136,7 @@ private slots:
 
     void FilePageBuildsTheStringFromTheBrowsedFile() {
         FakeCatalog catalog;
+        catalog.drivers = {"SQLite3", "Microsoft Access Driver (*.mdb)"};
         RecordingPrompts prompts;
         prompts.files = {"/home/ann/data/shop.mdb"};
         CDataconWiz wizard(nullptr, catalog, prompts);
@@ -232,7 +237,39 @@ private slots:
         QCOMPARE(prompts.driverLists[0], QStringList({"SQLite3", "PostgreSQL"}));
         QCOMPARE(wizard.result(), int(QDialog::Accepted));
         QCOMPARE(QString::fromStdString(wizard.ConnectionString()),
-                 QString("Driver={SQLite3};Database=C:\\data"));
+                 QString("Driver={SQLite3};Database=C:\\data\\orders.csv"));
+    }
+
+    // With the real drivers: a SQLite file named ".db" connects through SQLite3 without the
+    // driver dialog; another ".db" file, whose Paradox driver is not installed, asks for one.
+    void ASqliteFileConnectsThroughTheInstalledDriver() {
+        QVERIFY(fixtures::OdbcEnvironment::Install().Ok());
+        fixtures::SqliteDatabase made("CREATE TABLE parts (id INTEGER);");
+        QVERIFY2(made.Ok(), made.Error().c_str());
+        fixtures::TempDir dir("datacon_sqlite");
+        const std::string shop = dir.File("shop.db");
+        std::filesystem::copy_file(made.Path(), shop);
+        std::string error;
+        QVERIFY(fixtures::WriteTextFile(dir.File("notes.db"), "not a database", &error));
+        COdbcInfo catalog;
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        ChooseType(wizard, "1000");
+        PageControl<QLineEdit>(wizard, "1003")
+            ->setText(QString::fromStdString(dir.File("notes.db")));
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(prompts.driverLists.size(), size_t(1));
+        QCOMPARE(wizard.currentId(), int(CDataconWiz::kFilePage));
+
+        PageControl<QLineEdit>(wizard, "1003")->setText(QString::fromStdString(shop));
+        Click(wizard, QWizard::FinishButton);
+        QCOMPARE(prompts.driverLists.size(), size_t(1));
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        QCOMPARE(wizard.ConnectionString(), "Driver={SQLite3};Database=" + shop);
+        COdbcInfo tables(COdbcInfo::Strings::kPlain);
+        QVERIFY2(tables.ListTables(wizard.ConnectionString()), tables.Message().c_str());
+        QCOMPARE(tables.Names(), std::vector<std::string>{"parts"});
     }
 
     void BackFromTheFilePageReturnsToTheTypePage() {

@@ -14,6 +14,8 @@ CFindReplaceDlg::CFindReplaceDlg(Mode mode, QWidget* parent)
     : QDialog(parent),
       m_mode(mode),
       m_what(new QLineEdit(this)),
+      // Made before the check boxes, so that Tab goes from the search text to the replacement.
+      m_with(mode == Mode::kReplace ? new QLineEdit(this) : nullptr),
       m_wholeWord(new QCheckBox(QStringLiteral("Match &whole word only"), this)),
       m_matchCase(new QCheckBox(QStringLiteral("Match &case"), this)) {
     const bool replace = mode == Mode::kReplace;
@@ -28,7 +30,6 @@ CFindReplaceDlg::CFindReplaceDlg(Mode mode, QWidget* parent)
     fields->addWidget(whatLabel, 0, 0);
     fields->addWidget(m_what, 0, 1);
     if (replace) {
-        m_with = new QLineEdit(this);
         m_with->setObjectName(QStringLiteral("1153"));
         auto* withLabel = new QLabel(QStringLiteral("Re&place with:"), this);
         withLabel->setBuddy(m_with);

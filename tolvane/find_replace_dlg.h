@@ -37,7 +37,7 @@ private:
 
     Mode m_mode;
     QLineEdit* m_what;
-    QLineEdit* m_with = nullptr;
+    QLineEdit* m_with;
     QCheckBox* m_wholeWord;
     QCheckBox* m_matchCase;
     QRadioButton* m_up = nullptr;

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "tests/fixtures/qt_test_registry.h"
+#include "tests/fixtures/tab_order.h"
 #include "tolvane/edit_view.h"
 #include "tolvane/find_command.h"
 #include "tolvane/find_replace_dlg.h"
@@ -149,6 +150,17 @@ private slots:
         QCOMPARE(f.Messages(), QStringList{"Cannot find \"&html\""});
         f.view.undo();
         QCOMPARE(f.view.toPlainText(), QStringLiteral("&page(\"a\"){x}\n&HTML(\"b\"){y}\n&htmlx"));
+    }
+
+    // Tab from the search text goes to the replacement, and on in the order the controls stand.
+    void TabFollowsTheControlsPlaces() {
+        FindFrame f(QStringLiteral("text"));
+        QCOMPARE(fixtures::TabOrderProblem(f.Open(kFind)), QString());
+        CFindReplaceDlg& dialog = f.Open(kReplace);
+        QCOMPARE(fixtures::TabOrderProblem(dialog), QString());
+        f.Control<QLineEdit>("1152")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.Control<QLineEdit>("1153"));
     }
 
     void ReplaceAllIsOneUndoStep() {

@@ -102,7 +102,7 @@ CHyperlinkDlg::CHyperlinkDlg(QWidget* parent, const std::vector<std::string>& pa
     : QDialog(parent), m_url(MakeCombo(this, "1008", "Enter a URL or select one from the list")) {
     setObjectName("152");
     setWindowTitle("Insert Hyperlink");
-    FillCombo(m_url, QuotedNames(pages), {});
+    FillCombo(m_url, HyperlinkEntries(pages), {});
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     form->addRow("URL:", m_url);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "tests/fixtures/tab_order.h"
 #include "tolvane/dialog_test_support.h"
 #include "tolvane/wizard_test_support.h"
 
@@ -32,6 +33,27 @@ void AnswerNextDialog(std::function<void(QDialog&)> fill, bool ok = true) {
 class HtmlTagDlgsTest : public QObject {
     Q_OBJECT
 private slots:
+    // Tab walks each tag dialog in the order its controls stand.
+    void TabFollowsThePlaces() {
+        const std::function<void()> commands[] = {
+            [] { RunFontTagCommand(nullptr, false); },
+            [] { RunImageTagCommand(nullptr); },
+            [] { RunHyperlinkCommand(nullptr, false, {}); },
+            [] { RunTableCommand(nullptr, {}); },
+        };
+        QStringList problems;
+        for (const auto& command : commands) {
+            AnswerNextDialog(
+                [&problems](QDialog& d) {
+                    if (const QString problem = fixtures::TabOrderProblem(d); !problem.isEmpty())
+                        problems << problem;
+                },
+                false);
+            command();
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
+    }
+
     void FontTagByAnswers() {
         const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
             {"", "#ff0000", "", "<FONT COLOR=\"\\#ff0000\">"},
@@ -64,7 +86,8 @@ private slots:
             {"1018", "", "<IMG SRC=\"logo.gif\" ALIGN=RIGHT>"},
             {"1019", "", "<IMG SRC=\"logo.gif\" ALIGN=TOP>"},
             {"1000", "", "<IMG SRC=\"logo.gif\" ALIGN=MIDDLE>"},
-            {"1001", "Our #1 ?x?", "<IMG SRC=\"logo.gif\" ALIGN=BOTTOM ALT=\"Our \\#1 ?x?\">"},
+            {"1001", "Our #1 ?x? & \"B\"",
+             "<IMG SRC=\"logo.gif\" ALIGN=BOTTOM ALT=\"Our \\#1 \\?x\\? \\& \\\"B\\\"\">"},
         };
         for (const auto& [align, alt, tag] : cases) {
             AnswerNextDialog([align, alt](QDialog& d) {

@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "shared/script_escapes.h"
+#include "tolvane/insert_statements.h"
+
 namespace {
 
 constexpr std::array<HtmlTagCommand, 13> kPlainTags = {{
@@ -26,7 +29,7 @@ constexpr std::array<std::string_view, 6> kAlignments = {
 // ` NAME="value"` when the value is not empty.
 std::string Attribute(std::string_view name, std::string_view value) {
     if (value.empty()) return {};
-    return " " + std::string(name) + "=\"" + EscapeNumberSigns(value) + "\"";
+    return " " + std::string(name) + "=\"" + EscapedFor(value, kQuotedSpecials) + "\"";
 }
 
 }  // namespace
@@ -39,15 +42,6 @@ std::string HtmlTagPrompt(std::string_view menuText) {
     return "Insert " + std::string(menuText) + " tag. Press shift to insert closing tag.";
 }
 
-std::string EscapeNumberSigns(std::string_view value) {
-    std::string escaped;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '#' && (i == 0 || value[i - 1] != '\\')) escaped += '\\';
-        escaped += value[i];
-    }
-    return escaped;
-}
-
 std::string FontTag(std::string_view face, std::string_view color, std::string_view size) {
     return "<FONT" + Attribute("FACE", face) + Attribute("COLOR", color) + Attribute("SIZE", size) +
            ">";
@@ -55,12 +49,19 @@ std::string FontTag(std::string_view face, std::string_view color, std::string_v
 
 std::string ImageTag(std::string_view file, int align, std::string_view alt) {
     const std::size_t at = align >= 0 && align < 6 ? static_cast<std::size_t>(align) : 0;
-    return "<IMG SRC=\"" + EscapeNumberSigns(file) + "\"" + std::string(kAlignments[at]) +
+    return "<IMG SRC=\"" + EscapedFor(file, kQuotedSpecials) + "\"" + std::string(kAlignments[at]) +
            Attribute("ALT", alt) + ">";
 }
 
+std::vector<std::string> HyperlinkEntries(const std::vector<std::string>& htmlStatements) {
+    std::vector<std::string> entries = QuotedNames(htmlStatements);
+    for (std::string& entry : entries)
+        entry = UnescapedScriptText(entry);
+    return entries;
+}
+
 std::string HyperlinkTag(std::string_view url) {
-    return "<A HREF=\"" + EscapeNumberSigns(url) + "\">";
+    return "<A HREF=\"" + EscapeTextKeepingReferences(url) + "\">";
 }
 
 InsertResult TableText(const TableAnswers& answers, const InsertContext& ctx) {

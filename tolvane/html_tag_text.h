@@ -1,12 +1,13 @@
 #pragma once
 // The texts of the HTML tag commands: the tag handed to the view's tag routine (which adds the
 // closing tag as its settings say), or for TABLE the whole table that replaces the selection.
-// Attribute values go in as typed, except that every "#" not already escaped gets a backslash, so
-// that the script does not take it for a comment.
+// Attribute values are escaped for the script, so that the page gets exactly the typed text; a
+// hyperlink keeps its substitutions ("page?id?.html"), as the page names it is chosen from do.
 
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tolvane/insert_frame.h"
 
@@ -22,9 +23,6 @@ std::span<const HtmlTagCommand> PlainHtmlTagCommands();
 // "Insert " + menu text + " tag. Press shift to insert closing tag."
 std::string HtmlTagPrompt(std::string_view menuText);
 
-// `value` with a backslash before every "#" that has none before it.
-std::string EscapeNumberSigns(std::string_view value);
-
 // "<FONT" with FACE, COLOR and SIZE, each only when not empty, then ">".
 std::string FontTag(std::string_view face, std::string_view color, std::string_view size);
 
@@ -32,7 +30,10 @@ std::string FontTag(std::string_view face, std::string_view color, std::string_v
 // not empty, ">".
 std::string ImageTag(std::string_view file, int align, std::string_view alt);
 
-// `<A HREF="url">`.
+// The hyperlink list: the page name of each "&html" statement as the page is called.
+std::vector<std::string> HyperlinkEntries(const std::vector<std::string>& htmlStatements);
+
+// `<A HREF="url">`; `url` is text that may hold substitutions.
 std::string HyperlinkTag(std::string_view url);
 
 struct TableAnswers {

@@ -102,21 +102,14 @@ QAction* ToolbarTag(CMainFrame& frame, const char* tag) {
     qFatal("no toolbar button %s", tag);
 }
 
-// Answers the connection wizard with the database file `path`; the editor's driver dialog asks
-// for the driver, since none goes with the file's extension.
+// Answers the connection wizard with the SQLite database file `path`, which goes to the SQLite3
+// driver without the driver dialog.
 Answer ConnectToFile(const std::string& path) {
     return [path](QDialog& dialog) {
         QWizard& wizard = AsWizard(dialog);
         PageControl<QRadioButton>(wizard, "1000")->click();
         Click(wizard, QWizard::NextButton);
         TypeOnPage(wizard, "1003", QString::fromStdString(path));
-        WhenModal(
-            "134",
-            [](QDialog& drivers) {
-                ChooseRow(drivers, "1002", "SQLite3");
-                PressOk(drivers);
-            },
-            QString());
         Click(wizard, QWizard::FinishButton);
     };
 }
@@ -240,7 +233,8 @@ private slots:
             "# TODO- insert your database data and extra HTML after this line.";
         const std::vector<Case> cases = {
             {32771, "datacon", ConnectToFile(m_shop.Path()),
-             "&datasource(\"Driver={SQLite3};Database=" + QString::fromStdString(m_shop.Path()) +
+             "&datasource(\"Driver=\\{SQLite3\\};Database=" +
+                 QString::fromStdString(m_shop.Path()) +
                  "\")\n\t\t# TODO- you can insert a recordset after this line,\n\t\t# although "
                  "you will probably want to place it inside an HTML page.\n\t\t|"},
             {32772, "142",

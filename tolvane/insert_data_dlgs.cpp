@@ -33,7 +33,7 @@ CRecordsetDlg::CRecordsetDlg(QWidget* parent, const InsertContext& ctx, InsertSe
       m_function(new QButtonGroup(this)) {
     setObjectName("142");
     setWindowTitle("Insert Recordset");
-    m_datasource->addItems(SortedTexts(Collect(ctx, "&datasource")));
+    AddEntries(m_datasource, SortedTexts(Collect(ctx, "&datasource")));
     auto* getdata = MakeRadio(this, "1000", "&&getdata", "Build a getdata recordset");
     auto* sql = MakeRadio(this, "1001", "&&sql", "Build an sql recordset");
     m_function->addButton(getdata, 0);
@@ -108,11 +108,11 @@ CInsertDataDlg::CInsertDataDlg(QWidget* parent, const InsertContext& ctx, Insert
           MakeButton(this, "1006", "Format...", "Apply data formatting to the database data")) {
     setObjectName("143");
     setWindowTitle("Insert Database Data");
-    m_datasource->addItems(SortedTexts(Collect(ctx, "&datasource")));
+    AddEntries(m_datasource, SortedTexts(Collect(ctx, "&datasource")));
     std::vector<std::string> recordsets = Collect(ctx, "&getdata");
     for (std::string& statement : Collect(ctx, "&sql"))
         recordsets.push_back(std::move(statement));
-    m_recordset->addItems(SortedTexts(recordsets));
+    AddEntries(m_recordset, SortedTexts(recordsets));
     m_index->setValue(-1);
     m_index->setEnabled(false);
     m_inRecordset->setObjectName("1007");

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr std::string_view kQuotedNameSpecials = "\\&{}#?\"";
-
 std::string Line(int indent, std::string_view text) {
     return Tabs(indent) + std::string(text) + std::string(kCrlf);
 }
@@ -33,7 +31,7 @@ InsertResult DataSourceText(std::string_view connection, const InsertContext& ct
 }
 
 std::string TableForQuery(std::string_view table) {
-    return EscapedFor(SqlName(table), kQuotedNameSpecials);
+    return ScriptSqlName(table);
 }
 
 std::string FieldForScript(std::string_view field) {

@@ -1,7 +1,11 @@
 #include "tolvane/insert_dialog_kit.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFont>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMetaObject>
@@ -91,11 +95,18 @@ void Preselect(QComboBox* combo, const std::string& wanted) {
     combo->lineEdit()->setCursorPosition(0);
 }
 
+void AddEntries(QComboBox* combo, const QStringList& entries) {
+    for (const QString& entry : entries) {
+        combo->addItem(entry);
+        combo->setItemData(combo->count() - 1, entry, Qt::ToolTipRole);
+    }
+}
+
 void FillCombo(QComboBox* combo, const std::vector<std::string>& entries,
                const std::string& preferred) {
     const QSignalBlocker quiet(combo);
     combo->clear();
-    combo->addItems(SortedTexts(entries));
+    AddEntries(combo, SortedTexts(entries));
     Preselect(combo, preferred);
 }
 
@@ -133,6 +144,16 @@ std::string SelectedText(const QListWidget* list) {
 
 void CancelWizardLater(QWizard* wizard) {
     QMetaObject::invokeMethod(wizard, &QWizard::reject, Qt::QueuedConnection);
+}
+
+void FitCaption(QDialog* dialog) {
+    // Room for the title bar's icon and buttons beside the text.
+    constexpr int kTitleBarExtras = 160;
+    // Window managers draw captions in their own font, often bold.
+    QFont font = dialog->font();
+    font.setBold(true);
+    const int caption = QFontMetrics(font).horizontalAdvance(dialog->windowTitle());
+    dialog->setMinimumWidth(std::max(dialog->minimumWidth(), caption + kTitleBarExtras));
 }
 
 QDialogButtonBox* OkCancel(QDialog* dialog, std::function<void()> ok) {

@@ -58,6 +58,9 @@ QSpinBox* MakeSpinEdit(QWidget* parent, const char* spinId, const char* editId, 
 // Selects `wanted` in `combo` when it is there, else the first entry.
 void Preselect(QComboBox* combo, const std::string& wanted);
 
+// Appends `entries` to `combo`, each with its whole text as its tooltip: a long connection string
+// or statement is cut in the field.
+void AddEntries(QComboBox* combo, const QStringList& entries);
 // Replaces the entries of `combo` with `entries` (sorted) and preselects `preferred` as Preselect
 // does; no change signal is sent.
 void FillCombo(QComboBox* combo, const std::vector<std::string>& entries,
@@ -76,6 +79,9 @@ std::string SelectedText(const QListWidget* list);
 
 // Ends `wizard` as cancelled once the page that asks has finished its activation.
 void CancelWizardLater(QWizard* wizard);
+
+// Makes `dialog` wide enough for its caption, which a narrow window would cut.
+void FitCaption(QDialog* dialog);
 
 // OK and Cancel; OK runs `ok` (which accepts when the answers are complete), Cancel rejects.
 QDialogButtonBox* OkCancel(QDialog* dialog, std::function<void()> ok);

@@ -19,6 +19,7 @@
 #include "shared/odbc_info.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/tab_order.h"
 #include "tolvane/dialog_test_support.h"
 #include "tolvane/insert_data_dlgs.h"
 #include "tolvane/insert_other_dlgs.h"
@@ -236,7 +237,7 @@ private slots:
         // Fields typed in turn; the Database button inserts into the one left last.
         const auto mailAnswer = [](bool autoFormat) {
             return [autoFormat](QDialog& dialog) {
-                QCOMPARE(dialog.focusWidget(), Control<QLineEdit>(dialog, "1025"));
+                QCOMPARE(dialog.focusWidget(), Control<QLineEdit>(dialog, "1003"));
                 Type(dialog, "1025", "Tom & \"Jerry\" #");
                 Type(dialog, "1003", "to@x.org");
                 Type(dialog, "1004", "me@x.org");
@@ -274,6 +275,17 @@ private slots:
              "&html(\"index.html\")\r\n{\r\n"
              "\t# TODO- insert your database recordset and/or HTML after this line.\r\n"
              "\t|\r\n}"},
+            {"page without a name is refused", 0, false, page, "141",
+             [this](QDialog& dialog) {
+                 Click(dialog, "1");
+                 QVERIFY(dialog.isVisible());
+                 QCOMPARE(m_prompts.messages.last(),
+                          QString("You must enter a file name for the HTML page."));
+                 m_prompts.messages.clear();
+                 Type(dialog, "1003", "a.html");
+                 Click(dialog, "1");
+             },
+             "&html(\"a.html\")\r\n{\r\n\t|\r\n}"},
             {"page in a subroutine, nested", 1, false, page, "141", pageInSubroutine,
              "&defsub(\"pages_with_a_long_n\")\r\n\t{\r\n\t\t&html(\"kind ?name?\\#1.html\")\r\n"
              "\t\t{\r\n\t\t\t|\r\n\t\t}\r\n\t}"},
@@ -344,7 +356,8 @@ private slots:
         }
     }
 
-    void CancelInsertsNothing() {
+    // Tab walks every dialog in the order its controls stand; Cancel then writes nothing.
+    void TabFollowsThePlacesAndCancelInsertsNothing() {
         const InsertContext ctx = Context(1, true, Script());
         const struct {
             QString dialog;
@@ -360,10 +373,16 @@ private slots:
             {"141", [&] { return InsertHtmlPage(nullptr, ctx, m_services); }},
             {"136", [&] { return InsertEmail(nullptr, ctx, m_services); }},
         };
+        QStringList problems;
         for (const auto& c : cases) {
-            WhenModal(c.dialog, [](QDialog& dialog) { Click(dialog, "2"); });
+            WhenModal(c.dialog, [&problems](QDialog& dialog) {
+                if (const QString problem = fixtures::TabOrderProblem(dialog); !problem.isEmpty())
+                    problems << problem;
+                Click(dialog, "2");
+            });
             QVERIFY2(!c.command(), qPrintable(c.dialog));
         }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
     }
 
     void CatalogFailureLeavesTheListEmpty() {

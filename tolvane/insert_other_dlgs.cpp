@@ -22,6 +22,7 @@
 
 namespace {
 
+constexpr char kNoPageName[] = "You must enter a file name for the HTML page.";
 constexpr char kNoSubroutine[] =
     "You need to include a subroutine in your script before you can add a gosub.";
 
@@ -56,6 +57,7 @@ void OneEditLayout(QDialog* dialog, const char* label, QLineEdit* edit) {
     layout->addWidget(new QLabel(label, dialog));
     layout->addWidget(edit);
     layout->addWidget(OkCancel(dialog, [dialog] { dialog->accept(); }));
+    FitCaption(dialog);
 }
 
 }  // namespace
@@ -92,6 +94,7 @@ CInsertVarDlg::CInsertVarDlg(QWidget* parent, const InsertContext& ctx, IWizardP
     layout->addWidget(new QLabel("User variable:", this));
     layout->addWidget(m_variables);
     layout->addWidget(cancel);
+    FitCaption(this);
 }
 
 bool CInsertVarDlg::Prepare() {
@@ -199,7 +202,19 @@ CHtmlPageDlg::CHtmlPageDlg(QWidget* parent, const InsertContext& ctx, InsertServ
     subroutine->addRow(m_inSubroutine);
     subroutine->addRow("Subroutine name:", m_subroutine);
     layout->addLayout(subroutine);
-    layout->addWidget(OkCancel(this, [this] { accept(); }));
+    layout->addWidget(OkCancel(this, [this, &services] {
+        if (m_fileName->text().isEmpty()) {
+            services.prompts.StopMessage(this, kNoPageName);
+            m_fileName->setFocus();
+            return;
+        }
+        accept();
+    }));
+    // The picker buttons stand between the file name and the subroutine option.
+    QWidget* const order[] = {m_fileName, findChild<QWidget*>("1006"), findChild<QWidget*>("1024"),
+                              m_inSubroutine, m_subroutine};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
     m_fileName->setFocus();
 }
 
@@ -243,6 +258,7 @@ CGosubDlg::CGosubDlg(QWidget* parent, const std::vector<std::string>& names)
     layout->addWidget(new QLabel("Subroutine:", this));
     layout->addWidget(m_names);
     layout->addWidget(cancel);
+    FitCaption(this);
 }
 
 CEmailDlg::CEmailDlg(QWidget* parent, const InsertContext& ctx, InsertServices& services)
@@ -285,7 +301,7 @@ CEmailDlg::CEmailDlg(QWidget* parent, const InsertContext& ctx, InsertServices& 
                                     "Select edit field and then click button to add User variable",
                                     [this] { return m_target; }));
     layout->addWidget(OkCancel(this, [this] { accept(); }));
-    m_subject->setFocus();
+    m_to->setFocus();
 }
 
 bool CEmailDlg::eventFilter(QObject* watched, QEvent* event) {

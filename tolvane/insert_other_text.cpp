@@ -10,18 +10,6 @@ std::string Line(int indent, std::string_view text) {
 
 }  // namespace
 
-std::string TypedScriptText(std::string_view text) {
-    static constexpr std::string_view kEnding = "\"#&{}";
-    std::string escaped;
-    bool escapedNext = false;
-    for (char c : text) {
-        if (!escapedNext && kEnding.find(c) != std::string_view::npos) escaped += '\\';
-        escapedNext = !escapedNext && c == '\\';
-        escaped += c;
-    }
-    return escaped;
-}
-
 InsertResult UserVariableText(std::string_view name, const InsertContext& ctx) {
     return AtEnd("&defvar(?" + std::string(name) + "?)" + std::string(kCrlf) + Tabs(ctx.indent));
 }
@@ -42,7 +30,7 @@ InsertResult GosubText(std::string_view name) {
 
 InsertResult HtmlPageText(const HtmlPageAnswers& answers, const InsertContext& ctx) {
     const int n = ctx.indent;
-    const std::string page = "&html(\"" + TypedScriptText(answers.fileName) + "\")";
+    const std::string page = "&html(\"" + EscapeTextKeepingReferences(answers.fileName) + "\")";
     if (!answers.insideSubroutine) return Block(page, n, kTodoHtmlPage, ctx);
     const InsertResult inner = Block(page, n + 1, kTodoHtmlPage, ctx);
     std::string text =
@@ -57,16 +45,16 @@ InsertResult EmailText(const EmailAnswers& answers, const InsertContext& ctx) {
     // Without formatting the engine sends the block as written, and a line of the header must
     // start at the line's start to be read as one.
     const int inner = answers.noFormatting ? 0 : n + 1;
-    const std::string from = TypedScriptText(answers.from);
-    const std::string to = TypedScriptText(answers.to);
-    std::string text =
-        "&sendmail(\"" + TypedScriptText(answers.server) + "\",\"" + from + "\",\"" + to + "\"";
+    const std::string from = EscapeTextKeepingReferences(answers.from);
+    const std::string to = EscapeTextKeepingReferences(answers.to);
+    std::string text = "&sendmail(\"" + EscapeTextKeepingReferences(answers.server) + "\",\"" +
+                       from + "\",\"" + to + "\"";
     if (answers.noFormatting) text += ",formatnone";
     text += ")" + std::string(kCrlf) + Line(n, "{");
     text += Line(inner, "HEADER:");
     text += Line(inner, "From: " + from);
     text += Line(inner, "To: " + to);
-    text += Line(inner, "Subject: " + TypedScriptText(answers.subject));
+    text += Line(inner, "Subject: " + EscapeTextKeepingReferences(answers.subject));
     text += Line(inner,
                  "Date: ?quarndate.dn?, ?quarndate.d? ?quarndate.mn? ?quarndate.y? "
                  "?quarntime?");

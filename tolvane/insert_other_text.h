@@ -1,10 +1,9 @@
 #pragma once
 // The text of the variable, page, subroutine and e-mail insert commands and of Process HTML.
 //
-// The edit fields of the page and e-mail dialogs hold script text: their "Database" and "User
-// Variable" buttons put substitutions ("?name?", "?Cost\#1?") into them. So "?" and "\" stay as
-// typed, and the characters that would end a string or start a comment or a call there (the
-// double quote, "#", "&", "{" and "}") get a backslash unless one already stands before them.
+// The edit fields of the page and e-mail dialogs hold typed text and the substitutions ("?name?",
+// "?Cost\#1?") their "Database" and "User Variable" buttons put there: the substitutions are
+// written as they stand, everything else escaped so that the script hands on the typed text.
 
 #include <string>
 #include <string_view>
@@ -14,9 +13,6 @@
 // The longest subroutine name the script engine reads (the edits of the page and subroutine
 // dialogs take no more).
 inline constexpr int kMaxSubroutineName = 19;
-
-// `text` from a page or e-mail field with the escapes described above.
-std::string TypedScriptText(std::string_view text);
 
 InsertResult UserVariableText(std::string_view name, const InsertContext& ctx);
 // `variable` as the Data Assign dialog shows it ("?name?"); `value` is an expression, as typed.

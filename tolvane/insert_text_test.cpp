@@ -179,13 +179,6 @@ TEST(InsertOtherTextTest, VariablePageSubroutineAndMailTexts) {
     });
 }
 
-TEST(InsertOtherTextTest, TypedTextKeepsSubstitutionsAndEscapesWhatWouldEndIt) {
-    EXPECT_EQ(TypedScriptText("?Name?.html"), "?Name?.html");
-    EXPECT_EQ(TypedScriptText("?Cost\\#1?"), "?Cost\\#1?");
-    EXPECT_EQ(TypedScriptText("Tom & \"Jerry\" {#1}"), "Tom \\& \\\"Jerry\\\" \\{\\#1\\}");
-    EXPECT_EQ(TypedScriptText("a\\\\#"), "a\\\\\\#");
-}
-
 TEST(InsertOtherTextTest, ProcessHtmlCountsCharactersAndSubstitutions) {
     const ProcessedHtml six = ProcessHtml("{ab}#c");
     EXPECT_EQ(six.text, "\\{ab\\}\\#c");
@@ -278,8 +271,11 @@ TEST(HtmlTagTextTest, TagsByAnswers) {
     EXPECT_EQ(FontTag("Arial", "", "3"), "<FONT FACE=\"Arial\" SIZE=\"3\">");
     EXPECT_EQ(FontTag("", "", ""), "<FONT>");
     EXPECT_EQ(ImageTag("logo.gif", 4, ""), "<IMG SRC=\"logo.gif\" ALIGN=MIDDLE>");
-    EXPECT_EQ(ImageTag("a#b.gif", 0, "A ?x? #1"), "<IMG SRC=\"a\\#b.gif\" ALT=\"A ?x? \\#1\">");
-    EXPECT_EQ(HyperlinkTag("page\\#1.html#top"), "<A HREF=\"page\\#1.html\\#top\">");
+    EXPECT_EQ(ImageTag("a#b.gif", 0, "A & B ?x? #1"),
+              "<IMG SRC=\"a\\#b.gif\" ALT=\"A \\& B \\?x\\? \\#1\">");
+    EXPECT_EQ(HyperlinkTag("page?id?.html#top"), "<A HREF=\"page?id?.html\\#top\">");
+    EXPECT_EQ(HyperlinkEntries({"&html(\"page\\#1 ?id?.html\")"}),
+              std::vector<std::string>{"page#1 ?id?.html"});
     EXPECT_EQ(HtmlTagPrompt("<B>"), "Insert <B> tag. Press shift to insert closing tag.");
     EXPECT_EQ(PlainHtmlTagCommands().size(), 13u);
 }

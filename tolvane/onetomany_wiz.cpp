@@ -11,7 +11,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "shared/script_escapes.h"
 #include "shared/widgets/ui_text.h"
 #include "tolvane/insert_dialog_kit.h"
 #include "tolvane/insert_statements.h"
@@ -153,7 +152,8 @@ void COne2manyrsDlg2::initializePage() {
     }
 
     m_manyColumns->clear();
-    if (catalog.ListColumns(connection, "SELECT * FROM " + SqlName(m_wizard->Chosen().manyTable))) {
+    if (catalog.ListColumns(connection,
+                            "SELECT * FROM " + TableForQuery(m_wizard->Chosen().manyTable))) {
         FillList(m_manyColumns, catalog.Names());
     } else {
         m_wizard->Prompts().StopMessage(this, FromBytes(catalog.Message()));

@@ -14,6 +14,7 @@
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 #include "shared/output_buffer.h"
+#include "shared/script_escapes.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ ScriptResult CScriptInterpreter::RunBlock() {
             case '\\':
                 if (m_nPos + 1 >= length) return Fail(72);
                 ++m_nPos;
-                if (!EmitChar(EscapeByte(m_strText[static_cast<std::size_t>(m_nPos)])))
+                if (!EmitChar(ScriptEscapeByte(m_strText[static_cast<std::size_t>(m_nPos)])))
                     return script_result::kFailed;
                 break;
             case '{':

@@ -17,6 +17,7 @@
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 #include "shared/output_buffer.h"
+#include "shared/script_escapes.h"
 
 namespace {
 
@@ -162,29 +163,6 @@ CScriptContext::CScriptContext(platform::MessageQueue* hNotifyWnd) : m_hNotifyWn
 
 CScriptContext::~CScriptContext() {
     CloseAllDatasources();
-}
-
-char CScriptContext::EscapeByte(char c) {
-    switch (c) {
-        case '0':
-            return 0;
-        case 'a':
-            return 7;
-        case 'b':
-            return 8;
-        case 'f':
-            return 12;
-        case 'n':
-            return 10;
-        case 'r':
-            return 13;
-        case 't':
-            return 9;
-        case 'v':
-            return 11;
-        default:
-            return c;
-    }
 }
 
 int CScriptContext::Fail(int nMessage) {
@@ -518,7 +496,7 @@ int CScriptContext::ExpandInto(std::string_view text, std::string& out) {
         if (i == text.size()) break;
 
         if (text[i] == '\\') {
-            const char escaped = i + 1 < text.size() ? EscapeByte(text[i + 1]) : '\\';
+            const char escaped = i + 1 < text.size() ? ScriptEscapeByte(text[i + 1]) : '\\';
             if (!Append(out, std::string_view(&escaped, 1))) return Fail(kOutOfMemory);
             i += 2;
             continue;

@@ -44,10 +44,6 @@ public:
     CScriptContext(const CScriptContext&) = delete;
     CScriptContext& operator=(const CScriptContext&) = delete;
 
-    // The byte an escape "\c" stands for: '0' 0, 'a' 7, 'b' 8, 'f' 12, 'n' 10, 'r' 13, 't' 9,
-    // 'v' 11, any other character itself.
-    static char EscapeByte(char c);
-
     // Runs `operation`, which returns 1 or 0; running out of memory fails it with ERROR 120.
     template <typename Operation>
     int GuardMemory(Operation operation) {

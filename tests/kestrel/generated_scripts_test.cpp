@@ -31,7 +31,9 @@ constexpr std::string_view kShop =
     "CREATE TABLE \"Order Lines\" (\"Kind Id\" INTEGER, Name TEXT, \"Cost#1\" REAL, Note TEXT);"
     "INSERT INTO \"Order Lines\" VALUES (1, 'Hammer', 9.5, 'it''s heavy'), (2, 'Crème', 3, "
     "'naïve'), (1, 'Saw', NULL, NULL);"
-    "CREATE TABLE Entries (Name TEXT, Note TEXT, Evil TEXT);";
+    "CREATE TABLE Entries (Name TEXT, Note TEXT, Evil TEXT);"
+    "CREATE TABLE \"we\"\"ird\" (\"a b\" TEXT, \"n\"\"q\" TEXT);"
+    "INSERT INTO \"we\"\"ird\" VALUES ('A & B #1 {x}', 'Crème \"?\"');";
 
 std::string WithoutCr(std::string text) {
     std::erase(text, '\r');
@@ -289,6 +291,24 @@ TEST_F(GeneratedScriptsTest, EveryKindWritesThePagesItsAnswersAskFor) {
          {{"row1.txt", "\"it's heavy\",9.5,\"Hammer\"\n"},
           {"row2.txt", "\"naïve\",3.0,\"Crème\"\n"},
           {"row3.txt", "\"\",,\"Saw\"\n"}}},
+        {"single page of a table and columns named with quotes, to a page named with them",
+         1,
+         [](CKestrelApp& app) {
+             app.m_strTable = "[we\"ird]";
+             app.m_arrFields = {"a b", "n\"q"};
+             app.m_strHtmlFile = "A & B #1 {x} \"q\" Why?.html";
+         },
+         {{"A & B #1 {x} \"q\" Why?.html", Page("A & B #1 {x}\nCrème \"?\"\n")}}},
+        {"CSV of a table named with a quote, to files named with specials",
+         5,
+         [](CKestrelApp& app) {
+             app.m_strTable = "[we\"ird]";
+             app.m_arrFields = {"n\"q", "a b"};
+             app.m_strCsvKey = "a b";
+             app.m_strCsvName = "t&#{";
+         },
+         {{"t&#{.idx", "t&#{A & B #1 {x}.txt\n"},
+          {"t&#{A & B #1 {x}.txt", "\"Crème \"\"?\"\"\",\"A & B #1 {x}\"\n"}}},
         {"CSV, one file",
          5,
          [](CKestrelApp& app) { app.m_bCsvMultiFile = 0; },

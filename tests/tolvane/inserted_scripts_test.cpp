@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "shared/odbc_info.h"
 #include "tests/fixtures/postgres_cluster.h"
 #include "tests/fixtures/smtp_server.h"
 #include "tests/fixtures/sqlite_database.h"
 #include "tests/tolvane/inserted_scripts_fixture.h"
+#include "tolvane/html_tag_text.h"
 #include "tolvane/insert_data_text.h"
 #include "tolvane/insert_other_text.h"
+#include "tolvane/insert_statements.h"
 
 namespace {
 
@@ -127,6 +130,78 @@ TEST_F(InsertedScriptsTest, InsertedStatementsBuildTheSite) {
         << script.Text();
 }
 
+// The recordset the editor writes for an awkward table is the one its data dialogs describe: the
+// catalog reads the statement's escapes as quarn does.
+TEST_F(InsertedScriptsTest, AWrittenRecordsetIsDescribedAsQuarnRunsIt) {
+    fixtures::SqliteDatabase db(
+        "CREATE TABLE \"we\"\"ird\" (\"a b\" TEXT, \"Cost#1\" REAL);"
+        "INSERT INTO \"we\"\"ird\" VALUES ('Crème & \"x\" {y}', 2.5);");
+    ASSERT_TRUE(db.Ok()) << db.Error();
+    ScriptBuffer script;
+    script.Insert(DataSourceText(db.ConnectionString(), script.Context()));
+    script.Insert(HtmlPageText({"index.html", false, ""}, script.Context()));
+    const std::string recordset =
+        RecordsetStatement(RecordsetFunction::kGetdata, TableForQuery("we\"ird"));
+    script.Insert(RecordsetBlock(recordset, script.Context()));
+    script.Insert(
+        DatabaseDataText(FieldReference("a b", true, -1), DataFormat::kNone, script.Context()));
+    script.Type("=");
+    script.Insert(DatabaseDataText(FieldReference("Cost#1", true, -1), DataFormat::kNone,
+                                   script.Context(false)));
+    Run(script.Text());
+    EXPECT_EQ(Pages(),
+              (std::map<std::string, std::string>{{"index.html", "Crème & \"x\" {y}=2.5\n"}}))
+        << script.Text();
+
+    const std::string datasource = DataSourceText(db.ConnectionString(), {}).text;
+    COdbcInfo catalog;
+    ASSERT_EQ(catalog.ListColumns(TextBetweenQuotes(datasource),
+                                  QueryBeforeWhere(TextBetweenQuotes(recordset))),
+              1)
+        << catalog.Message();
+    EXPECT_EQ(catalog.Names(), (std::vector<std::string>{"a b", "Cost#1"}));
+}
+
+// What a user types into a tag or insert dialog reaches the page byte for byte, however many of
+// the script's special characters it holds.
+TEST_F(InsertedScriptsTest, TypedTextReachesThePageExactly) {
+    const std::string typed = "A & B #1 {x} \"q\" C:\\temp\\n Why? naïve ?";
+    const std::string tableLines = "<TR>\r\n<TD></TD>\r\n</TR>\r\n</TABLE>\r\n";
+    // A page name holds no ":" and no directory separator.
+    const std::string pageName = "A & B #1 {x} \"q\" Why? naïve ?.html";
+    const std::string pageStatement = HtmlPageText({pageName, false, ""}, {}).text;
+    struct Case {
+        const char* dialog;
+        std::string written;
+        std::string page;
+    };
+    const Case cases[] = {
+        {"font", FontTag(typed, typed, typed),
+         "<FONT FACE=\"" + typed + "\" COLOR=\"" + typed + "\" SIZE=\"" + typed + "\">"},
+        {"image", ImageTag(typed, 1, typed),
+         "<IMG SRC=\"" + typed + "\" ALIGN=LEFT ALT=\"" + typed + "\">"},
+        {"typed hyperlink", HyperlinkTag(typed), "<A HREF=\"" + typed + "\">"},
+        {"chosen hyperlink", HyperlinkTag(HyperlinkEntries({pageStatement}).at(0)),
+         "<A HREF=\"" + pageName + "\">"},
+        {"table", TableText({typed, typed, typed, 1, 1}, {}).text,
+         "<TABLE CELLPADDING=\"" + typed + "\" CELLSPACING=\"" + typed + "\" BORDER=\"" + typed +
+             "\">\r\n" + tableLines},
+        {"process html", ProcessHtml(typed).text, typed},
+    };
+    std::string script;
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        script += "&html(\"case" + std::to_string(i) + ".html\")\r\n{" + cases[i].written + "}\r\n";
+    script += pageStatement;
+    Run(script);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].dialog);
+        EXPECT_EQ(fixtures::ReadTextFile(Html() + "/case" + std::to_string(i) + ".html"),
+                  cases[i].page)
+            << cases[i].written;
+    }
+    EXPECT_TRUE(fs::exists(Html() + "/" + pageName)) << pageStatement;
+}
+
 // Mail as the E-mail command writes it, with and without formatting, to a real SMTP server.
 TEST_F(InsertedScriptsTest, InsertedMailArrivesAsTyped) {
     fixtures::SmtpServer smtp;
@@ -135,7 +210,7 @@ TEST_F(InsertedScriptsTest, InsertedMailArrivesAsTyped) {
         ScriptBuffer script;
         script.Type("&if(1)\r\n{\r\n\t");
         EmailAnswers answers{"to@example.org", "me@example.org", smtp.Host(),
-                             "Tom & \"Jerry\" #1 {x}", noFormatting};
+                             "Tom & \"Jerry\" #1 {x} C:\\t Why?", noFormatting};
         script.Insert(EmailText(answers, script.Context()));
         script.Type("Body");
         script.GoToEnd();
@@ -155,7 +230,8 @@ TEST_F(InsertedScriptsTest, InsertedMailArrivesAsTyped) {
     for (const auto& message : messages) {
         EXPECT_EQ(message.from, "me@example.org");
         EXPECT_EQ(message.recipients, std::vector<std::string>{"to@example.org"});
-        EXPECT_NE(message.data.find("Subject: Tom & \"Jerry\" #1 {x}\r\n"), std::string::npos)
+        EXPECT_NE(message.data.find("Subject: Tom & \"Jerry\" #1 {x} C:\\t Why?\r\n"),
+                  std::string::npos)
             << message.data;
         EXPECT_EQ(message.data.rfind("From: me@example.org\r\nTo: to@example.org\r\n", 0), 0u)
             << message.data;

@@ -199,7 +199,7 @@ TEST_F(InsertedWizardScriptsTest, HtmlTagsReachThePageAsTyped) {
                              HyperlinkTag("page?n?.html#top") + "go</A>\r\n";
     const std::vector<std::string> tagLines = {
         "<FONT FACE=\"Arial\" COLOR=\"#ff0000\" SIZE=\"+1\">Hi</FONT>",
-        "<IMG SRC=\"logo#1.gif\" ALIGN=MIDDLE ALT=\"Our #1 me\">",
+        "<IMG SRC=\"logo#1.gif\" ALIGN=MIDDLE ALT=\"Our #1 ?name?\">",
         "<A HREF=\"page7.html#top\">go</A>"};
     for (const int indent : {0, 1}) {
         SCOPED_TRACE(indent);
