@@ -96,7 +96,7 @@ int WriteDirectoryList(const std::string& listPath, std::string& result) {
 CUploadJob::CUploadJob(platform::MessageQueue* hNotifyWnd) : m_hNotifyWnd(hNotifyWnd) {}
 
 int CUploadJob::Run(int type) {
-    g_bCancelRequested = false;
+    ClearCancelRequest();
     m_nType = type;
     m_strProject = g_strProject.Get();
     m_strHtmlRoot = HtmlRootDirectory(ProjectDirectory());

@@ -79,7 +79,7 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
     COutputTracker tracker(".");
     m_nLevel = level;
     // A runscript child runs inside its parent's job: a cancel meant for the job must reach it.
-    if (level == 0) g_bCancelRequested = false;
+    if (level == 0) ClearCancelRequest();
     m_nErrorPos = 0;
     m_nIfState = 3;
     m_pOutput = nullptr;

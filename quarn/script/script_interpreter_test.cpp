@@ -229,6 +229,19 @@ TEST_F(ScriptInterpreterTest, CancelFlagClearedOnlyByTopLevelRuns) {
     g_bCancelRequested = false;
 }
 
+// A stop signal that came after the job was posted and before its run cleared the cancel flag.
+TEST_F(ScriptInterpreterTest, AStopSignalBeforeATopLevelRunCancelsIt) {
+    ASSERT_TRUE(m_project.WriteFile(ScriptTestProject::kScriptName, " "));
+    g_bStopRequested = true;
+    g_bCancelRequested = true;
+    const ScriptRun run = m_project.RunFile(ScriptTestProject::kScriptName, 0);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.message, "Script execution terminated by user.");
+    EXPECT_TRUE(g_bCancelRequested);
+    g_bStopRequested = false;
+    g_bCancelRequested = false;
+}
+
 TEST_F(ScriptInterpreterTest, PlainScriptEndsAtItsFirstZeroByte) {
     const ScriptRun run = m_project.Run(OnPage("ab") + std::string(1, '\0') + "{");
     EXPECT_EQ(run.result, 1) << run.message;

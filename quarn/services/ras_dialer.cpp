@@ -24,7 +24,7 @@ CRasDialer::~CRasDialer() = default;
 
 int CRasDialer::Dial() {
     m_hConnection.reset();
-    g_bCancelRequested = false;
+    ClearCancelRequest();
     if (!m_backend.Present()) {
         m_strMessage = LoadMessage(21);
         return 0;
