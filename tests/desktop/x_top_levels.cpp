@@ -25,8 +25,8 @@ struct Property {
     bool Read(Display* display, Window window, Atom property, Atom wanted) {
         int format = 0;
         unsigned long after = 0;
-        return XGetWindowProperty(display, window, property, 0, 1024, False, wanted, &type,
-                                  &format, &count, &after, &data) == Success &&
+        return XGetWindowProperty(display, window, property, 0, 1024, False, wanted, &type, &format,
+                                  &count, &after, &data) == Success &&
                data != nullptr && type != None;
     }
 };
