@@ -98,6 +98,15 @@ bool PollListener::Shed() {
     return true;
 }
 
+std::uint32_t PeerAddress(int fd) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
+        peer.sin_family != AF_INET)
+        return 0;
+    return ntohl(peer.sin_addr.s_addr);
+}
+
 long SendNow(int fd, std::string_view data) {
     for (;;) {
         const ssize_t sent = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);

@@ -5,6 +5,7 @@
 // by one thread at a time.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,9 @@ private:
 // One send of as much of `data` as the socket takes now: the bytes sent (0 when it takes none
 // now), or -1 on an error (the connection is broken).
 long SendNow(int fd, std::string_view data);
+
+// The IPv4 address (host order) of the peer of connection `fd`; 0 when it cannot be told.
+std::uint32_t PeerAddress(int fd);
 
 inline constexpr long kNothingYet = -2;
 // One receive of up to `size` bytes: the bytes received, 0 at the peer's orderly end, kNothingYet

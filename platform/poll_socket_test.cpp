@@ -70,6 +70,24 @@ TEST(PollSocketTest, AcceptedSocketsAreNonBlockingCloseOnExecAndUndelayed) {
     EXPECT_EQ(platform::ReceiveNow(server.Get(), buffer, sizeof buffer), 2);
 }
 
+TEST(PollSocketTest, PeerAddressIsTheClientsSourceAddress) {
+    PollListener listener;
+    std::string error;
+    ASSERT_TRUE(listener.Listen(0, 5, &error)) << error;
+    UniqueFd client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(0x7F000005);  // 127.0.0.5
+    ASSERT_EQ(::bind(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    address.sin_port = htons(static_cast<std::uint16_t>(listener.Port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address),
+              0);
+    const UniqueFd server = AcceptWaiting(listener);
+    EXPECT_EQ(platform::PeerAddress(server.Get()), 0x7F000005u);
+    EXPECT_EQ(platform::PeerAddress(-1), 0u);
+}
+
 TEST(PollSocketTest, ListeningOnATakenPortFails) {
     PollListener first, second;
     std::string error;

@@ -8,6 +8,12 @@
 
 namespace platform {
 
+// Where lock files live, and whether that folder may hold them.
+struct LockDirectory {
+    std::string path;
+    std::string fault;  // why `path` is refused; empty when it can be used
+};
+
 class SingleInstanceLock {
 public:
     enum class Result {
@@ -26,8 +32,12 @@ public:
     Result TryAcquire(const std::string& directory, std::string_view name, std::string* error);
     bool Held() const { return m_fd >= 0; }
 
-    // Where lock files live: $XDG_RUNTIME_DIR when it is set and not empty, else "/tmp".
-    static std::string DefaultDirectory();
+    // $XDG_RUNTIME_DIR when it is set and not empty, taken as it is. Else this user's own
+    // folder `tmpBase`/quarn-UID, made with mode 0700 when missing: a lock must belong to one
+    // user's session, and a folder in a shared place could have been planted by someone else.
+    // So it is refused unless it is a directory, not a symbolic link, owned by this user, with
+    // mode 0700.
+    static LockDirectory DefaultDirectory(const std::string& tmpBase = "/tmp");
 
 private:
     int m_fd = -1;

@@ -13,6 +13,10 @@ CReadOnlyFile::CReadOnlyFile(const std::string& path)
     : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)),
       m_nOpenError(m_fd < 0 ? errno : 0) {}
 
+CReadOnlyFile::CReadOnlyFile(int dir, const std::string& name)
+    : m_fd(::openat(dir, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW)),
+      m_nOpenError(m_fd < 0 ? errno : 0) {}
+
 CReadOnlyFile::~CReadOnlyFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
@@ -41,7 +45,10 @@ ssize_t CReadOnlyFile::ReadAt(char* data, std::size_t size, off_t offset) const 
 }
 
 bool FileHoldsBytes(const std::string& path, std::string_view text) {
-    const CReadOnlyFile file(path);
+    return FileHoldsBytes(CReadOnlyFile(path), text);
+}
+
+bool FileHoldsBytes(const CReadOnlyFile& file, std::string_view text) {
     if (!file.IsOpen()) return false;
     // An empty device such as /dev/null reads as empty too; only the empty page pays for a look
     // at the file's type, since a page of bytes never matches a directory (EISDIR) or a pipe or

@@ -12,6 +12,9 @@
 class CReadOnlyFile {
 public:
     explicit CReadOnlyFile(const std::string& path);
+    // The file `name` relative to the directory `dir`, not following a link at `name` itself
+    // (a link then does not open, with ELOOP).
+    CReadOnlyFile(int dir, const std::string& name);
     ~CReadOnlyFile();
     CReadOnlyFile(const CReadOnlyFile&) = delete;
     CReadOnlyFile& operator=(const CReadOnlyFile&) = delete;
@@ -37,3 +40,5 @@ private:
 // True when `path` reads as exactly `bytes` (a plain file of those bytes); a missing or unreadable
 // file, a directory, a pipe, a terminal and, for empty `bytes`, an empty device never do.
 bool FileHoldsBytes(const std::string& path, std::string_view bytes);
+// The same for `file`, read from its start.
+bool FileHoldsBytes(const CReadOnlyFile& file, std::string_view bytes);

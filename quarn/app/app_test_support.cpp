@@ -20,6 +20,7 @@ void ProgramDirTest::SetUp() {
     g_strProgramTitle.Set("Quarn Pro");
     g_strProject.Set("");
     g_szProjectDir.Set("");
+    g_bCancelRequested = false;
 }
 
 void ProgramDirTest::TearDown() {

@@ -1,7 +1,7 @@
 #pragma once
 // A program directory of its own for one test of quarn_app: g_strProgramDir and g_settings point
-// into it, the program-wide strings start empty, and the current directory is restored after
-// the test.
+// into it, the program-wide strings start empty and the cancel flag clear, and the current
+// directory is restored after the test.
 
 #include <gtest/gtest.h>
 

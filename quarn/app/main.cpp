@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     const StartupResult started = StartQuarn(paths, lock, notices);
     for (const std::string& notice : notices)
         Print(notice);
-    const std::string channelPath = InstanceChannelPath(paths.lockDir);
+    const std::string channelPath = InstanceChannelPath(paths.lockDir.path);
     if (started == StartupResult::kAlreadyRunning && HasDisplay())
         return RunAlreadyRunning(argc, argv, channelPath);
     if (started != StartupResult::kReady) return 1;

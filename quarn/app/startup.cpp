@@ -51,16 +51,20 @@ StartupResult StartQuarn(const StartupPaths& paths, platform::SingleInstanceLock
     g_strProgramTitle.Set(g_settings.GetGlobal(global_key::progtitle));
 
     if (g_settings.GetGlobal(global_key::allowmultiinst) == 0) {
-        std::string error;
-        switch (lock.TryAcquire(paths.lockDir, kInstanceLockName, &error)) {
+        std::string error = paths.lockDir.fault;
+        const auto result = error.empty()
+                                ? lock.TryAcquire(paths.lockDir.path, kInstanceLockName, &error)
+                                : platform::SingleInstanceLock::Result::kFailed;
+        switch (result) {
             case platform::SingleInstanceLock::Result::kAcquired:
                 break;
             case platform::SingleInstanceLock::Result::kHeldElsewhere:
                 notices.emplace_back(kAlreadyRunningNotice);
                 return StartupResult::kAlreadyRunning;
             case platform::SingleInstanceLock::Result::kFailed:
-                // A lock file that cannot be used must not keep the user from working.
-                notices.push_back(error);
+                // A lock file that cannot be used must not keep the user from working, but
+                // the user learns that a second instance is not kept out.
+                notices.push_back(error + std::string(kRunsUnlockedNotice));
                 break;
         }
     }

@@ -18,7 +18,7 @@ class StartupTest : public ProgramDirTest {
 protected:
     StartupResult Start() {
         m_notices.clear();
-        return StartQuarn({ProgramDir(), m_lockDir.Path()}, m_lock, m_notices);
+        return StartQuarn({ProgramDir(), {m_lockDir.Path(), ""}}, m_lock, m_notices);
     }
 
     fixtures::TempDir m_lockDir{"quarn_lock"};
@@ -107,9 +107,28 @@ TEST_F(StartupTest, ASecondInstanceEndsUnlessSeveralAreAllowed) {
 TEST_F(StartupTest, AnUnusableLockDirectoryIsReportedAndStartupGoesOn) {
     const std::string missing = m_lockDir.File("missing");
     std::vector<std::string> notices;
-    ASSERT_EQ(StartQuarn({ProgramDir(), missing}, m_lock, notices), StartupResult::kReady);
+    ASSERT_EQ(StartQuarn({ProgramDir(), {missing, ""}}, m_lock, notices), StartupResult::kReady);
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_NE(notices[0].find(missing), std::string::npos) << notices[0];
+    EXPECT_TRUE(notices[0].starts_with("cannot open " + missing + "/Quarn1RunOnlyAllowed: "))
+        << notices[0];
+    EXPECT_TRUE(notices[0].ends_with(kRunsUnlockedNotice)) << notices[0];
+    EXPECT_FALSE(m_lock.Held());
+}
+
+TEST_F(StartupTest, ARefusedLockFolderIsReportedAndNotUsed) {
+    const std::string fault = "cannot use the lock folder /tmp/quarn-7: it is a symbolic link";
+    std::vector<std::string> notices;
+    ASSERT_EQ(StartQuarn({ProgramDir(), {m_lockDir.Path(), fault}}, m_lock, notices),
+              StartupResult::kReady);
+    EXPECT_EQ(notices, std::vector<std::string>{fault + std::string(kRunsUnlockedNotice)});
+    EXPECT_FALSE(m_lock.Held());
+    EXPECT_FALSE(fs::exists(m_lockDir.File("Quarn1RunOnlyAllowed")));
+
+    WriteSettings("[global]\r\nallowmultiinst=1\r\n");
+    notices.clear();
+    ASSERT_EQ(StartQuarn({ProgramDir(), {m_lockDir.Path(), fault}}, m_lock, notices),
+              StartupResult::kReady);
+    EXPECT_TRUE(notices.empty()) << "no lock is wanted, so its folder does not matter";
 }
 
 }  // namespace

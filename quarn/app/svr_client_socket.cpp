@@ -34,10 +34,12 @@ std::string Upper(std::string_view text) {
 }  // namespace
 
 CSvrClientSocket::CSvrClientSocket(CSvrListenSocket& listener, RequesterId id,
-                                   platform::UniqueFd socket)
-    : m_listener(listener), m_id(id), m_socket(std::move(socket)) {}
+                                   platform::UniqueFd socket, std::uint32_t peer)
+    : m_listener(listener), m_id(id), m_socket(std::move(socket)), m_nPeer(peer) {}
 
 short CSvrClientSocket::PollEvents() const {
+    // Input sent before the greeting waits in the socket: reading it would skip the wait.
+    if (!m_bGreeted) return POLLRDHUP;
     const std::size_t queued = m_strOutput.size() - m_nOutputSent;
     short events = queued > kMaxQueuedOutput ? 0 : POLLIN;
     if (queued > 0) events |= POLLOUT;
@@ -45,12 +47,17 @@ short CSvrClientSocket::PollEvents() const {
 }
 
 void CSvrClientSocket::SendGreeting() {
+    m_bGreeted = true;
     m_nState = 0;
     Reply(svr_reply::kGreeting);
     Flush();
 }
 
 void CSvrClientSocket::OnReady(short revents) {
+    if (!m_bGreeted) {
+        if (revents & (POLLRDHUP | POLLHUP | POLLERR)) m_bEnded = true;
+        return;
+    }
     if (!m_bEnded && (revents & (POLLIN | POLLHUP | POLLERR))) OnReceive();
     // The replies to every line of this receive leave together.
     if (!m_bEnded) Flush();
@@ -193,8 +200,10 @@ void CSvrClientSocket::OnPass(std::string_view password) {
     const RemoteLogon logon = CheckRemoteUser(file, m_strUser, password);
     if (logon == RemoteLogon::kFirstUser || logon == RemoteLogon::kUser) {
         m_nState = logon == RemoteLogon::kFirstUser ? 3 : 2;
+        m_listener.LogonAccepted(m_nPeer);
         return Reply(svr_reply::kLoggedOn);
     }
+    m_listener.LogonRefused(m_nPeer, m_strUser);
     m_nState = 0;
     Reply(svr_reply::kAccessDenied);
     // A missing file keeps the connection, so the client may try again once it exists.

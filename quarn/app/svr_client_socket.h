@@ -6,6 +6,7 @@
 // error, over-long input, a refused password) Ended() turns true and the listener ends it.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,19 +25,24 @@ public:
     // a client that sends without reading cannot make the queue grow without bound.
     static constexpr std::size_t kMaxQueuedOutput = 64 * 1024;
 
-    CSvrClientSocket(CSvrListenSocket& listener, RequesterId id, platform::UniqueFd socket);
+    // `peer` is the client's IPv4 address (host order). The connection neither reads nor writes
+    // before SendGreeting.
+    CSvrClientSocket(CSvrListenSocket& listener, RequesterId id, platform::UniqueFd socket,
+                     std::uint32_t peer);
     CSvrClientSocket(const CSvrClientSocket&) = delete;
     CSvrClientSocket& operator=(const CSvrClientSocket&) = delete;
 
     RequesterId Id() const { return m_id; }
     int Descriptor() const { return m_socket.Get(); }
     bool Ended() const { return m_bEnded; }
+    bool Greeted() const { return m_bGreeted; }
     // The poll() events this connection waits for now.
     short PollEvents() const;
 
     // Session state 0 and the greeting.
     void SendGreeting();
-    // Handles poll() readiness `revents`: sends what waits, reads and runs complete lines.
+    // Handles poll() readiness `revents`: sends what waits, reads and runs complete lines. Before
+    // the greeting only the peer's giving up counts: it ends the connection.
     void OnReady(short revents);
     // Queues `text` + CR LF; it leaves with the next flush (after the lines of a receive).
     void SendLine(std::string_view text);
@@ -70,6 +76,8 @@ private:
     CSvrListenSocket& m_listener;
     const RequesterId m_id;
     platform::UniqueFd m_socket;
+    const std::uint32_t m_nPeer;
+    bool m_bGreeted = false;
     // 0 greeted, 1 user name given, 2 logged on, 3 logged on as the first remote user.
     int m_nState = 0;
     std::string m_strUser;

@@ -1,6 +1,11 @@
 #include "quarn/app/svr_listen_socket.h"
 
+#include <algorithm>
+
+#include "quarn/app/svr_logon_event.h"
+#include "quarn/services/event_log.h"
 #include "quarn/services/program_context.h"
+#include "quarn/services/settings.h"
 
 namespace {
 
@@ -11,8 +16,12 @@ constexpr int kAcceptsPerRound = 64;
 }  // namespace
 
 CSvrListenSocket::CSvrListenSocket(ITaskPoster& tasks, platform::MessageQueue* mainWnd,
-                                   std::size_t maxConnections)
-    : m_tasks(tasks), m_hMainWnd(mainWnd), m_nMaxConnections(maxConnections) {}
+                                   std::size_t maxConnections,
+                                   CLogonThrottle::Milliseconds firstWait)
+    : m_tasks(tasks),
+      m_hMainWnd(mainWnd),
+      m_nMaxConnections(maxConnections),
+      m_throttle(firstWait) {}
 
 CSvrListenSocket::~CSvrListenSocket() {
     Close();
@@ -71,13 +80,68 @@ void CSvrListenSocket::OnAccept() {
         if (accepted == platform::PollListener::Accepted::kShed) continue;
         if (accepted != platform::PollListener::Accepted::kConnection) return;
         const RequesterId id = m_nextId++;
-        auto connection = std::make_unique<CSvrClientSocket>(*this, id, std::move(socket));
+        const std::uint32_t peer = platform::PeerAddress(socket.Get());
+        auto connection = std::make_unique<CSvrClientSocket>(*this, id, std::move(socket), peer);
         CSvrClientSocket& attached = *connection;
         m_connections.emplace(id, std::move(connection));
         m_touched.push_back(id);
-        attached.SendGreeting();
-        EndIfEnded(attached);
+        const CLogonThrottle::TimePoint now = CLogonThrottle::Clock::now();
+        const CLogonThrottle::TimePoint due = m_throttle.GreetingTime(peer, now);
+        if (due > now) {
+            m_held.emplace(due, id);
+            m_heldUntil.emplace(id, due);
+        } else {
+            Greet(attached);
+        }
     }
+}
+
+void CSvrListenSocket::Greet(CSvrClientSocket& connection) {
+    connection.SendGreeting();
+    EndIfEnded(connection);
+}
+
+int CSvrListenSocket::TimerWaitMs(CLogonThrottle::TimePoint now) const {
+    CLogonThrottle::Milliseconds wait(-1);
+    if (!m_held.empty()) {
+        // Rounded up, so the loop never wakes just before the greeting is due.
+        wait =
+            std::max(CLogonThrottle::Milliseconds(0),
+                     std::chrono::ceil<CLogonThrottle::Milliseconds>(m_held.begin()->first - now));
+    }
+    if (!m_statusLines.empty() && (wait.count() < 0 || wait > kStatusRetry)) wait = kStatusRetry;
+    return static_cast<int>(wait.count());
+}
+
+void CSvrListenSocket::OnTimer(CLogonThrottle::TimePoint now) {
+    while (!m_held.empty() && m_held.begin()->first <= now) {
+        const RequesterId id = m_held.begin()->second;
+        m_held.erase(m_held.begin());
+        m_heldUntil.erase(id);
+        m_touched.push_back(id);
+        Greet(*m_connections.at(id));
+    }
+    PostStatusLines();
+}
+
+void CSvrListenSocket::LogonRefused(std::uint32_t peer, std::string_view user) {
+    m_throttle.OnFailure(peer, CLogonThrottle::Clock::now());
+    std::string text = LogonRefusedText(user, peer);
+    if (g_settings.GetGlobal(global_key::logen) != 0) AppendEventLog(text);
+    if (m_hMainWnd == nullptr) return;
+    if (m_statusLines.size() >= kMaxWaitingStatusLines) m_statusLines.pop_front();
+    m_statusLines.push_back(std::move(text));
+    PostStatusLines();
+}
+
+void CSvrListenSocket::LogonAccepted(std::uint32_t peer) {
+    m_throttle.OnSuccess(peer);
+}
+
+void CSvrListenSocket::PostStatusLines() {
+    // Never waits for the main window: the server goes on serving while the window is slow.
+    while (!m_statusLines.empty() && TryPostStatusText(*m_hMainWnd, m_statusLines.front()))
+        m_statusLines.pop_front();
 }
 
 void CSvrListenSocket::SendToClient(RequesterId requester, std::string_view text) {
@@ -97,6 +161,10 @@ void CSvrListenSocket::EndConnection(RequesterId id) {
     if (found == m_connections.end()) return;
     RequesterId holder = id;
     g_nLockHolder.compare_exchange_strong(holder, kNoRequester);
+    if (const auto held = m_heldUntil.find(id); held != m_heldUntil.end()) {
+        m_held.erase({held->second, id});
+        m_heldUntil.erase(held);
+    }
     platform::CloseAfterSending(found->second->TakeSocket());
     m_connections.erase(found);
     m_registered.erase(id);

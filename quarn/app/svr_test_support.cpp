@@ -35,6 +35,8 @@ void SvrTest::SetUp() {
 
 void SvrTest::TearDown() {
     m_server.reset();
+    // A status line no test took would hold the mailbox for the tests after this one.
+    g_szStatusMailbox.Take();
     g_bTaskBusy = 0;
     g_nLockHolder = -1;
     ProgramDirTest::TearDown();
@@ -48,20 +50,20 @@ void SvrTest::WriteServerSettings(std::string_view extra) {
                   std::string(extra));
 }
 
-void SvrTest::StartServer(std::size_t maxConnections) {
-    m_server = std::make_unique<CSvrThread>(m_poster, &m_window, maxConnections);
+void SvrTest::StartServer(std::size_t maxConnections, CLogonThrottle::Milliseconds firstWait) {
+    m_server = std::make_unique<CSvrThread>(m_poster, &m_window, maxConnections, firstWait);
     ASSERT_EQ(m_server->Start(), 1) << m_server->Message();
     ASSERT_EQ(m_server->Port(), m_nPort) << m_server->Message();
 }
 
-void SvrTest::Connect(fixtures::LineClient& client) {
-    ASSERT_TRUE(client.Connect(m_nPort));
+void SvrTest::Connect(fixtures::LineClient& client, const char* source) {
+    ASSERT_TRUE(client.Connect(m_nPort, source));
     ASSERT_EQ(client.Line(), "220 Hi from Quarn Pro\r\n");
 }
 
 void SvrTest::ConnectAndLogOn(fixtures::LineClient& client, std::string_view user,
-                              std::string_view password) {
-    Connect(client);
+                              std::string_view password, const char* source) {
+    Connect(client, source);
     ASSERT_EQ(Ask(client, "USER " + std::string(user)),
               "331 Password required for " + std::string(user) + "\r\n");
     ASSERT_EQ(Ask(client, "PASS " + std::string(password)), "230 OK\r\n");

@@ -47,13 +47,15 @@ protected:
     // Writes Quarn.ini: the server enabled on a free port, the project list, and `extra` lines
     // appended.
     void WriteServerSettings(std::string_view extra = {});
-    // Starts the server (the settings as they are) with a table of `maxConnections`.
-    void StartServer(std::size_t maxConnections = CSvrListenSocket::kMaxConnections);
-    // Connects a client and checks the greeting.
-    void Connect(fixtures::LineClient& client);
+    // Starts the server (the settings as they are) with a table of `maxConnections`, slowing
+    // password guessers from `firstWait` on.
+    void StartServer(std::size_t maxConnections = CSvrListenSocket::kMaxConnections,
+                     CLogonThrottle::Milliseconds firstWait = CLogonThrottle::kFirstWait);
+    // Connects a client (from loopback address `source` when given) and checks the greeting.
+    void Connect(fixtures::LineClient& client, const char* source = nullptr);
     // Connects and logs on as `user`; checks every reply.
     void ConnectAndLogOn(fixtures::LineClient& client, std::string_view user = kUser,
-                         std::string_view password = kPassword);
+                         std::string_view password = kPassword, const char* source = nullptr);
     // Sends `line` + CR LF and returns the next `lines` reply lines.
     static std::string Ask(fixtures::LineClient& client, std::string_view line, int lines = 1);
 

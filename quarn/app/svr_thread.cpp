@@ -19,8 +19,8 @@ constexpr std::uint64_t kWakeKey = ~std::uint64_t{0};
 }  // namespace
 
 CSvrThread::CSvrThread(ITaskPoster& tasks, platform::MessageQueue* hMainWnd,
-                       std::size_t maxConnections)
-    : m_listener(tasks, hMainWnd, maxConnections) {}
+                       std::size_t maxConnections, CLogonThrottle::Milliseconds firstWait)
+    : m_listener(tasks, hMainWnd, maxConnections, firstWait) {}
 
 CSvrThread::~CSvrThread() {
     Stop();
@@ -75,7 +75,7 @@ void CSvrThread::Run(std::string listenWarning) {
     std::vector<platform::EventPoller::Ready> ready;
     while (!m_bStop) {
         m_listener.SyncInterest(m_poller);
-        if (!m_poller.Wait(ready, -1)) break;
+        if (!m_poller.Wait(ready, m_listener.TimerWaitMs(CLogonThrottle::Clock::now()))) break;
         for (const platform::EventPoller::Ready& event : ready) {
             if (event.key == kWakeKey) {
                 m_wake.Drain();
@@ -85,6 +85,7 @@ void CSvrThread::Run(std::string listenWarning) {
                 m_listener.OnReady(event.key, static_cast<short>(event.events));
             }
         }
+        m_listener.OnTimer(CLogonThrottle::Clock::now());
     }
     // A job that ended just before the stop (cancelled by it) still answers its requester.
     TakeResults();

@@ -24,9 +24,11 @@
 class CSvrThread : public IJobResultSink {
 public:
     // `hMainWnd` (may be null) owns the listen warning and receives the project selection of
-    // PROJECT. `maxConnections` bounds the connection table.
+    // PROJECT and the status lines of refused logons. `maxConnections` bounds the connection
+    // table; `firstWait` is the wait of a password guesser's first slowed connection.
     CSvrThread(ITaskPoster& tasks, platform::MessageQueue* hMainWnd,
-               std::size_t maxConnections = CSvrListenSocket::kMaxConnections);
+               std::size_t maxConnections = CSvrListenSocket::kMaxConnections,
+               CLogonThrottle::Milliseconds firstWait = CLogonThrottle::kFirstWait);
     // Stops the server.
     ~CSvrThread() override;
     CSvrThread(const CSvrThread&) = delete;

@@ -116,6 +116,9 @@ void Ctaskthread::PostFrame(unsigned code) {
 
 void Ctaskthread::OnJob(const TaskJob& job) {
     if (!IsJobCode(job.code)) return;
+    // A cancel asked for while no job ran is forgotten; one that comes from here on is this
+    // job's, and nothing later in the job clears it. A signal's cancel stays: the program ends.
+    ClearCancelRequest();
     g_bTaskBusy = 1;
     std::string jobProject;
     int ok = 0;

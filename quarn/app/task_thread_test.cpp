@@ -1,10 +1,12 @@
 #include "quarn/app/task_thread.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "quarn/app/app_test_support.h"
 #include "quarn/app/project_paths.h"
+#include "quarn/app/stop_signal.h"
 #include "quarn/app/upload.h"
 #include "quarn/services/event_log.h"
 #include "quarn/services/notifications.h"
@@ -41,7 +44,6 @@ protected:
         ASSERT_EQ(::chdir(ProjectDir(kProject).c_str()), 0);
         g_strProject.Set(std::string(kProject));
         g_szProjectDir.Set(ProjectDir(kProject));
-        g_bCancelRequested = false;
     }
 
     void Script(std::string_view project, const std::string& name, std::string_view text) {
@@ -208,6 +210,144 @@ TEST_F(TaskThreadTest, AJobHoldsTheProjectLockFromBusyToIdle) {
     g_csProject.unlock();
 }
 
+constexpr std::string_view kTerminated = "Script execution terminated by user.";
+constexpr std::string_view kPublished = "Publish operation complete.";
+constexpr std::string_view kTransferred = "Files successfully transferred to web server.";
+// A script that says it runs and then runs until it is cancelled.
+constexpr std::string_view kRunsUntilCancelled = "&print(\"looping\")&loop(1){&sleep(1)}";
+
+// A job and what its last status line must be.
+struct JobCase {
+    const char* name;
+    TaskJob job;
+    bool publishUploads;  // the project key ftpcheck for the row
+    std::string_view lastLine;
+};
+
+// The Cancel command in an idle window is forgotten by the next job, whichever it is and
+// whoever asked for it (a requester stands for a remote client).
+class TaskThreadIdleCancelTest : public TaskThreadTest {
+protected:
+    void SetUp() override {
+        TaskThreadTest::SetUp();
+        Set(kGlobalSection, global_key::autopubproj, kOther);
+        Script(kProject, "a.scp", "&html(\"a.html\"){A}");
+        Script(kProject, "Script1.scp", "&html(\"index.html\"){home}");
+        Script(kOther, "Script1.scp", "&html(\"index.html\"){shop}");
+    }
+    void ExpectEachRunsAfterAnIdleCancel(const std::vector<JobCase>& cases) {
+        for (const JobCase& row : cases) {
+            SCOPED_TRACE(row.name);
+            Set(kProject, project_key::ftpcheck, row.publishUploads ? 1 : 0);
+            g_bCancelRequested = true;
+            const std::size_t reported = m_tasks.Reports().size();
+            const std::vector<std::string> events = Run({row.job});
+            ASSERT_FALSE(events.empty());
+            EXPECT_EQ(events.back(), row.lastLine);
+            ASSERT_EQ(m_tasks.Reports().size(), reported + 1);
+            EXPECT_EQ(m_tasks.Reports().back(), TaskThreadHarness::Report(row.job.requester, 1));
+        }
+    }
+};
+
+TEST_F(TaskThreadIdleCancelTest, JobsWithoutAnUpload) {
+    ExpectEachRunsAfterAnIdleCancel({
+        {"script run", RunJob("a.scp"), false, kComplete},
+        {"remote RUN", RunJob("a.scp", 5), false, kComplete},
+        {"publish", {TASK_PUBLISH, 0, "", kNoRequester}, false, kPublished},
+        {"remote PUBLISH", {TASK_PUBLISH, 0, "", 6}, false, kPublished},
+        {"auto-publish", {TASK_AUTOPUBLISH, 0, "", kNoRequester}, false, kPublished},
+    });
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/html/index.html"), "home");
+    EXPECT_EQ(FileText(ProjectDir(kOther) + "/html/index.html"), "shop");
+}
+
+TEST_F(TaskThreadIdleCancelTest, JobsThatUpload) {
+    fixtures::FtpServer server;
+    if (!server.IsRunning()) GTEST_SKIP() << server.FailureReason();
+    Set(kProject, project_key::wsname, server.Host());
+    Set(kProject, project_key::ftpport, server.Port());
+    Set(kProject, project_key::wslogon, server.User());
+    Set(kProject, project_key::wspasswd, server.Password());
+    Set(kProject, project_key::uploadchg, UPLOAD_ALL_OUTPUT);
+    PutFile(ProjectDir(kProject) + "/html/a.html", "A");
+    PutFile(ProjectDir(kProject) + "/htmlgen.log", "a.html\r\n");
+    ExpectEachRunsAfterAnIdleCancel({
+        {"upload", {TASK_UPLOAD, UPLOAD_ALL_OUTPUT, "", kNoRequester}, false, kTransferred},
+        {"remote FTP", {TASK_UPLOAD, UPLOAD_ALL_OUTPUT, "", 7}, false, kTransferred},
+        {"publish that uploads", {TASK_PUBLISH, 0, "", kNoRequester}, true, kPublished},
+    });
+    EXPECT_EQ(FileText(server.RootFile("a.html")), "A");
+    EXPECT_EQ(FileText(server.RootFile("index.html")), "home");
+}
+
+// A cancel during a job stops it, skips the error script, and does not outlive it.
+TEST_F(TaskThreadTest, ACancelDuringAScriptStopsOnlyThatJob) {
+    Script(kProject, "loop.scp", kRunsUntilCancelled);
+    Script(kProject, "a.scp", "&html(\"a.html\"){A}");
+    Script(kProject, "err.scp", "&html(\"error.html\"){x}");
+    Set(kProject, project_key::errorscripten, 1);
+    Set(kProject, project_key::errorscript, "err.scp");
+    const std::vector<std::string> events =
+        Run({RunJob("loop.scp", 3), RunJob("a.scp", 4)}, [](const std::string& line) {
+            if (line == "looping") g_bCancelRequested = true;
+        });
+    const std::vector<std::string> expected = {"BUSY",    "Running script file \"loop.scp\"",
+                                               "looping", "ERROR",
+                                               "IDLE",    std::string(kTerminated),
+                                               "BUSY",    "Running script file \"a.scp\"",
+                                               "IDLE",    std::string(kComplete)};
+    EXPECT_EQ(events, expected);
+    const std::vector<TaskThreadHarness::Report> results = {{3, 0}, {4, 1}};
+    EXPECT_EQ(m_tasks.Reports(), results);
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/html/error.html"), "<missing>");
+}
+
+TEST_F(TaskThreadTest, ARunscriptChildSeesItsParentsCancel) {
+    Script(kProject, "parent.scp", "&runscript(\"child.scp\")&html(\"after.html\"){x}");
+    Script(kProject, "child.scp", kRunsUntilCancelled);
+    const std::vector<std::string> events =
+        Run({RunJob("parent.scp")}, [](const std::string& line) {
+            if (line == "looping") g_bCancelRequested = true;
+        });
+    EXPECT_EQ(events.back(), "ERROR 99- child script terminated with errors.");
+    const std::vector<TaskThreadHarness::Report> results = {{kNoRequester, 0}};
+    EXPECT_EQ(m_tasks.Reports(), results);
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/html/after.html"), "<missing>");
+}
+
+// The publish script runs at level 1; its cancel still ends the publish before any upload
+// (port 1 would fail the upload with ERROR 26).
+TEST_F(TaskThreadTest, ACancelDuringAPublishScriptEndsThePublish) {
+    Script(kProject, "Script1.scp", kRunsUntilCancelled);
+    Set(kProject, project_key::ftpcheck, 1);
+    Set(kProject, project_key::wsname, "127.0.0.1");
+    Set(kProject, project_key::ftpport, 1);
+    const std::vector<std::string> events =
+        Run({TaskJob{TASK_PUBLISH, 0, "", kNoRequester}}, [](const std::string& line) {
+            if (line == "looping") g_bCancelRequested = true;
+        });
+    EXPECT_EQ(events.back(), kTerminated);
+    EXPECT_EQ(LastError(kProject), kTerminated);
+}
+
+// A signal asks the program to end: a job that starts after it is cancelled, not run whole.
+// In a process of its own, since the signal's request lasts for the process.
+TEST_F(TaskThreadTest, AJobTakenAfterAStopSignalIsCancelled) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Script(kProject, "Script1.scp", "&html(\"index.html\"){home}");
+    const auto publishAfterASignal = [this] {
+        StopOnSignal();
+        ::raise(SIGTERM);
+        const std::vector<std::string> events = Run({TaskJob{TASK_PUBLISH, 0, "", 2}});
+        std::fprintf(stderr, "last line: %s\n", events.empty() ? "" : events.back().c_str());
+        const std::vector<TaskThreadHarness::Report> failed = {{2, 0}};
+        ::_exit(m_tasks.Reports() == failed ? 0 : 1);  // the task thread still runs
+    };
+    EXPECT_EXIT(publishAfterASignal(), testing::ExitedWithCode(0),
+                "last line: Script execution terminated by user\\.");
+}
+
 // Projects that dial up before they upload, against a fake dial-up service.
 class TaskThreadDialupTest : public TaskThreadTest {
 protected:
@@ -262,6 +402,24 @@ TEST_F(TaskThreadDialupTest, PublishDialsOnceAndHangsUpAfterTheUpload) {
     EXPECT_EQ(m_dialup.dials.size(), 1u);
     EXPECT_EQ(m_dialup.hangUps, std::vector<std::string>{"attempt 1"});
     EXPECT_EQ(FileText(server.RootFile("index.html")), "home");
+}
+
+// A cancel that comes after the publish script, while dialling, is the job's: the upload that
+// follows neither clears it nor sends anything.
+TEST_F(TaskThreadDialupTest, ACancelWhileDiallingStopsThePublishsUpload) {
+    fixtures::FtpServer server;
+    if (!server.IsRunning()) GTEST_SKIP() << server.FailureReason();
+    UseServer(server);
+    Set(kProject, project_key::runscriptcheck, 1);
+    Set(kProject, project_key::ftpcheck, 1);
+    Set(kProject, project_key::uploadchg, UPLOAD_CHANGED_ONLY);
+    Script(kProject, "Script1.scp", "&html(\"index.html\"){home}");
+    m_dialup.cancelDuringAttempt = 1;
+    const std::vector<std::string> events = Run({TaskJob{TASK_PUBLISH, 0, "", kNoRequester}});
+    EXPECT_EQ(events.back(), kCancelled);
+    EXPECT_EQ(m_dialup.hangUps, std::vector<std::string>{"attempt 1"});
+    EXPECT_EQ(FileText(server.RootFile("index.html")), "<missing>");
+    EXPECT_EQ(FileText(ProjectDir(kProject) + "/html/index.html"), "home");
 }
 
 TEST_F(TaskThreadDialupTest, AConnectionThatWasUpIsUsedAndLeftUp) {

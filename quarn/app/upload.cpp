@@ -96,13 +96,13 @@ int WriteDirectoryList(const std::string& listPath, std::string& result) {
 CUploadJob::CUploadJob(platform::MessageQueue* hNotifyWnd) : m_hNotifyWnd(hNotifyWnd) {}
 
 int CUploadJob::Run(int type) {
-    ClearCancelRequest();
     m_nType = type;
     m_strProject = g_strProject.Get();
     m_strHtmlRoot = HtmlRootDirectory(ProjectDirectory());
     m_strMessage.clear();
 
-    int ok = Upload();
+    // A cancel that came earlier in the job sends nothing.
+    int ok = g_bCancelRequested ? 0 : Upload();
     Post(FRAME_PROGRESS_CLOSE);
     if (ok) {
         m_strMessage = WithProgramTitle(kSuccess);

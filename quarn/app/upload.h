@@ -47,13 +47,14 @@ public:
     CUploadJob& operator=(const CUploadJob&) = delete;
 
     // One upload of `type` (an UploadType) with a fresh FTP connection, which is closed when
-    // Run returns. Clears g_bCancelRequested first and posts FRAME_PROGRESS_CLOSE at the end,
+    // Run returns. Posts FRAME_PROGRESS_CLOSE at the end,
     // whatever happened (FRAME_PROGRESS_OPEN once before the first file, FRAME_PROGRESS_UPDATE
     // with g_nProgressPos and g_szProgressText before each). Returns 1 with "Files successfully
     // transferred to web server." or 0 with the error in m_strMessage: ERROR 26 or 29 with the FTP
     // client's text, 27, 28 (a list that cannot be read or written, a type without lists), 30
     // (with project key lfnferror, a listed file that is missing), 94 (the HTML root cannot be
-    // opened), or 31 when g_bCancelRequested was set during the upload.
+    // opened), or 31 when g_bCancelRequested was set before the upload (nothing is sent) or
+    // during it.
     // When a transfer fails or is cancelled and the project key resumefailedupload is set,
     // htmlgen.chg is rewritten to name what was not sent: for type 0 the upload list without the
     // files sent; for types 1 and 2 the old htmlgen.chg entries and then the upload list's other

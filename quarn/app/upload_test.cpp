@@ -836,16 +836,23 @@ TEST_F(UploadTest, CancelWhileCleaningStopsBeforeTheNextDeletion) {
     EXPECT_EQ(run.events.back(), "close");
 }
 
-TEST_F(UploadTest, RunClearsAnEarlierCancel) {
+// The job clears the flag when it starts, so a set one came earlier in this job (during its
+// scripts, say): the upload does not even log on.
+TEST_F(UploadTest, ACancelBeforeTheUploadSendsNothing) {
     fixtures::FtpServer server;
     if (!server.IsRunning()) GTEST_SKIP() << server.FailureReason();
     UseServer(server);
     PutHtml("a.html", "a");
     PutProject("htmlgen.log", Lines({"a.html"}));
+    PutProject("htmlgen.chg", Lines({"a.html"}));
+    Set(project_key::resumefailedupload, 1);
     g_bCancelRequested = true;
     const UploadRun run = RunAttempt(UPLOAD_ALL_OUTPUT);
-    EXPECT_EQ(run.ok, 1) << run.message;
-    EXPECT_EQ(FileText(server.RootFile("a.html")), "a");
+    EXPECT_EQ(run.ok, 0);
+    EXPECT_EQ(run.message, kCancelled);
+    EXPECT_EQ(run.events, std::vector<std::string>{"close"});
+    EXPECT_EQ(FileText(server.RootFile("a.html")), "<missing>");
+    EXPECT_EQ(ProjectText("htmlgen.chg"), Lines({"a.html"}));
 }
 
 }  // namespace

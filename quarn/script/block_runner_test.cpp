@@ -469,23 +469,6 @@ TEST_F(BlockRunnerTest, ReportErrorStopsBeforeTheLastCharacter) {
     EXPECT_EQ(m_project.ReadFile("report").value_or("").substr(0, 6), "&ba\r\n^");
 }
 
-TEST_F(BlockRunnerTest, ListingArchiveReportsLostBytesAtClose) {
-    CListingArchive archive;
-    EXPECT_EQ(archive.Close(), 0);
-    ASSERT_EQ(archive.Open(m_project.PathOf("listing")), 1);
-    const std::string big(CListingArchive::kBufferSize * 2 + 10, 'x');
-    archive.Write("ab");
-    archive.Write(big);
-    archive.Write("cd");
-    EXPECT_EQ(archive.Close(), 1);
-    EXPECT_EQ(m_project.ReadFile("listing"), "ab" + big + "cd");
-
-    CListingArchive full;
-    ASSERT_EQ(full.Open("/dev/full"), 1);
-    full.Write("a few bytes");
-    EXPECT_EQ(full.Close(), 0);
-}
-
 // --- The error handler ---
 
 TEST_F(BlockRunnerTest, OnErrorHandlesOnlyItsErrors) {

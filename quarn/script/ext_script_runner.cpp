@@ -224,9 +224,12 @@ int CExtScriptRunner::OpenFile() {
     if (!read) return 0;
 
     CompactPage(page, flags);
-    switch (StorePage(HtmlRootDirectory("."), *name, page.GetWrittenText(), m_astrChgFiles)) {
+    switch (StorePage(m_outputRoot, HtmlRootDirectory("."), *name, page.GetWrittenText(),
+                      m_astrChgFiles)) {
         case PageStore::kStored:
             return 1;
+        case PageStore::kOutside:
+            return Fail(kIllegalPath);
         case PageStore::kRootUnusable:
             return Fail(kHtmlRootUnusable);
         case PageStore::kNotWritten:

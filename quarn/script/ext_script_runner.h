@@ -28,6 +28,7 @@
 
 #include "platform/message_queue.h"
 #include "platform/shell_command.h"
+#include "quarn/script/output_root.h"
 #include "quarn/script/script_arg_parser.h"
 
 class COutputBuffer;
@@ -80,6 +81,7 @@ private:
     std::vector<std::string> m_astrArgs;
     std::vector<std::string> m_astrGenFiles;
     std::vector<std::string> m_astrChgFiles;
+    COutputRoot m_outputRoot;
     bool m_bEndSeen = false;
     COutputBuffer* m_pCurrent = nullptr;  // the page receiving text; not owned
     int m_nCommand = kNoCommand;

@@ -42,7 +42,11 @@ bool RemoveIfPresent(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-CFileReplacement::CFileReplacement(std::string path) : m_strPath(std::move(path)) {}
+CFileReplacement::CFileReplacement(std::string path)
+    : CFileReplacement(AT_FDCWD, std::move(path)) {}
+
+CFileReplacement::CFileReplacement(int dir, std::string name)
+    : m_nDir(dir), m_strPath(std::move(name)) {}
 
 CFileReplacement::~CFileReplacement() {
     Discard();
@@ -52,7 +56,8 @@ bool CFileReplacement::Open() {
     Discard();
     // While nothing stands at the path there is nothing to keep whole: the file is written in
     // place and removed again if anything fails. O_EXCL makes sure it is our own new file.
-    m_fd = ::open(m_strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    m_fd = ::openat(m_nDir, m_strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
     if (m_fd >= 0) {
         m_strTemporary = m_strPath;
         m_bInPlace = true;
@@ -61,11 +66,11 @@ bool CFileReplacement::Open() {
     if (errno != EEXIST) return false;
     struct stat existing {};
     const bool replacesFile =
-        ::stat(m_strPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+        ::fstatat(m_nDir, m_strPath.c_str(), &existing, 0) == 0 && S_ISREG(existing.st_mode);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string temporary = TemporaryName(m_strPath);
-        m_fd =
-            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        m_fd = ::openat(m_nDir, temporary.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_fd >= 0) {
             m_strTemporary = std::move(temporary);
             break;
@@ -96,7 +101,8 @@ bool CFileReplacement::Commit() {
         return false;
     }
     const bool closed = ::close(std::exchange(m_fd, -1)) == 0;
-    if (closed && (m_bInPlace || ::rename(m_strTemporary.c_str(), m_strPath.c_str()) == 0)) {
+    if (closed && (m_bInPlace ||
+                   ::renameat(m_nDir, m_strTemporary.c_str(), m_nDir, m_strPath.c_str()) == 0)) {
         m_strTemporary.clear();
         return true;
     }
@@ -107,14 +113,18 @@ bool CFileReplacement::Commit() {
 }
 
 bool CFileReplacement::ReplaceWith(const std::string& path, std::string_view bytes) {
-    CFileReplacement replacement(path);
+    return ReplaceWith(AT_FDCWD, path, bytes);
+}
+
+bool CFileReplacement::ReplaceWith(int dir, const std::string& name, std::string_view bytes) {
+    CFileReplacement replacement(dir, name);
     return replacement.Open() && replacement.Write(bytes) && replacement.Commit();
 }
 
 void CFileReplacement::Discard() {
     if (m_fd >= 0) ::close(std::exchange(m_fd, -1));
     if (!m_strTemporary.empty()) {
-        ::unlink(m_strTemporary.c_str());
+        ::unlinkat(m_nDir, m_strTemporary.c_str(), 0);
         m_strTemporary.clear();
     }
     m_bInPlace = false;

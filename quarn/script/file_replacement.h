@@ -5,7 +5,8 @@
 // committed removes its temporary. Where no file stands yet, the new one is written in place
 // (saving the rename) and removed again on failure. A link standing at the path is replaced, not
 // written through. The new file keeps the permission bits of the regular file it replaces; a new
-// file gets 0666 less the umask. One owner, one thread.
+// file gets 0666 less the umask. The file may be named relative to an open directory, which must
+// stay open while the replacement lives. One owner, one thread.
 
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ bool RemoveIfPresent(const std::string& path);
 class CFileReplacement {
 public:
     explicit CFileReplacement(std::string path);
+    // The file `name` relative to the directory `dir` (AT_FDCWD: the current directory).
+    CFileReplacement(int dir, std::string name);
     ~CFileReplacement();
     CFileReplacement(const CFileReplacement&) = delete;
     CFileReplacement& operator=(const CFileReplacement&) = delete;
@@ -31,10 +34,12 @@ public:
 
     // Open, Write and Commit of `bytes` in one step.
     static bool ReplaceWith(const std::string& path, std::string_view bytes);
+    static bool ReplaceWith(int dir, const std::string& name, std::string_view bytes);
 
 private:
     void Discard();
 
+    int m_nDir;
     std::string m_strPath;
     std::string m_strTemporary;  // the file being written: the temporary, or the path itself
     bool m_bInPlace = false;     // a new file written at its own path

@@ -6,6 +6,14 @@
 #include <cerrno>
 #include <utility>
 
+std::string CListingArchive::CutLine(std::size_t limit) {
+    constexpr std::size_t kMebibyte = 1024 * 1024;
+    const std::string size = limit > 0 && limit % kMebibyte == 0
+                                 ? std::to_string(limit / kMebibyte) + " MiB"
+                                 : std::to_string(limit) + " bytes";
+    return "Rest of the listing left out: it passed " + size + ".\r\n";
+}
+
 CListingArchive::~CListingArchive() {
     if (m_fd >= 0) ::close(m_fd);
 }
@@ -14,6 +22,9 @@ int CListingArchive::Open(const std::string& path) {
     if (m_fd >= 0) ::close(m_fd);
     m_nUsed = 0;
     m_bFailed = false;
+    m_bCut = false;
+    m_cLastWritten = '\n';
+    m_nRoom = m_nLimit;
     m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     return m_fd >= 0 ? 1 : 0;
 }
@@ -23,6 +34,7 @@ void CListingArchive::WriteAll(const char* data, std::size_t size) {
         m_bFailed = true;
         return;
     }
+    if (size > 0) m_cLastWritten = data[size - 1];
     while (size > 0 && !m_bFailed) {
         const ssize_t n = ::write(m_fd, data, size);
         if (n > 0) {
@@ -37,6 +49,20 @@ void CListingArchive::WriteAll(const char* data, std::size_t size) {
 void CListingArchive::Flush() {
     WriteAll(m_buffer.get(), m_nUsed);
     m_nUsed = 0;
+}
+
+void CListingArchive::WriteBeyondBuffer(std::string_view bytes) {
+    if (m_bCut) return;
+    if (bytes.size() <= m_nRoom) {
+        m_nRoom -= bytes.size();
+        WriteThrough(bytes);
+        return;
+    }
+    WriteThrough(bytes.substr(0, m_nRoom));
+    m_nRoom = 0;
+    m_bCut = true;
+    const char last = m_nUsed > 0 ? m_buffer[m_nUsed - 1] : m_cLastWritten;
+    WriteThrough((last == '\n' ? "" : "\r\n") + CutLine(m_nLimit));
 }
 
 void CListingArchive::WriteThrough(std::string_view bytes) {

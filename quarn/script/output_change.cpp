@@ -8,6 +8,6 @@ bool ResetUploadSet() {
     return g_settings.Get(g_strProject.Get(), project_key::resetupload) != 0;
 }
 
-bool OutputUnchanged(const std::string& path, std::string_view bytes) {
-    return FileHoldsBytes(path, bytes) && !ResetUploadSet();
+bool OutputUnchanged(int dir, const std::string& name, std::string_view bytes) {
+    return FileHoldsBytes(CReadOnlyFile(dir, name), bytes) && !ResetUploadSet();
 }

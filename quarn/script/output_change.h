@@ -7,6 +7,7 @@
 // The project's resetupload setting: every output counts as changed.
 bool ResetUploadSet();
 
-// True when the file at `path` already holds exactly `bytes` and resetupload is 0. The file is
-// compared first, so a changed file costs no settings read.
-bool OutputUnchanged(const std::string& path, std::string_view bytes);
+// True when the file `name` relative to the directory `dir` already holds exactly `bytes` and
+// resetupload is 0. A link at `name` is not followed and so counts as changed, to be replaced.
+// The file is compared first, so a changed file costs no settings read.
+bool OutputUnchanged(int dir, const std::string& name, std::string_view bytes);

@@ -5,6 +5,7 @@
 #include "quarn/script/file_replacement.h"
 #include "quarn/script/name_list.h"
 #include "quarn/script/output_change.h"
+#include "quarn/script/output_root.h"
 #include "shared/output_buffer.h"
 
 void CompactPage(COutputBuffer& page, int flags) {
@@ -22,11 +23,19 @@ bool CanEnterDirectory(const std::string& dir) {
     return ::access((dir + "/.").c_str(), X_OK) == 0;
 }
 
-PageStore StorePage(const std::string& root, const std::string& normalName, std::string_view page,
-                    std::vector<std::string>& changedFiles) {
-    const std::string path = root + "/" + normalName;
-    if (OutputUnchanged(path, page)) return PageStore::kStored;
-    if (!CFileReplacement::ReplaceWith(path, page)) {
+PageStore StorePage(COutputRoot& outputRoot, const std::string& root, const std::string& normalName,
+                    std::string_view page, std::vector<std::string>& changedFiles) {
+    OutputPlace place;
+    switch (outputRoot.Place(root, normalName, place)) {
+        case PlaceResult::kPlaced:
+            break;
+        case PlaceResult::kOutside:
+            return PageStore::kOutside;
+        case PlaceResult::kNoDirectory:
+            return CanEnterDirectory(root) ? PageStore::kNotWritten : PageStore::kRootUnusable;
+    }
+    if (OutputUnchanged(place.dir, place.name, page)) return PageStore::kStored;
+    if (!CFileReplacement::ReplaceWith(place.dir, place.name, page)) {
         return CanEnterDirectory(root) ? PageStore::kNotWritten : PageStore::kRootUnusable;
     }
     changedFiles.push_back(ListEntry(normalName));

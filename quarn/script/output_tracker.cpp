@@ -167,12 +167,14 @@ bool CompareLists(const std::string& currentPath, const std::string& previousPat
 // Turns the text of a temporary listing into the body of its section: each line that holds more
 // than white space, without its trailing white space, ended by CR LF. Text goes on as it comes;
 // only a run of white space is held back until what follows shows whether it trails its line.
+// A body that would pass `limit` bytes is cut there and closed by the listing's cut line.
 class ListingLines {
 public:
-    explicit ListingLines(std::string& out) : m_out(out) {}
+    ListingLines(std::string& out, std::size_t limit)
+        : m_out(out), m_nRoom(limit), m_nLimit(limit) {}
 
     void Add(std::string_view text) {
-        for (;;) {
+        while (!m_bCut) {
             const std::size_t lf = text.find('\n');
             AddToLine(text.substr(0, lf));
             if (lf == std::string_view::npos) return;
@@ -182,6 +184,8 @@ public:
     }
     // A last line needs no LF.
     void Finish() { EndLine(); }
+    // The limit was reached: nothing more is taken.
+    bool Cut() const { return m_bCut; }
 
 private:
     void AddToLine(std::string_view part) {
@@ -190,27 +194,49 @@ private:
             m_strBlanks.append(part);
             return;
         }
-        m_out.append(m_strBlanks).append(part.substr(0, last + 1));
+        Emit(m_strBlanks);
+        Emit(part.substr(0, last + 1));
         m_strBlanks.assign(part.substr(last + 1));
         m_bContent = true;
     }
     void EndLine() {
-        if (m_bContent) m_out.append(kLineEnd);
+        if (m_bContent) Emit(kLineEnd);
         m_bContent = false;
         m_strBlanks.clear();
+    }
+    void Emit(std::string_view bytes) {
+        if (m_bCut) return;
+        if (bytes.size() <= m_nRoom) {
+            m_out.append(bytes);
+            m_nRoom -= bytes.size();
+            return;
+        }
+        // What fits, without white space that would trail the cut line.
+        std::string_view fits = bytes.substr(0, m_nRoom);
+        const std::size_t last = fits.find_last_not_of(kTrailingSpace);
+        fits = last == std::string_view::npos ? std::string_view() : fits.substr(0, last + 1);
+        m_out.append(fits);
+        if (m_bContent || !fits.empty()) m_out.append(kLineEnd);
+        m_out.append(CListingArchive::CutLine(m_nLimit));
+        m_nRoom = 0;
+        m_bCut = true;
     }
 
     static constexpr std::string_view kTrailingSpace = " \t\r\v\f";
     std::string& m_out;
     std::string m_strBlanks;  // white space after the line's last content so far
     bool m_bContent = false;  // the line has content
+    bool m_bCut = false;
+    std::size_t m_nRoom;  // bytes the body may still take
+    std::size_t m_nLimit;
 };
 
 // Appends `section` and then the body made of `listing` to `out`, in pieces. False when the
 // listing cannot be read, memory runs out or `out` cannot be written; `out` is then as it was.
-bool CopyListing(const CReadOnlyFile& listing, std::string& section, PieceAppender& out) {
+bool CopyListing(const CReadOnlyFile& listing, std::size_t limit, std::string& section,
+                 PieceAppender& out) {
     try {
-        ListingLines lines(section);
+        ListingLines lines(section, limit);
         char chunk[kListingPiece];
         for (;;) {
             const ssize_t got = listing.Read(chunk, sizeof chunk);
@@ -224,6 +250,8 @@ bool CopyListing(const CReadOnlyFile& listing, std::string& section, PieceAppend
                 if (!out.Append(section)) return false;
                 section.clear();
             }
+            // The rest of a cut listing is never read.
+            if (lines.Cut()) break;
         }
         lines.Finish();
         for (int i = 0; i < 4; ++i)
@@ -282,7 +310,7 @@ int COutputTracker::RotateLogs() {
 }
 
 int COutputTracker::AppendListing(std::string_view scriptPath, std::string_view listingPath,
-                                  bool succeeded) {
+                                  bool succeeded, std::size_t limit) {
     // The temporary listing holds every page of the run, so it is copied through in pieces
     // instead of being read whole.
     const std::string listingFile = Resolve(listingPath);
@@ -304,7 +332,7 @@ int COutputTracker::AppendListing(std::string_view scriptPath, std::string_view 
         section.append(kLineEnd);
 
     PieceAppender runListing(Resolve(kRunListing));
-    if (!CopyListing(listing, section, runListing) || !runListing.Close()) return Fail(67);
+    if (!CopyListing(listing, limit, section, runListing) || !runListing.Close()) return Fail(67);
     // A listing left behind is harmless: the next run at this level recreates it empty.
     RemoveIfPresent(listingFile);
     return 1;
@@ -366,7 +394,8 @@ int COutputTracker::FinishRun(const RunRecord& run) {
         }
     };
     if (run.listing) {
-        note(AppendListing(run.scriptPath, ListingName(run.level), run.succeeded));
+        note(
+            AppendListing(run.scriptPath, ListingName(run.level), run.succeeded, run.listingLimit));
     } else {
         RemoveIfPresent(Resolve(ListingName(run.level)));
     }

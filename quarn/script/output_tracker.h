@@ -16,9 +16,12 @@
 // program title applied). An operation stops at its first failure; a list write that fails is cut
 // back to the file's old length, so no list ends in a partial entry.
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "quarn/script/listing_archive.h"
 
 class COutputTracker {
 public:
@@ -37,6 +40,7 @@ public:
         int level = 0;                  // 0 for a top-level run
         bool succeeded = false;
         bool listing = false;  // listing on for this run (project key listen at its start)
+        std::size_t listingLimit = CListingArchive::kDefaultLimit;  // most bytes of its section
         std::span<const std::string> genFiles{};
         std::span<const std::string> chgFiles{};
         std::span<const std::string> genDirs{};
@@ -65,10 +69,12 @@ public:
 
     // Appends the section of one run to listfile.txt (created when missing): a banner naming
     // `scriptPath`, the time of writing and whether the run `succeeded`, then every line of the
-    // temporary listing `listingPath` that holds more than white space, trimmed at its end. Then
+    // temporary listing `listingPath` that holds more than white space, trimmed at its end; a body
+    // that would pass `limit` bytes is cut there and closed by CListingArchive::CutLine. Then
     // removes the temporary listing. ERROR 67 when the temporary listing cannot be read (nothing
     // is appended) or listfile.txt cannot be written.
-    int AppendListing(std::string_view scriptPath, std::string_view listingPath, bool succeeded);
+    int AppendListing(std::string_view scriptPath, std::string_view listingPath, bool succeeded,
+                      std::size_t limit = CListingArchive::kDefaultLimit);
 
     // Appends every entry of `list`, as it is, to the file `path` (created when missing, also for
     // an empty list). ERROR 67 when it cannot be written.

@@ -382,6 +382,37 @@ TEST_F(OutputTrackerTest, AppendListingOfListingsLongerThanAPiece) {
     }
 }
 
+// A section's body holds at most the limit, then the closing line: counted after trimming, so
+// blank lines take no room and a listing of LF lines may pass it though its file does not.
+TEST_F(OutputTrackerTest, AppendListingCutsTheSectionAtTheLimit) {
+    const std::string cut = CListingArchive::CutLine(10);
+    struct Case {
+        const char* name;
+        std::string listing;
+        std::string body;
+    };
+    const std::vector<Case> cases = {
+        {"blank lines and trailing blanks take no room", "ab   \r\n\r\n   \r\ncdef",
+         "ab\r\ncdef\r\n"},
+        {"the line end past the limit", "0123456789\r\nmore\r\n", "0123456789\r\n" + cut},
+        {"LF lines grow by their CR", "abcd\nefgh\nij", "abcd\r\nefgh\r\n" + cut},
+        {"cut inside a line", "abcdefghijklm\r\n", "abcdefghij\r\n" + cut},
+        {"cut in the blanks before text", "abcdef\r\n    xyz", "abcdef\r\n" + cut},
+        {"cut between words", "abcdefgh  ijk", "abcdefgh\r\n" + cut},
+        {"a listing the archive cut", "0123456789\r\n" + cut, "0123456789\r\n" + cut},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(m_project / COutputTracker::kRunListing);
+        WriteFile(m_project / "lt0", c.listing);
+        COutputTracker tracker(m_project.string());
+        ASSERT_EQ(tracker.AppendListing("s.scp", "lt0", true, 10), 1);
+        EXPECT_EQ(Sections(*List(COutputTracker::kRunListing)),
+                  std::vector<std::string>{Section("s.scp", true, c.body)});
+        EXPECT_FALSE(Exists(m_project / "lt0"));
+    }
+}
+
 // A section cut short after some of its pieces were written (here by the file size limit, in a
 // child process) leaves listfile.txt as it was and the temporary listing in place.
 TEST_F(OutputTrackerTest, AppendListingCutShortLeavesTheRunListingAsItWas) {

@@ -11,7 +11,7 @@
 
 #include "platform/c_locale.h"
 #include "platform/clock.h"
-#include "platform/file_descriptor.h"
+#include "quarn/script/file_replacement.h"
 #include "quarn/script/output_change.h"
 #include "quarn/services/messages.h"
 #include "quarn/services/program_context.h"
@@ -122,12 +122,12 @@ int AppendCsvField(COutputBuffer& buffer, std::string_view value, bool numeric) 
     return buffer.AppendString(value) && buffer.AppendChar('"');
 }
 
-// Creates (truncating) `path` and writes `text`: 0, or the message number 4 (cannot create) or
-// 6 (a write or the close failed).
-int WriteExportFile(const std::string& path, std::string_view text) {
-    platform::UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!file) return 4;
-    return platform::WriteAll(file.Get(), text) && file.Close() ? 0 : 6;
+// Replaces the file `name` relative to `dir` with `text` (a link there is replaced, not written
+// through): 0, or the message number 4 (cannot create) or 6 (a write or the close failed).
+int WriteExportFile(int dir, const std::string& name, std::string_view text) {
+    CFileReplacement file(dir, name);
+    if (!file.Open()) return 4;
+    return file.Write(text) && file.Commit() ? 0 : 6;
 }
 
 }  // namespace
@@ -456,10 +456,10 @@ int CScriptContext::GetColumn(int column, int level) {
     return result;
 }
 
-int CScriptContext::ExportRecordset(std::string_view path, int rows) {
+int CScriptContext::ExportRecordset(std::string_view name, int rows, int dir) {
     if (m_nDsTop < 0) return Fail(5);
     return GuardMemory([&] {
-        const std::string file(path);
+        const std::string file(name);
         COdbcRecordset& recordset = *m_apDatasource[static_cast<std::size_t>(m_nDsTop)];
         if (rows == -1) rows = recordset.GetRowCount();
         COutputBuffer buffer;
@@ -480,8 +480,9 @@ int CScriptContext::ExportRecordset(std::string_view path, int rows) {
                 return 0;
             }
         }
-        if (OutputUnchanged(file, buffer.GetWrittenText())) return 2;
-        if (const int nError = WriteExportFile(file, buffer.GetWrittenText())) return Fail(nError);
+        if (OutputUnchanged(dir, file, buffer.GetWrittenText())) return 2;
+        if (const int nError = WriteExportFile(dir, file, buffer.GetWrittenText()))
+            return Fail(nError);
         return 1;
     });
 }

@@ -14,6 +14,8 @@
 // n = 0 is the newest, n < 0 counts back from the newest (-1 is the one before it). Names compare
 // byte for byte. Lookups scan the list; there is no index, so definitions can nest and repeat.
 
+#include <fcntl.h>
+
 #include <array>
 #include <memory>
 #include <string>
@@ -111,12 +113,13 @@ public:
     // m_strMessage; ERROR 59 for a level outside the stack, else the recordset's result.
     int GetColumn(int column, int level);
     // Writes up to `rows` rows (-1: the row count) of the innermost source, from its current
-    // row, to `path` as CSV: numeric columns as they are, others in double quotes with every
-    // quote doubled, "," between columns, "\r\n" after each row. 1 written; 2 when the file
-    // already holds exactly that text (and the project key resetupload is 0), left untouched;
-    // 0 with ERROR 5 (no source), 4 (cannot create), 6 (write or close failed), 35 (memory) or
-    // the recordset's message, and then nothing is written.
-    int ExportRecordset(std::string_view path, int rows);
+    // row, to the file `name` relative to the directory `dir` as CSV: numeric columns as they
+    // are, others in double quotes with every quote doubled, "," between columns, "\r\n" after
+    // each row. The file is replaced as a whole (a link there is replaced, not written through).
+    // 1 written; 2 when the file already holds exactly that text (and the project key
+    // resetupload is 0), left untouched; 0 with ERROR 5 (no source), 4 (cannot create), 6 (write
+    // or close failed), 35 (memory) or the recordset's message, and then nothing is written.
+    int ExportRecordset(std::string_view name, int rows, int dir = AT_FDCWD);
 
     // --- Substitution ---
     // Expands escapes and references of `text` into m_strMessage (m_strValue is left as it was).

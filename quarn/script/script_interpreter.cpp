@@ -78,8 +78,6 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
     const platform::ProfileFile::ReadHold settingsHold;
     COutputTracker tracker(".");
     m_nLevel = level;
-    // A runscript child runs inside its parent's job: a cancel meant for the job must reach it.
-    if (level == 0) ClearCancelRequest();
     m_nErrorPos = 0;
     m_nIfState = 3;
     m_pOutput = nullptr;
@@ -96,7 +94,7 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
     }
 
     const std::string listingName = COutputTracker::ListingName(level);
-    CListingArchive archive;
+    CListingArchive archive(m_nListingLimit);
     if (!archive.Open(listingName)) {
         Fail(67);
         SetCaptionTo({});
@@ -139,6 +137,7 @@ int CScriptInterpreter::RunScript(std::string_view path, int level) {
     record.level = level;
     record.succeeded = result != 0;
     record.listing = listing && listingWritten;
+    record.listingLimit = m_nListingLimit;
     record.genFiles = m_astrGenFiles;
     record.chgFiles = m_astrChgFiles;
     record.genDirs = m_astrGenDirs;

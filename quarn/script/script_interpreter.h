@@ -16,11 +16,12 @@
 #include <string_view>
 #include <vector>
 
+#include "quarn/script/listing_archive.h"
+#include "quarn/script/output_root.h"
 #include "quarn/script/script_arg_parser.h"
 #include "quarn/script/script_result.h"
 
 class COutputBuffer;
-class CListingArchive;
 class CFtpClient;
 class CPop3Session;
 
@@ -38,7 +39,8 @@ public:
 
     // Runs the script at `path` (relative to the current directory unless absolute) at nesting
     // `level` (0 for a job of the task thread). 1 on success, 0 on failure; the final text
-    // ("Script execution complete." or the error) is in m_strMessage.
+    // ("Script execution complete." or the error) is in m_strMessage. The cancel flag is left
+    // as found: the job that runs the script clears it when it starts.
     int RunScript(std::string_view path, int level);
 
     // Loading and the include pass.
@@ -70,6 +72,8 @@ public:
     // The HTML root (HtmlRootDirectory) of the current directory, the project directory; a
     // relative root stays relative, so file names below it resolve from the current directory.
     std::string HtmlRootDir() const;
+    // Where this run's output lands below the HTML root (its root resolved once per run).
+    COutputRoot m_outputRoot;
 
     std::string m_strFuncName;
     std::string m_strScriptPath;
@@ -91,7 +95,10 @@ public:
     std::string m_strCloser;
     std::string m_strFTagExclusions;
     CListingArchive* m_pListArchive = nullptr;  // the run's listing; null when listing is off
-    int m_nBlockDepth = 0;                      // RunBlock activations now running
+    // Most bytes of the run's listing and of its section of the run listing; a runscript child
+    // takes its parent's. Tests lower it.
+    std::size_t m_nListingLimit = CListingArchive::kDefaultLimit;
+    int m_nBlockDepth = 0;  // RunBlock activations now running
     // The session of the pop3session or getmails block that runs; null outside one.
     std::unique_ptr<CPop3Session> m_pPop3;
     // The session of the running ftpsession block, which owns it; null when none.

@@ -18,6 +18,9 @@
 
 namespace {
 
+using script_testing::GrowingValueScript;
+using script_testing::ListingSection;
+using script_testing::ListingSections;
 using script_testing::ScriptRun;
 using script_testing::ScriptTestProject;
 
@@ -196,6 +199,34 @@ TEST_F(ScriptInterpreterTest, ListingThatLosesBytesFailsTheRun) {
     EXPECT_EQ(m_project.Listing().find("text for the listing"), std::string::npos);
 }
 
+// A script logging a growing value, and a runscript child doing the same, each keep their own
+// listing and section to the limit and run to their end.
+TEST_F(ScriptInterpreterTest, ListingOfEachRunStopsAtTheLimit) {
+    constexpr std::size_t kLimit = 4096;
+    constexpr int kIterations = 1000;
+    ASSERT_TRUE(m_project.WriteFile("child.scp", GrowingValueScript(kIterations, "child.html")));
+    ASSERT_TRUE(m_project.WriteFile(
+        "main.scp", "&runscript(\"child.scp\")" + GrowingValueScript(kIterations, "main.html")));
+    CScriptInterpreter interp(nullptr);
+    interp.m_nListingLimit = kLimit;
+    EXPECT_EQ(interp.RunScript("main.scp", 0), 1);
+    EXPECT_EQ(interp.m_strMessage, kComplete);
+    for (const char* page : {"child.html", "main.html"})
+        EXPECT_EQ(m_project.Page(page).value_or("").size(), 3u * kIterations) << page;
+    EXPECT_FALSE(m_project.Exists("lt0"));
+    EXPECT_FALSE(m_project.Exists("lt1"));
+
+    const std::string cutLine = CListingArchive::CutLine(kLimit);
+    const std::vector<ListingSection> sections = ListingSections(m_project.Listing());
+    ASSERT_EQ(sections.size(), 2u);
+    EXPECT_EQ(sections[0].script, "child.scp");
+    EXPECT_EQ(sections[1].script, "main.scp");
+    for (const ListingSection& section : sections) {
+        EXPECT_TRUE(section.body.ends_with("\r\n" + cutLine)) << section.script;
+        EXPECT_LE(section.body.size(), kLimit + 2 + cutLine.size()) << section.script;
+    }
+}
+
 TEST_F(ScriptInterpreterTest, ListingOffWritesNoListing) {
     m_project.SetProjectKey(project_key::listen, 0);
     const ScriptRun run = m_project.Run(OnPage("a") + "\r\n{");
@@ -214,31 +245,17 @@ TEST_F(ScriptInterpreterTest, RotateLogsFailureStopsTheRun) {
     EXPECT_EQ(run.message, "ERROR 67- file could not be opened for writing.");
 }
 
-TEST_F(ScriptInterpreterTest, CancelFlagClearedOnlyByTopLevelRuns) {
+// The job that runs a script clears the flag; a run at any level stops on a set one.
+TEST_F(ScriptInterpreterTest, RunsLeaveTheCancelFlagAsFound) {
     ASSERT_TRUE(m_project.WriteFile(ScriptTestProject::kScriptName, " "));
-    g_bCancelRequested = true;
-    const ScriptRun top = m_project.RunFile(ScriptTestProject::kScriptName, 0);
-    EXPECT_EQ(top.result, 1) << top.message;
-    EXPECT_FALSE(g_bCancelRequested);
-
-    g_bCancelRequested = true;
-    const ScriptRun child = m_project.RunFile(ScriptTestProject::kScriptName, 1);
-    EXPECT_EQ(child.result, 0);
-    EXPECT_EQ(child.message, "Script execution terminated by user.");
-    EXPECT_TRUE(g_bCancelRequested);
-    g_bCancelRequested = false;
-}
-
-// A stop signal that came after the job was posted and before its run cleared the cancel flag.
-TEST_F(ScriptInterpreterTest, AStopSignalBeforeATopLevelRunCancelsIt) {
-    ASSERT_TRUE(m_project.WriteFile(ScriptTestProject::kScriptName, " "));
-    g_bStopRequested = true;
-    g_bCancelRequested = true;
-    const ScriptRun run = m_project.RunFile(ScriptTestProject::kScriptName, 0);
-    EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.message, "Script execution terminated by user.");
-    EXPECT_TRUE(g_bCancelRequested);
-    g_bStopRequested = false;
+    for (int level : {0, 1}) {
+        SCOPED_TRACE(level);
+        g_bCancelRequested = true;
+        const ScriptRun run = m_project.RunFile(ScriptTestProject::kScriptName, level);
+        EXPECT_EQ(run.result, 0);
+        EXPECT_EQ(run.message, "Script execution terminated by user.");
+        EXPECT_TRUE(g_bCancelRequested);
+    }
     g_bCancelRequested = false;
 }
 

@@ -55,3 +55,9 @@ int PostStatusText(platform::MessageQueue& window, std::string text) {
     window.Post(WM_FRAMENOTIFY, FRAME_STATUS_TEXT, 0);
     return 1;
 }
+
+int TryPostStatusText(platform::MessageQueue& window, std::string& text) {
+    if (!g_szStatusMailbox.TryPut(text)) return 0;
+    window.Post(WM_FRAMENOTIFY, FRAME_STATUS_TEXT, 0);
+    return 1;
+}

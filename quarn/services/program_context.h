@@ -52,3 +52,6 @@ std::string WithProgramTitle(std::string_view text);
 // Hands one status line to `window`: waits until the mailbox is free, fills it and posts
 // WM_FRAMENOTIFY with FRAME_STATUS_TEXT. Always returns 1.
 int PostStatusText(platform::MessageQueue& window, std::string text);
+// The same without waiting, for an event loop: 0 when the mailbox is still full (`text` is kept
+// for a later try).
+int TryPostStatusText(platform::MessageQueue& window, std::string& text);

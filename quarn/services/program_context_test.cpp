@@ -11,6 +11,18 @@
 
 namespace {
 
+// The clear at a job's start against a stop signal that came just before it.
+TEST(ClearCancelRequest, KeepsOnlyAStopSignalsCancel) {
+    for (const bool stop : {false, true}) {
+        g_bStopRequested = stop;
+        g_bCancelRequested = true;
+        ClearCancelRequest();
+        EXPECT_EQ(g_bCancelRequested.load(), stop);
+    }
+    g_bStopRequested = false;
+    g_bCancelRequested = false;
+}
+
 TEST(ApplyProgramTitle, ReplacesTheExactWordOnly) {
     struct Case {
         const char* title;
@@ -77,6 +89,18 @@ TEST_F(StatusMailboxTest, SecondLineWaitsUntilTheFirstIsShown) {
     EXPECT_EQ(Drain(2), (std::vector<std::string>{"first", "second"}));
     poster.join();
     EXPECT_TRUE(g_szStatusMailbox.IsEmpty());
+}
+
+TEST_F(StatusMailboxTest, TryPostNeverWaitsAndKeepsTheRefusedLine) {
+    std::string first = "first", second = "second";
+    EXPECT_EQ(TryPostStatusText(window, first), 1);
+    EXPECT_EQ(TryPostStatusText(window, second), 0);
+    EXPECT_EQ(second, "second");
+    EXPECT_EQ(Drain(1), (std::vector<std::string>{"first"}));
+    EXPECT_EQ(TryPostStatusText(window, second), 1);
+    EXPECT_EQ(Drain(1), (std::vector<std::string>{"second"}));
+    platform::PostedMessage extra;
+    EXPECT_FALSE(window.TryTake(extra));  // one notification per line shown
 }
 
 // An empty line holds the slot like any other, so the line after it is neither swapped with it

@@ -24,7 +24,6 @@ CRasDialer::~CRasDialer() = default;
 
 int CRasDialer::Dial() {
     m_hConnection.reset();
-    ClearCancelRequest();
     if (!m_backend.Present()) {
         m_strMessage = LoadMessage(21);
         return 0;
@@ -42,12 +41,13 @@ int CRasDialer::Dial() {
 
     if (m_hNotifyWnd != nullptr) PostStatusText(*m_hNotifyWnd, "Dialling " + request.entry);
     const int attempts = g_settings.GetGlobal(global_key::numretry);
-    for (int attempt = 1; attempt <= attempts; ++attempt) {
+    // A cancel stops the attempts, one that came before the first included.
+    for (int attempt = 1; attempt <= attempts && !g_bCancelRequested; ++attempt) {
+        if (attempt > 1 && !PauseUnlessCancelled()) break;
         m_hConnection.reset();
         if (m_backend.Dial(request, m_hConnection)) return 1;
         m_backend.HangUp(m_hConnection);
         m_hConnection.reset();
-        if (g_bCancelRequested || (attempt < attempts && !PauseUnlessCancelled())) break;
     }
     m_strMessage = LoadMessage(25);
     return 0;

@@ -15,9 +15,9 @@ public:
     // Never hangs up: a connection this object dialled stays up unless HangUp was called.
     virtual ~CRasDialer();
 
-    // Reads addressbook, isplogon, isppassword and numretry from section global and clears
-    // g_bCancelRequested. Returns 1 when the entry is up, found already or dialled (at most
-    // numretry attempts, one second apart; a cancel stops them); else 0 with m_strMessage.
+    // Reads addressbook, isplogon, isppassword and numretry from section global. Returns 1 when
+    // the entry is up, found already or dialled (at most numretry attempts, one second apart;
+    // g_bCancelRequested stops them, set before the first too); else 0 with m_strMessage.
     int Dial();
     // Hangs up the connection this object dialled, if any; one that was already up stays.
     // Returns 1.

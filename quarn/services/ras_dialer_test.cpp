@@ -139,12 +139,15 @@ TEST_F(RasDialerTest, ACancelDuringTheSecondAttemptStopsBeforeTheThird) {
     EXPECT_EQ(m_backend.hangUps, (Names{"attempt 1", "attempt 2"}));
 }
 
-TEST_F(RasDialerTest, ACancelLeftFromEarlierWorkDoesNotStopTheDial) {
+// The job clears the flag when it starts; a cancel that came since then is the job's.
+TEST_F(RasDialerTest, ACancelBeforeTheFirstAttemptDialsNothing) {
     g_bCancelRequested = true;
     m_backend.outcomes = {1};
     CRasDialer dialer(&m_window);
-    EXPECT_EQ(dialer.Dial(), 1);
-    EXPECT_FALSE(g_bCancelRequested);
+    EXPECT_EQ(dialer.Dial(), 0);
+    EXPECT_EQ(dialer.m_strMessage, kNotEstablished);
+    EXPECT_TRUE(m_backend.dials.empty());
+    EXPECT_TRUE(g_bCancelRequested);
 }
 
 TEST_F(RasDialerTest, AFailedListingOfActiveConnectionsGivesError24) {

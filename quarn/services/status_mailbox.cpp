@@ -19,6 +19,15 @@ void CStatusMailbox::Put(std::string text) {
     m_bFull = true;
 }
 
+bool CStatusMailbox::TryPut(std::string& text) {
+    std::lock_guard lock(m_mutex);
+    if (m_bFull) return false;
+    m_text = std::move(text);
+    platform::CutAtUtf8Boundary(m_text, kMaxText);
+    m_bFull = true;
+    return true;
+}
+
 std::string CStatusMailbox::Take() {
     std::string text;
     {

@@ -14,6 +14,9 @@ public:
     // Waits, in 100 ms steps and without a time-out, until the slot is empty, then fills it.
     // An empty line fills the slot too.
     void Put(std::string text);
+    // Fills the slot when it is empty and returns true; never waits. A full slot: false, and
+    // `text` is left as it was.
+    bool TryPut(std::string& text);
     // The main window's side: takes the line and frees the slot. "" when empty.
     std::string Take();
     bool IsEmpty() const;

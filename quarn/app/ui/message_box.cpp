@@ -32,6 +32,14 @@ int EscapeAnswer(int type) {
     return buttons.size() == 1 ? buttons.front() : 0;
 }
 
+// The button's label with its access key, as desktop message boxes have them: the first letter,
+// except OK and Cancel, which Enter and Esc press.
+QString ButtonText(int answer) {
+    const QString label = FromBytes(ButtonLabel(answer));
+    if (answer == prompt_answer::kOk || answer == prompt_answer::kCancel) return label;
+    return "&" + label;
+}
+
 }  // namespace
 
 QMessageBox* MakeMessageBox(QWidget* owner, const QString& text, const QString& caption, int type) {
@@ -40,8 +48,7 @@ QMessageBox* MakeMessageBox(QWidget* owner, const QString& text, const QString& 
     const int defaultAnswer = DefaultButton(type);
     const int escapeAnswer = EscapeAnswer(type);
     for (int answer : MessageBoxButtons(type)) {
-        QPushButton* button =
-            box->addButton(FromBytes(ButtonLabel(answer)), QMessageBox::ActionRole);
+        QPushButton* button = box->addButton(ButtonText(answer), QMessageBox::ActionRole);
         button->setObjectName(QString::number(answer));
         button->setProperty("answer", answer);
         if (answer == defaultAnswer) box->setDefaultButton(button);

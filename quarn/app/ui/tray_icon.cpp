@@ -1,8 +1,8 @@
 #include "quarn/app/ui/tray_icon.h"
 
-#include <QApplication>
-#include <QStyle>
 #include <QSystemTrayIcon>
+
+#include "quarn/app/ui/quarn_icon.h"
 
 namespace {
 constexpr int kTrayId = 128;
@@ -15,8 +15,7 @@ bool CSystemTrayIcon::Available() const {
 void CSystemTrayIcon::Show(const QString& tip, QMenu* menu, std::function<void()> restore) {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     if (m_icon == nullptr) {
-        m_icon = new QSystemTrayIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon),
-                                     m_owner);
+        m_icon = new QSystemTrayIcon(QuarnIcon(), m_owner);
         m_icon->setObjectName(QString::number(kTrayId));
     }
     m_icon->setToolTip(tip);

@@ -14,6 +14,7 @@
 #include "quarn/app/ui/instance_watch.h"
 #include "quarn/app/ui/main_frame.h"
 #include "quarn/app/ui/qt_prompter.h"
+#include "quarn/app/ui/quarn_icon.h"
 #include "quarn/app/ui/startup_dlgs.h"
 #include "quarn/app/ui/tray_icon.h"
 #include "quarn/services/settings.h"
@@ -51,6 +52,7 @@ bool HasDisplay() {
 int RunWindowed(int argc, char** argv, const std::string& channelPath,
                 const std::function<void(const std::string&)>& print) {
     QApplication app(argc, argv);
+    app.setWindowIcon(QuarnIcon());
     platform::MessageQueue queue;
     CQuarnThreads threads(queue);
     CQtFrameDialogs dialogs;
@@ -94,6 +96,7 @@ int RunAlreadyRunning(int argc, char** argv, const std::string& channelPath) {
     // The notice is shown all the same when the running instance cannot be reached.
     platform::InstanceChannel::AskToShow(channelPath, nullptr);
     QApplication app(argc, argv);
+    app.setWindowIcon(QuarnIcon());
     CAlreadyRunningDlg notice(nullptr);
     QTimer stopWatch;
     EndOnStopSignal(stopWatch, [] {});

@@ -16,6 +16,7 @@
 #include "quarn/script/name_list.h"
 #include "quarn/script/output_change.h"
 #include "quarn/script/output_path.h"
+#include "quarn/script/output_root.h"
 #include "shared/output_buffer.h"
 
 using namespace script_functions;
@@ -278,9 +279,10 @@ ScriptResult CFnExport::Execute() {
     int rows = -1;
     if (in.m_nArgCount == 2 && !EvalIntArg(in, Arg(in, 1), rows)) return kFailed;
     std::string root;
-    if (!OpenHtmlRoot(in, root)) return kFailed;
+    OutputPlace place;
+    if (!PlaceBelowHtmlRoot(in, *name, 4, root, place)) return kFailed;
     in.m_astrGenFiles.push_back(ListEntry(*name));
-    const int result = in.ExportRecordset(root + "/" + *name, rows);
+    const int result = in.ExportRecordset(place.name, rows, place.dir);
     if (result == 0) return kFailed;
     if (result == 1) in.m_astrChgFiles.push_back(ListEntry(*name));
     in.WriteList("Recordset exported to file " + Quoted(written) + ".\r\n");
@@ -340,11 +342,11 @@ ScriptResult CFnDatawrite::Execute() {
     if (hexConversion && !DecodeHex(data)) return Fail(in, 9);
     if ((flags & kExtractOlePackage) != 0 && !OlePackageReader(data).Extract()) return Fail(in, 8);
     std::string root;
-    if (!OpenHtmlRoot(in, root)) return kFailed;
-    const std::string path = root + "/" + *name;
-    if (!OutputUnchanged(path, data)) {
+    OutputPlace place;
+    if (!PlaceBelowHtmlRoot(in, *name, 63, root, place)) return kFailed;
+    if (!OutputUnchanged(place.dir, place.name, data)) {
         // Through a temporary, so a failed write leaves the old file whole and out of the list.
-        if (!CFileReplacement::ReplaceWith(path, data)) return Fail(in, 63);
+        if (!CFileReplacement::ReplaceWith(place.dir, place.name, data)) return Fail(in, 63);
         in.m_astrChgFiles.push_back(ListEntry(*name));
     }
     in.WriteList("Data written to file " + written + ".\r\n");

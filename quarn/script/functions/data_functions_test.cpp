@@ -731,20 +731,11 @@ TEST_P(DataSourceTest, ExportOfUnchangedTextLeavesTheFileUnlessUploadIsReset) {
 }
 
 TEST_P(DataSourceTest, ExportFailsWhenTheFileCannotBeWritten) {
-    ASSERT_EQ(::symlink("/dev/full", m_project.PathOf("html/full.csv").c_str()), 0);
-    struct Case {
-        const char* name;
-        int message;
-    };
-    const Case kCases[] = {{"nodir/p.csv", 4}, {"full.csv", 6}};
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        const DataRun run =
-            Run("&sql(\"select id, name from product\"){&export(\"" + std::string(c.name) + "\")}");
-        EXPECT_EQ(run.result, 0);
-        EXPECT_EQ(run.message, LoadMessage(c.message));
-        EXPECT_FALSE(m_project.Exists("htmlgen.chg"));
-    }
+    // A write that fails midway is ERROR 6 of ExportRecordset, tested with it.
+    const DataRun missing = Run("&sql(\"select id, name from product\"){&export(\"nodir/p.csv\")}");
+    EXPECT_EQ(missing.result, 0);
+    EXPECT_EQ(missing.message, LoadMessage(4));
+    EXPECT_FALSE(m_project.Exists("htmlgen.chg"));
     m_project.SetProjectKey(project_key::roothtml, "missing");
     const DataRun run = Run("&sql(\"select id, name from product\"){&export(\"p.csv\")}");
     EXPECT_EQ(run.message, LoadMessage(94));

@@ -15,6 +15,7 @@ namespace script_functions {
 namespace {
 
 constexpr int kHtmlRootUnusable = 94;
+constexpr int kIllegalPath = 95;
 
 }  // namespace
 
@@ -64,6 +65,22 @@ int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root) {
         return 0;
     }
     return 1;
+}
+
+int PlaceBelowHtmlRoot(CScriptInterpreter& interp, const std::string& normalName, int noDirectory,
+                       std::string& root, OutputPlace& place) {
+    if (!OpenHtmlRoot(interp, root)) return 0;
+    switch (interp.m_outputRoot.Place(root, normalName, place)) {
+        case PlaceResult::kPlaced:
+            return 1;
+        case PlaceResult::kOutside:
+            Fail(interp, kIllegalPath);
+            return 0;
+        case PlaceResult::kNoDirectory:
+            break;
+    }
+    Fail(interp, noDirectory);
+    return 0;
 }
 
 ScriptResult SkipRestOfBlock(CScriptInterpreter& interp) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "quarn/script/output_root.h"
 #include "quarn/script/script_interpreter.h"
 #include "quarn/script/script_result.h"
 
@@ -37,6 +38,11 @@ std::string Quoted(std::string_view text);
 
 // The HTML root in `root`, when it is a directory the process can enter; else 0 with ERROR 94.
 int OpenHtmlRoot(CScriptInterpreter& interp, std::string& root);
+// The HTML root entered into `root` (OpenHtmlRoot) and `normalName` placed below it
+// (output_root.h): 1, or 0 with ERROR 94, ERROR 95 when the directory it lands in resolves outside
+// the root, or the message `noDirectory` when that directory does not exist.
+int PlaceBelowHtmlRoot(CScriptInterpreter& interp, const std::string& normalName, int noDirectory,
+                       std::string& root, OutputPlace& place);
 
 // SkipBlock as a result: done, or failed.
 ScriptResult SkipRestOfBlock(CScriptInterpreter& interp);

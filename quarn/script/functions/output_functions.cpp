@@ -15,6 +15,7 @@
 #include "quarn/script/output_change.h"
 #include "quarn/script/output_guards.h"
 #include "quarn/script/output_path.h"
+#include "quarn/script/output_root.h"
 #include "quarn/services/program_context.h"
 #include "quarn/services/settings.h"
 #include "shared/output_buffer.h"
@@ -33,9 +34,24 @@ std::optional<std::string> CheckedLocalDirName(std::string_view name) {
     return NormaliseOutputName(name);
 }
 
-bool IsDirectory(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+enum class DirectoryMade { kFailed, kFound, kMade };
+
+// Makes the directory `normal` (one level) below the HTML root unless it is there already. A
+// directory it would land in outside the root, through a link, is refused with ERROR 95, and one
+// that is not a directory afterwards with ERROR 122.
+DirectoryMade MakeDirectoryBelowRoot(CScriptInterpreter& interp, const std::string& normal) {
+    std::string root;
+    OutputPlace place;
+    if (!PlaceBelowHtmlRoot(interp, normal, 122, root, place)) return DirectoryMade::kFailed;
+    PlaceResult found = interp.m_outputRoot.DirectoryAt(root, place);
+    if (found == PlaceResult::kPlaced) return DirectoryMade::kFound;
+    if (found == PlaceResult::kNoDirectory) {
+        ::mkdirat(place.dir, place.name.c_str(), 0777);
+        found = interp.m_outputRoot.DirectoryAt(root, place);
+        if (found == PlaceResult::kPlaced) return DirectoryMade::kMade;
+    }
+    Fail(interp, found == PlaceResult::kOutside ? 95 : 122);
+    return DirectoryMade::kFailed;
 }
 
 void ApplyHtmlFlags(CScriptInterpreter& interp, int flags) {
@@ -47,8 +63,8 @@ void ApplyHtmlFlags(CScriptInterpreter& interp, int flags) {
     interp.m_bEntities = (flags & CFnHtml::kHiAscii) ? 1 : 0;
 }
 
-bool CopyFile(const CReadOnlyFile& source, const std::string& target) {
-    CFileReplacement replacement(target);
+bool CopyFile(const CReadOnlyFile& source, const OutputPlace& target) {
+    CFileReplacement replacement(target.dir, target.name);
     if (!replacement.Open()) return false;
     char chunk[kCopyChunk];
     for (;;) {
@@ -131,11 +147,13 @@ ScriptResult CFnHtml::Execute() {
     if (result == script_result::kFailed) return script_result::kFailed;
     CompactPage(buffer, flags);
 
-    switch (
-        StorePage(interp.HtmlRootDir(), *normal, buffer.GetWrittenText(), interp.m_astrChgFiles)) {
+    switch (StorePage(interp.m_outputRoot, interp.HtmlRootDir(), *normal, buffer.GetWrittenText(),
+                      interp.m_astrChgFiles)) {
         case PageStore::kStored:
             interp.WriteList("HTML file " + Quoted(name) + " closed\r\n");
             return result;
+        case PageStore::kOutside:
+            return Fail(interp, 95);
         case PageStore::kRootUnusable:
             return Fail(interp, 94);
         case PageStore::kNotWritten:
@@ -154,12 +172,9 @@ ScriptResult CFnDirectory::Execute() {
     interp.m_astrGenDirs.push_back(ListEntry(*normal));
     interp.WriteList("Creating " + Quoted(name) + "  directory.\r\n");
 
-    std::string root;
-    if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
-    const std::string path = root + "/" + *normal;
-    if (IsDirectory(path) && !ResetUploadSet()) return script_result::kDone;
-    ::mkdir(path.c_str(), 0777);
-    if (!IsDirectory(path)) return Fail(interp, 122);
+    const DirectoryMade made = MakeDirectoryBelowRoot(interp, *normal);
+    if (made == DirectoryMade::kFailed) return script_result::kFailed;
+    if (made == DirectoryMade::kFound && !ResetUploadSet()) return script_result::kDone;
     interp.m_astrChgDirs.push_back(ListEntry(*normal));
     return script_result::kDone;
 }
@@ -170,17 +185,12 @@ ScriptResult CFnMkldir::Execute() {
     if (!interp.EvalStringArg(Arg(interp, 0))) return script_result::kFailed;
     const std::optional<std::string> normal = CheckedLocalDirName(interp.m_strMessage);
     if (!normal) return Fail(interp, 95);
-    std::string root;
-    if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
-    const std::string path = root + "/" + *normal;
-    ::mkdir(path.c_str(), 0777);
-    if (!IsDirectory(path)) return Fail(interp, 122);
+    if (MakeDirectoryBelowRoot(interp, *normal) == DirectoryMade::kFailed)
+        return script_result::kFailed;
     return script_result::kDone;
 }
 
-bool CFnFilelink::FilesEqual(const std::string& first, const std::string& second) {
-    const CReadOnlyFile a(first);
-    const CReadOnlyFile b(second);
+bool CFnFilelink::FilesEqual(const CReadOnlyFile& a, const CReadOnlyFile& b) {
     struct stat infoA {};
     struct stat infoB {};
     if (!a.IsRegularFile(infoA) || !b.IsRegularFile(infoB)) return false;
@@ -209,20 +219,24 @@ ScriptResult CFnFilelink::Execute() {
 
     std::string root;
     if (!OpenHtmlRoot(interp, root)) return script_result::kFailed;
+    OutputPlace target;
+    const PlaceResult placed = interp.m_outputRoot.Place(root, *normal, target);
+    if (placed == PlaceResult::kOutside) return Fail(interp, 95);
     const std::string sourcePath = PathBelowRoot(root, sourceName);
-    const std::string targetPath = root + "/" + *normal;
     const CReadOnlyFile source(sourcePath);
     struct stat sourceInfo {};
     if (!source.IsRegularFile(sourceInfo)) return Fail(interp, 11);
+    if (placed == PlaceResult::kNoDirectory) return Fail(interp, 12);
 
     // Copying a file onto itself would truncate it before reading it.
     struct stat targetInfo {};
-    const bool sameFile = ::stat(targetPath.c_str(), &targetInfo) == 0 &&
+    const bool sameFile = ::fstatat(target.dir, target.name.c_str(), &targetInfo, 0) == 0 &&
                           targetInfo.st_dev == sourceInfo.st_dev &&
                           targetInfo.st_ino == sourceInfo.st_ino;
-    const bool changed = !sameFile && !FilesEqual(sourcePath, targetPath);
+    const bool changed =
+        !sameFile && !FilesEqual(CReadOnlyFile(sourcePath), CReadOnlyFile(target.dir, target.name));
     if (changed || ResetUploadSet()) {
-        if (changed && !CopyFile(source, targetPath)) return Fail(interp, 12);
+        if (changed && !CopyFile(source, target)) return Fail(interp, 12);
         interp.m_astrChgFiles.push_back(ListEntry(*normal));
     }
     interp.WriteList(targetName + " linked.");

@@ -13,6 +13,7 @@
 
 #include "quarn/script/output_page.h"
 #include "quarn/script/script_interpreter.h"
+#include "shared/read_only_file.h"
 
 // html (name [, flags]), a block: collects the block's output and writes it to the page `name`.
 class CFnHtml {
@@ -61,9 +62,9 @@ public:
     virtual ~CFnFilelink() = default;
     ScriptResult Execute();
 
-    // True when both are readable files of equal size and equal bytes, compared 2048 bytes at a
-    // time. A missing file or any read failure counts as different.
-    static bool FilesEqual(const std::string& first, const std::string& second);
+    // True when both are open plain files of equal size and equal bytes, read from their start
+    // and compared 2048 bytes at a time. A file not open or any read failure counts as different.
+    static bool FilesEqual(const CReadOnlyFile& first, const CReadOnlyFile& second);
 
 private:
     CScriptInterpreter* m_pInterp;

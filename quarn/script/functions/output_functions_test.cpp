@@ -687,10 +687,13 @@ TEST(FilelinkFilesEqualTest, ComparesSizeAndBytes) {
         std::string error;
         ASSERT_TRUE(fixtures::WriteTextFile(dir.File("a"), c.first, &error)) << error;
         ASSERT_TRUE(fixtures::WriteTextFile(dir.File("b"), c.second, &error)) << error;
-        EXPECT_EQ(CFnFilelink::FilesEqual(dir.File("a"), dir.File("b")), c.equal);
+        EXPECT_EQ(
+            CFnFilelink::FilesEqual(CReadOnlyFile(dir.File("a")), CReadOnlyFile(dir.File("b"))),
+            c.equal);
     }
-    EXPECT_FALSE(CFnFilelink::FilesEqual(dir.File("a"), dir.File("missing")));
-    EXPECT_FALSE(CFnFilelink::FilesEqual(dir.Path(), dir.Path()));
+    EXPECT_FALSE(
+        CFnFilelink::FilesEqual(CReadOnlyFile(dir.File("a")), CReadOnlyFile(dir.File("missing"))));
+    EXPECT_FALSE(CFnFilelink::FilesEqual(CReadOnlyFile(dir.Path()), CReadOnlyFile(dir.Path())));
 }
 
 // --- filetest ---

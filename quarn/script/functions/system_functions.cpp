@@ -158,6 +158,7 @@ ScriptResult CFnRunscript::Execute() {
     const std::string file = interp.m_strMessage;
     // On the heap: a chain of children keeps every level's interpreter alive at once.
     auto child = std::make_unique<CScriptInterpreter>(interp.m_hNotifyWnd);
+    child->m_nListingLimit = interp.m_nListingLimit;
     const int ok = child->RunScript(file, interp.m_nLevel + 1);
     interp.m_strMessage = std::move(child->m_strMessage);
     return ok ? kDone : Fail(interp, kChildFailed);

@@ -143,6 +143,43 @@ ScriptRun ScriptTestProject::RunFile(std::string_view path, int level) const {
     return run;
 }
 
+std::string GrowingValueScript(int iterations, std::string_view page) {
+    return "&defvar(?i?,?s?,?k?)&assign(?k?,\"abc\")\r\n&for(?i?,1,?i?<=" +
+           std::to_string(iterations) + ",1){&assign(?s?,\"?s??k?\")}\r\n&html(\"" +
+           std::string(page) + "\",2){?s?}\r\n";
+}
+
+std::vector<ListingSection> ListingSections(std::string_view listing) {
+    constexpr std::string_view kRule = "+++++++++++++++++++++++++++++++++++++\r\n";
+    constexpr std::string_view kScriptLead = "+ Script file: ";
+    constexpr std::string_view kEmptyLines = "\r\n\r\n\r\n";
+    std::vector<ListingSection> sections;
+    for (std::size_t at = listing.find(kRule); at != std::string_view::npos;
+         at = listing.find(kRule, at)) {
+        const std::size_t script = listing.find(kScriptLead, at);
+        const std::size_t scriptEnd = listing.find("\r\n", script);
+        const std::size_t rule = listing.find(kRule, scriptEnd);
+        if (scriptEnd == std::string_view::npos || rule == std::string_view::npos) {
+            ADD_FAILURE() << "a section without its banner at " << at;
+            break;
+        }
+        // The body's lines are never empty: the first empty line after it starts the four
+        // that close the section.
+        const std::size_t body = rule + kRule.size() + kEmptyLines.size();
+        std::size_t end = listing.find("\r\n\r\n\r\n\r\n", body);
+        if (end == std::string_view::npos) {
+            ADD_FAILURE() << "a section without its closing empty lines at " << at;
+            break;
+        }
+        if (end > body) end += 2;
+        const std::size_t from = script + kScriptLead.size();
+        sections.push_back({std::string(listing.substr(from, scriptEnd - from)),
+                            std::string(listing.substr(body, end - body))});
+        at = end;
+    }
+    return sections;
+}
+
 namespace {
 
 void* RunBody(void* body) {

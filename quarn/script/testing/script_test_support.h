@@ -94,6 +94,21 @@ private:
     std::vector<std::unique_ptr<fixtures::SqliteDatabase>> m_databases;
 };
 
+// A script that makes a value grow by "abc" `iterations` times with assign, each of which writes
+// the whole value to the listing (so the listing grows with the square of the count), and then
+// writes the value as the page `page`.
+std::string GrowingValueScript(int iterations, std::string_view page);
+
+// One section of the run listing "listfile.txt": the script its banner names and its body, the
+// lines of that run's listing.
+struct ListingSection {
+    std::string script;
+    std::string body;
+};
+// The sections of the run listing `listing`, in order. A section without its banner's script line
+// or its closing empty lines is a test failure and ends the list.
+std::vector<ListingSection> ListingSections(std::string_view listing);
+
 // Files may grow to `limit` bytes while this lives; a longer write fails with EFBIG instead of
 // raising SIGXFSZ.
 class FileSizeLimit {
