@@ -37,6 +37,9 @@ void Print(const std::string& line) {
 int main(int argc, char** argv) {
     // A closed peer or reader must fail a send, never end the program.
     ::signal(SIGPIPE, SIG_IGN);
+    // First, so that a stop signal during start-up ends the program as one later does, never by
+    // the signal's default action.
+    StopOnSignal();
 
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (line.help) {
@@ -77,10 +80,10 @@ int main(int argc, char** argv) {
     CHeadlessWindow window(stdout);
     CQuarnThreads threads(window.Queue());
     if (!threads.Start(Print)) return 1;
-    StopOnSignal();
 
     int ok = 1;
     if (line.runFromCommandLine) {
+        // A stop signal that came first cancels the job as soon as it begins.
         threads.Tasks().PostJob(job);
         ok = window.WaitForFirstJob();
     } else {

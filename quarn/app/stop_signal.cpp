@@ -9,10 +9,10 @@
 namespace {
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the flags are set by a signal handler");
-std::atomic<bool> g_stopRequested{false};
 
 extern "C" void RequestStop(int) {
-    g_stopRequested = true;
+    // In this order: ClearCancelRequest relies on it.
+    g_bStopRequested = true;
     g_bCancelRequested = true;
 }
 
@@ -28,5 +28,5 @@ void StopOnSignal() {
 }
 
 bool StopRequested() {
-    return g_stopRequested;
+    return g_bStopRequested;
 }

@@ -11,7 +11,6 @@
 #include "quarn/app/project_switch.h"
 #include "quarn/app/publish_job.h"
 #include "quarn/app/script_jobs.h"
-#include "quarn/app/stop_signal.h"
 #include "quarn/app/upload.h"
 #include "quarn/services/event_log.h"
 #include "quarn/services/messages.h"
@@ -119,7 +118,7 @@ void Ctaskthread::OnJob(const TaskJob& job) {
     if (!IsJobCode(job.code)) return;
     // A cancel asked for while no job ran is forgotten; one that comes from here on is this
     // job's, and nothing later in the job clears it. A signal's cancel stays: the program ends.
-    if (!StopRequested()) g_bCancelRequested = false;
+    ClearCancelRequest();
     g_bTaskBusy = 1;
     std::string jobProject;
     int ok = 0;

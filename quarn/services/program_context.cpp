@@ -12,12 +12,20 @@ platform::Guarded<std::string> g_szProjectDir;
 platform::Guarded<std::string> g_szPendingProject;
 
 std::atomic<bool> g_bCancelRequested{false};
+std::atomic<bool> g_bStopRequested{false};
 std::atomic<int> g_bTaskBusy{0};
 std::atomic<std::int64_t> g_nLockHolder{-1};
 
 CStatusMailbox g_szStatusMailbox;
 std::atomic<int> g_nProgressPos{0};
 platform::Guarded<std::string> g_szProgressText;
+
+void ClearCancelRequest() {
+    g_bCancelRequested = false;
+    // The signal handler sets the stop flag before the cancel flag: a signal before the clear
+    // is seen here, one after it sets the cancel flag itself.
+    if (g_bStopRequested) g_bCancelRequested = true;
+}
 
 void ApplyProgramTitle(std::string& text) {
     static constexpr std::string_view kWord = "Quarn";

@@ -26,6 +26,8 @@ extern platform::Guarded<std::string> g_szProjectDir;
 extern platform::Guarded<std::string> g_szPendingProject;
 
 extern std::atomic<bool> g_bCancelRequested;
+// Set by a stop signal, never cleared: the program is ending.
+extern std::atomic<bool> g_bStopRequested;
 extern std::atomic<int> g_bTaskBusy;
 // The remote-control connection (its id) that holds the server lock; -1: none.
 extern std::atomic<std::int64_t> g_nLockHolder;
@@ -33,6 +35,10 @@ extern std::atomic<std::int64_t> g_nLockHolder;
 extern CStatusMailbox g_szStatusMailbox;
 extern std::atomic<int> g_nProgressPos;
 extern platform::Guarded<std::string> g_szProgressText;
+
+// Clears g_bCancelRequested for a new job or transfer, unless a stop signal asked the program to
+// end: its cancel holds even when the signal came just before the clear.
+void ClearCancelRequest();
 
 // Longest path the 260-byte hand-over buffers take; a longer one is refused, never cut.
 constexpr std::size_t kMaxPath = 259;

@@ -11,6 +11,18 @@
 
 namespace {
 
+// The clear at a job's start against a stop signal that came just before it.
+TEST(ClearCancelRequest, KeepsOnlyAStopSignalsCancel) {
+    for (const bool stop : {false, true}) {
+        g_bStopRequested = stop;
+        g_bCancelRequested = true;
+        ClearCancelRequest();
+        EXPECT_EQ(g_bCancelRequested.load(), stop);
+    }
+    g_bStopRequested = false;
+    g_bCancelRequested = false;
+}
+
 TEST(ApplyProgramTitle, ReplacesTheExactWordOnly) {
     struct Case {
         const char* title;

@@ -1,8 +1,8 @@
 // quarn started as a real window under Xvfb: its main window appears, the splash shows over it and
-// goes, a script file dropped on it runs, and a second start brings that window above the others,
-// shows the already-running notice and ends. The windows are seen from outside with xwininfo and
-// xprop: the stacking order of the root's children (bottom to top, there being no window manager)
-// and the process each window belongs to (_NET_WM_PID).
+// goes, a script file dropped on it runs (and a stop signal while it runs ends quarn), and a second
+// start brings that window above the others, shows the already-running notice and ends. The windows
+// are seen from outside with xwininfo and xprop: the stacking order of the root's children (bottom
+// to top, there being no window manager) and the process each window belongs to (_NET_WM_PID).
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -13,12 +13,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "tests/desktop/x_top_levels.h"
 #include "tests/desktop/xdnd_drop.h"
 #include "tests/fixtures/program_process.h"
 #include "tests/fixtures/run_command.h"
@@ -32,58 +32,12 @@ namespace {
 namespace fs = std::filesystem;
 using fixtures::ProgramProcess;
 using Clock = ProgramProcess::Clock;
+using desktop_test::TopLevel;
 
 constexpr auto kLimit = std::chrono::seconds(30);
-constexpr auto kLookAgain = std::chrono::milliseconds(100);
 constexpr const char* kNotice =
     "You have tried to run the program when it is already running. To activate the program "
     "window, double-click on the program icon in the panel's notification area (system tray).";
-
-struct TopLevel {
-    std::string id;
-    std::string name;
-    long pid = 0;
-    bool splash = false;
-};
-
-// Runs an X client of x11-utils against `display`; its output, or nullopt when it failed.
-std::optional<std::string> XClient(const std::string& tool, const std::string& display,
-                                   std::vector<std::string> args) {
-    std::vector<std::string> argv = {tool, "-display", display};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::string output;
-    if (fixtures::RunCommand(argv, &output) != 0) return std::nullopt;
-    return output;
-}
-
-// The root's viewable children, bottom to top, with the process each belongs to (0: none said).
-std::vector<TopLevel> ViewableTopLevels(const std::string& display) {
-    std::vector<TopLevel> windows;
-    const std::optional<std::string> tree = XClient("xwininfo", display, {"-root", "-children"});
-    if (!tree) return windows;
-    std::istringstream lines(*tree);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t start = line.find("0x");
-        const std::size_t quote = line.find('"');
-        if (start == std::string::npos || quote == std::string::npos || start > quote) continue;
-        TopLevel window;
-        window.id = line.substr(start, line.find(' ', start) - start);
-        window.name = line.substr(quote + 1, line.find('"', quote + 1) - quote - 1);
-        const std::optional<std::string> info = XClient("xwininfo", display, {"-id", window.id});
-        if (!info || info->find("IsViewable") == std::string::npos) continue;
-        const std::optional<std::string> pid =
-            XClient("xprop", display, {"-id", window.id, "_NET_WM_PID"});
-        const std::size_t equals = pid ? pid->find("= ") : std::string::npos;
-        if (equals != std::string::npos) window.pid = std::atol(pid->c_str() + equals + 2);
-        const std::optional<std::string> type =
-            XClient("xprop", display, {"-id", window.id, "_NET_WM_WINDOW_TYPE"});
-        window.splash = type && type->find("_NET_WM_WINDOW_TYPE_SPLASH") != std::string::npos;
-        windows.push_back(window);
-    }
-    // xwininfo lists the top one first.
-    std::reverse(windows.begin(), windows.end());
-    return windows;
-}
 
 // Where in the stacking order the first viewable window that `match` accepts is; -1 when none.
 int StackPosition(const std::vector<TopLevel>& windows,
@@ -96,21 +50,13 @@ int StackPosition(const std::vector<TopLevel>& windows,
 // The windows, bottom to top, for a failure message.
 std::string Describe(const std::vector<TopLevel>& windows) {
     std::string text;
-    for (const TopLevel& w : windows)
-        text += w.id + " \"" + w.name + "\" pid " + std::to_string(w.pid) +
+    for (const TopLevel& w : windows) {
+        std::ostringstream id;
+        id << std::hex << "0x" << w.id;
+        text += id.str() + " \"" + w.name + "\" pid " + std::to_string(w.pid) +
                 (w.splash ? " splash\n" : "\n");
-    return text;
-}
-
-// Looks at the windows until `holds` is true of them; false after kLimit.
-bool WaitForWindows(const std::string& display,
-                    const std::function<bool(const std::vector<TopLevel>&)>& holds) {
-    const Clock::time_point deadline = Clock::now() + kLimit;
-    while (Clock::now() < deadline) {
-        if (holds(ViewableTopLevels(display))) return true;
-        std::this_thread::sleep_for(kLookAgain);
     }
-    return false;
+    return text;
 }
 
 bool HasTool(const char* name) {
@@ -122,8 +68,9 @@ class StartupX11Test : public testing::Test {
 protected:
     void SetUp() override {
         if (!m_x.Ok()) GTEST_SKIP() << m_x.Error();
-        for (const char* tool : {"xwininfo", "xprop", "xmessage"})
-            if (!HasTool(tool)) GTEST_SKIP() << tool << " is missing (Debian package x11-utils)";
+        if (!HasTool("xmessage")) GTEST_SKIP() << "xmessage is missing (Debian package x11-utils)";
+        m_windows = std::make_unique<desktop_test::XTopLevels>(m_x.Display());
+        ASSERT_TRUE(m_windows->Ok()) << "cannot open display " << m_x.Display();
         ASSERT_TRUE(m_programDir.Ok()) << m_programDir.Error();
         ASSERT_TRUE(m_runtimeDir.Ok()) << m_runtimeDir.Error();
         std::string error;
@@ -159,7 +106,13 @@ protected:
         return fixtures::Tail(text.str());
     }
 
+    bool WaitForWindows(const std::function<bool(const std::vector<TopLevel>&)>& holds) {
+        return m_windows->WaitFor(holds, Clock::now() + kLimit);
+    }
+    std::string Windows() { return Describe(m_windows->Viewable()); }
+
     fixtures::XvfbServer m_x;
+    std::unique_ptr<desktop_test::XTopLevels> m_windows;
     fixtures::TempDir m_programDir{"quarn_x11"};
     fixtures::TempDir m_runtimeDir{"quarn_x11_run"};
     std::vector<std::string> m_env;
@@ -173,7 +126,7 @@ TEST_F(StartupX11Test, ASecondStartBringsTheRunningWindowForwardAndEnds) {
     const auto isFirst = [firstPid](const TopLevel& w) {
         return w.pid == firstPid && w.name == "Quarn Pro";
     };
-    ASSERT_TRUE(WaitForWindows(m_x.Display(), [&](const std::vector<TopLevel>& windows) {
+    ASSERT_TRUE(WaitForWindows([&](const std::vector<TopLevel>& windows) {
         return StackPosition(windows, isFirst) >= 0;
     })) << "the main window never appeared";
     EXPECT_TRUE(fs::is_directory(m_programDir.File("projects/default/html")));
@@ -184,28 +137,22 @@ TEST_F(StartupX11Test, ASecondStartBringsTheRunningWindowForwardAndEnds) {
                           m_runtimeDir.File("cover.err")),
               "");
     const auto isCover = [](const TopLevel& w) { return w.name == "xmessage"; };
-    ASSERT_TRUE(WaitForWindows(m_x.Display(),
-                               [&](const std::vector<TopLevel>& windows) {
-                                   const int covering = StackPosition(windows, isCover);
-                                   return covering >= 0 &&
-                                          covering > StackPosition(windows, isFirst);
-                               }))
-        << "the covering window never came above quarn's:\n"
-        << Describe(ViewableTopLevels(m_x.Display()));
+    ASSERT_TRUE(WaitForWindows([&](const std::vector<TopLevel>& windows) {
+        const int covering = StackPosition(windows, isCover);
+        return covering >= 0 && covering > StackPosition(windows, isFirst);
+    })) << "the covering window never came above quarn's:\n"
+        << Windows();
 
     ProgramProcess second;
     ASSERT_EQ(Start(second, "second.err"), "");
     const long secondPid = second.Pid();
-    ASSERT_TRUE(WaitForWindows(m_x.Display(),
-                               [&](const std::vector<TopLevel>& windows) {
-                                   return StackPosition(windows, isFirst) >
-                                              StackPosition(windows, isCover) &&
-                                          StackPosition(windows, [secondPid](const TopLevel& w) {
-                                              return w.pid == secondPid && w.name == "Quarn Pro";
-                                          }) >= 0;
-                               }))
-        << "the first window did not come forward, or the notice did not show:\n"
-        << Describe(ViewableTopLevels(m_x.Display()));
+    ASSERT_TRUE(WaitForWindows([&](const std::vector<TopLevel>& windows) {
+        return StackPosition(windows, isFirst) > StackPosition(windows, isCover) &&
+               StackPosition(windows, [secondPid](const TopLevel& w) {
+                   return w.pid == secondPid && w.name == "Quarn Pro";
+               }) >= 0;
+    })) << "the first window did not come forward, or the notice did not show:\n"
+        << Windows();
 
     // The notice ends with its program, as it does when its OK is pressed.
     second.Signal(SIGTERM);
@@ -226,50 +173,49 @@ TEST_F(StartupX11Test, TheSplashShowsOverTheMainWindowAndGoes) {
     const long pid = quarn.Pid();
     const auto isSplash = [pid](const TopLevel& w) { return w.pid == pid && w.splash; };
     const auto isMain = [pid](const TopLevel& w) { return w.pid == pid && !w.splash; };
-    ASSERT_TRUE(WaitForWindows(m_x.Display(),
-                               [&](const std::vector<TopLevel>& windows) {
-                                   return StackPosition(windows, isSplash) >
-                                              StackPosition(windows, isMain) &&
-                                          StackPosition(windows, isMain) >= 0;
-                               }))
-        << "the splash never showed above the main window:\n"
-        << Describe(ViewableTopLevels(m_x.Display()));
-    ASSERT_TRUE(WaitForWindows(m_x.Display(),
-                               [&](const std::vector<TopLevel>& windows) {
-                                   return StackPosition(windows, isSplash) < 0 &&
-                                          StackPosition(windows, isMain) >= 0;
-                               }))
-        << "the splash never went:\n"
-        << Describe(ViewableTopLevels(m_x.Display()));
+    ASSERT_TRUE(WaitForWindows([&](const std::vector<TopLevel>& windows) {
+        return StackPosition(windows, isSplash) > StackPosition(windows, isMain) &&
+               StackPosition(windows, isMain) >= 0;
+    })) << "the splash never showed above the main window:\n"
+        << Windows();
+    ASSERT_TRUE(WaitForWindows([&](const std::vector<TopLevel>& windows) {
+        return StackPosition(windows, isSplash) < 0 && StackPosition(windows, isMain) >= 0;
+    })) << "the splash never went:\n"
+        << Windows();
 
     quarn.Signal(SIGTERM);
     std::vector<std::string> lines;
     EXPECT_EQ(quarn.Finish(lines, Clock::now() + kLimit), 0) << ErrorText("quarn.err");
 }
 
-TEST_F(StartupX11Test, AScriptDroppedOnTheWindowRuns) {
+// The script then waits on its message box, so the signal comes while the window is busy: quarn
+// ends all the same, without asking whether a busy program may quit.
+TEST_F(StartupX11Test, AScriptDroppedOnTheWindowRunsAndASignalEndsItsJob) {
     const std::string script = m_runtimeDir.File("dropped page.scp");
-    std::ofstream(script) << "&html(\"dropped.html\"){<p>dropped</p>}\r\n";
+    std::ofstream(script) << "&html(\"dropped.html\"){<p>dropped</p>}&msgbox(\"written\")\r\n";
     ProgramProcess quarn;
     ASSERT_EQ(Start(quarn, "quarn.err"), "");
     const long pid = quarn.Pid();
-    std::string window;
-    ASSERT_TRUE(WaitForWindows(m_x.Display(), [&](const std::vector<TopLevel>& windows) {
-        const int main = StackPosition(windows, [pid](const TopLevel& w) { return w.pid == pid; });
+    // The main window and the script's message box carry the program title.
+    const auto titled = [pid](const TopLevel& w) { return w.pid == pid && w.name == "Quarn Pro"; };
+    unsigned long window = 0;
+    ASSERT_TRUE(WaitForWindows([&](const std::vector<TopLevel>& windows) {
+        const int main = StackPosition(windows, titled);
         if (main >= 0) window = windows[main].id;
         return main >= 0;
     })) << "the main window never appeared";
 
     std::string error;
-    ASSERT_TRUE(
-        desktop_test::DropFile(m_x.Display(), std::stoul(window, nullptr, 16), script, 30, &error))
+    ASSERT_TRUE(desktop_test::DropFile(m_x.Display(), window, script, 30, &error))
         << error << "\n"
         << ErrorText("quarn.err");
-    const fs::path page = m_programDir.File("projects/default/html/dropped.html");
-    const Clock::time_point deadline = Clock::now() + kLimit;
-    while (!fs::exists(page) && Clock::now() < deadline)
-        std::this_thread::sleep_for(kLookAgain);
-    EXPECT_TRUE(fs::exists(page)) << "the dropped script did not run\n" << ErrorText("quarn.err");
+    ASSERT_TRUE(WaitForWindows([&](const std::vector<TopLevel>& windows) {
+        return std::count_if(windows.begin(), windows.end(), titled) == 2;
+    })) << "the script's message box never showed:\n"
+        << Windows() << ErrorText("quarn.err");
+    EXPECT_TRUE(fs::exists(m_programDir.File("projects/default/html/dropped.html")))
+        << "the dropped script did not run\n"
+        << ErrorText("quarn.err");
 
     quarn.Signal(SIGTERM);
     std::vector<std::string> lines;

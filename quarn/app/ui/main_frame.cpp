@@ -660,11 +660,15 @@ bool CMainFrame::ExitProgram() {
             FromBytes(WithProgramTitle("Quarn is busy. Are you sure you want to quit?"));
         if (m_dialogs.MessageBox(this, question, Title(), 4) != prompt_answer::kYes) return false;
     }
+    PrepareExit();
+    close();
+    return true;
+}
+
+void CMainFrame::PrepareExit() {
     m_tray.Hide();
     SavePlacement();
     m_bExiting = true;
-    close();
-    return true;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

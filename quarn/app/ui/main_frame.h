@@ -65,6 +65,9 @@ public:
     bool IsShown() const { return m_shown.load(); }
     // Asks when busy; saves placement and bar layout and closes. False when the user keeps it.
     bool ExitProgram();
+    // What ExitProgram does before it closes, without its question: the program ends for a
+    // stop signal, which no one is there to confirm; the caller ends the event loop.
+    void PrepareExit();
     // Runs the script at `path` as a dropped file does.
     void RunDroppedFile(const std::string& path);
 

@@ -30,11 +30,15 @@ bool IsSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
-// Quits `app` when a stop signal arrives, as closing the window does.
-void QuitOnStopSignal(QApplication& app, QTimer& watch) {
-    StopOnSignal();
-    QObject::connect(&watch, &QTimer::timeout, [&app] {
-        if (StopRequested()) app.quit();
+// Ends every event loop of this thread, a modal dialog's too, once a stop signal has arrived,
+// after `prepare`. Not QApplication::quit(): that closes the windows as a person does, and the
+// main window then asks whether a busy program may end, or hides to the tray, with no one there
+// to answer.
+void EndOnStopSignal(QTimer& watch, std::function<void()> prepare) {
+    QObject::connect(&watch, &QTimer::timeout, [prepare = std::move(prepare)] {
+        if (!StopRequested()) return;
+        prepare();
+        QCoreApplication::exit(0);
     });
     watch.start(kStopWatchMs);
 }
@@ -69,7 +73,7 @@ int RunWindowed(int argc, char** argv, const std::string& channelPath,
     threads.Tasks().HideWindowOnceShown([&frame] { return frame.IsShown(); });
     if (!threads.Start(print)) return 1;
     QTimer stopWatch;
-    QuitOnStopSignal(app, stopWatch);
+    EndOnStopSignal(stopWatch, [&frame] { frame.PrepareExit(); });
     OfferReadme(&frame, launcher);
 
     app.exec();
@@ -78,8 +82,12 @@ int RunWindowed(int argc, char** argv, const std::string& channelPath,
     // keeps taking its lines meanwhile.
     prompter.Close();
     threads.Stop([](const std::function<bool()>& ended) {
+        // Waits for events rather than spinning, which would take the processor from the task
+        // thread at its idle priority; the timer looks at `ended` again meanwhile.
+        QTimer look;
+        look.start(kStopWatchMs);
         while (!ended())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     });
     return 0;
 }
@@ -91,7 +99,7 @@ int RunAlreadyRunning(int argc, char** argv, const std::string& channelPath) {
     app.setWindowIcon(QuarnIcon());
     CAlreadyRunningDlg notice(nullptr);
     QTimer stopWatch;
-    QuitOnStopSignal(app, stopWatch);
+    EndOnStopSignal(stopWatch, [] {});
     QObject::connect(&notice, &QDialog::finished, &app, &QCoreApplication::quit);
     notice.show();
     app.exec();
