@@ -82,12 +82,7 @@ private slots:
     // Tab walks every page in the order its controls stand.
     void TabFollowsThePlacesOnEveryPage() {
         Wizard w;
-        QStringList problems;
-        for (int id : w.sheet.pageIds()) {
-            w.Open(id);
-            if (const QString problem = fixtures::TabOrderProblem(w.sheet); !problem.isEmpty())
-                problems << QString::number(id) + " " + problem;
-        }
+        const QStringList problems = fixtures::TabOrderProblemsOnEveryPage(w.sheet);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
     }
 
