@@ -145,6 +145,8 @@ CDataconDlg3::CDataconDlg3(CDataconWiz* wizard)
     browse->setObjectName("1006");
     browse->setToolTip("Browse for file");
     connect(browse, &QPushButton::clicked, this, &CDataconDlg3::Browse);
+    // The browse button stands right of the path, before the fields below it.
+    setTabOrder(m_path, browse);
 
     auto* file = new QHBoxLayout;
     file->addWidget(m_path, 1);

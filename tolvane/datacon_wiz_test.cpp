@@ -17,6 +17,7 @@
 #include "tests/fixtures/odbc_env.h"
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/tab_order.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tolvane/wizard_test_support.h"
 
@@ -47,6 +48,17 @@ void ChooseType(CDataconWiz& wizard, const char* choice) {
 class DataconWizTest : public QObject {
     Q_OBJECT
 private slots:
+    // Tab walks every page in the order its controls stand.
+    void TabFollowsThePlacesOnEveryPage() {
+        FakeCatalog catalog;
+        catalog.sources = {"shop"};
+        RecordingPrompts prompts;
+        CDataconWiz wizard(nullptr, catalog, prompts);
+        wizard.show();
+        const QStringList problems = fixtures::TabOrderProblemsOnEveryPage(wizard);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
+    }
+
     void TypePageAsksForAChoiceFirst() {
         FakeCatalog catalog;
         RecordingPrompts prompts;

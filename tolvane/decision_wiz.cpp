@@ -65,8 +65,7 @@ CIfDlg1::CIfDlg1(CIfWiz* wizard)
     : QWizardPage(wizard),
       m_wizard(wizard),
       m_source(new QButtonGroup(this)),
-      m_test(new QButtonGroup(this)),
-      m_else(new QCheckBox("Include &&else function", this)) {
+      m_test(new QButtonGroup(this)) {
     setObjectName("162");
     setWindowTitle("Insert Data Decision");
     auto* sourceBox = new QGroupBox("Data Source", this);
@@ -83,6 +82,8 @@ CIfDlg1::CIfDlg1(CIfWiz* wizard)
         AddRadio(testBox, m_test, 1, "1016", "Numeric value", "Test value against a number"));
     tests->addWidget(
         AddRadio(testBox, m_test, 2, "1017", "Text value", "Test value against a text string"));
+    // Made after the radio buttons, so that Tab reaches it after them, as it stands below them.
+    m_else = new QCheckBox("Include &&else function", this);
     m_else->setObjectName("1007");
     m_else->setToolTip("Include code for handling \"test not true\"");
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "tests/fixtures/tab_order.h"
 #include "tolvane/wizard_test_support.h"
 
 namespace {
@@ -58,6 +59,22 @@ void ChooseOnPage1(QWizard& wizard, const char* source, const char* test, bool w
 class DecisionWizTest : public QObject {
     Q_OBJECT
 private slots:
+    // Tab walks every page in the order its controls stand.
+    void TabFollowsThePlacesOnEveryPage() {
+        Run run;
+        CIfWiz wizard(nullptr, ContextOf(kScript), {run.remembered, run.catalog, run.prompts},
+                      run.pickers);
+        wizard.show();
+        QStringList problems = fixtures::TabOrderProblemsOnEveryPage(wizard);
+        // The recordset index is a field once the data is said to be outside the recordset.
+        wizard.setStartId(CIfWiz::kPage2);
+        wizard.restart();
+        PageControl<QCheckBox>(wizard, "1007")->click();
+        if (const QString problem = fixtures::TabOrderProblem(wizard); !problem.isEmpty())
+            problems << "163 with 1007 cleared " + problem;
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
+    }
+
     // Every path through the pages, and the exact text it writes at a caret indented by one TAB.
     void EveryPathWritesItsTest() {
         struct Case {

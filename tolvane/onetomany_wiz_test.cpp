@@ -7,6 +7,7 @@
 
 #include "shared/odbc_info.h"
 #include "tests/fixtures/sqlite_database.h"
+#include "tests/fixtures/tab_order.h"
 #include "tolvane/wizard_test_support.h"
 
 namespace {
@@ -34,6 +35,17 @@ const StatementCollector kShopScript =
 class OneToManyWizTest : public QObject {
     Q_OBJECT
 private slots:
+    // Tab walks every page in the order its controls stand.
+    void TabFollowsThePlacesOnEveryPage() {
+        FakeCatalog catalog = Shop();
+        RecordingPrompts prompts;
+        DataMemory remembered;
+        COne2manyrsWiz wizard(nullptr, ContextOf(kShopScript), {remembered, catalog, prompts});
+        wizard.show();
+        const QStringList problems = fixtures::TabOrderProblemsOnEveryPage(wizard);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
+    }
+
     void PagesListTheScriptAndTheCatalogAndBuildTheAnswers() {
         FakeCatalog catalog = Shop();
         RecordingPrompts prompts;
