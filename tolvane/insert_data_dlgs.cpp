@@ -142,6 +142,8 @@ CInsertDataDlg::CInsertDataDlg(QWidget* parent, const InsertContext& ctx, Insert
     index->addWidget(new QLabel("Index:", this));
     index->addWidget(m_index);
     layout->addLayout(index);
+    // The index, made before the check box, stands right of it.
+    setTabOrder(m_inRecordset, m_index);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_formatButton);
     bottom->addStretch();

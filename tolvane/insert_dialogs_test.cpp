@@ -356,28 +356,36 @@ private slots:
         }
     }
 
-    // Tab walks every dialog in the order its controls stand; Cancel then writes nothing.
+    // Tab walks every dialog in the order its controls stand, again with the check box that
+    // enables a field clicked; Cancel then writes nothing.
     void TabFollowsThePlacesAndCancelInsertsNothing() {
         const InsertContext ctx = Context(1, true, Script());
         const struct {
             QString dialog;
             std::function<std::optional<InsertResult>()> command;
+            const char* enabling = nullptr;
         } cases[] = {
             {"142", [&] { return InsertRecordset(nullptr, ctx, m_services); }},
-            {"143", [&] { return InsertDatabaseData(nullptr, ctx, m_services); }},
+            {"143", [&] { return InsertDatabaseData(nullptr, ctx, m_services); }, "1007"},
             {"170", [&] { return InsertUserVariable(nullptr, ctx); }},
             {"169", [&] { return InsertVariableData(nullptr, ctx, m_prompts); }},
             {"171", [&] { return InsertDataAssign(nullptr, ctx, m_services); }},
             {"150", [&] { return InsertDefsub(nullptr, ctx); }},
             {"151", [&] { return InsertGosub(nullptr, ctx, m_prompts); }},
-            {"141", [&] { return InsertHtmlPage(nullptr, ctx, m_services); }},
+            {"141", [&] { return InsertHtmlPage(nullptr, ctx, m_services); }, "1007"},
             {"136", [&] { return InsertEmail(nullptr, ctx, m_services); }},
         };
         QStringList problems;
         for (const auto& c : cases) {
-            WhenModal(c.dialog, [&problems](QDialog& dialog) {
+            WhenModal(c.dialog, [&problems, enabling = c.enabling](QDialog& dialog) {
                 if (const QString problem = fixtures::TabOrderProblem(dialog); !problem.isEmpty())
                     problems << problem;
+                if (enabling != nullptr) {
+                    Click(dialog, enabling);
+                    if (const QString problem = fixtures::TabOrderProblem(dialog);
+                        !problem.isEmpty())
+                        problems << QString("with %1 clicked, ").arg(enabling) + problem;
+                }
                 Click(dialog, "2");
             });
             QVERIFY2(!c.command(), qPrintable(c.dialog));
