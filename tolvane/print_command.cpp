@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QTextDocument>
 #include <algorithm>
+#include <vector>
 
 #include "tolvane/child_frame.h"
 #include "tolvane/ed_prompts.h"
@@ -18,6 +19,20 @@ namespace {
 
 // 720 twips on every side; the page setup dialog shows them too, but printing keeps them.
 const QMarginsF kMargins(36.0, 36.0, 36.0, 36.0);
+
+// Qt's page setup form makes the paper fields before the unit box that stands above them, so Tab
+// would reach the paper size last: chain them from the unit box down. A form without these
+// controls is left as it is.
+void TabFromTheUnitsDown(QPageSetupDialog& dialog) {
+    std::vector<QWidget*> chain;
+    for (const char* name : {"unitCombo", "pageSizeCombo", "pageWidth", "pageHeight"}) {
+        QWidget* control = dialog.findChild<QWidget*>(QLatin1String(name));
+        if (control == nullptr) return;
+        chain.push_back(control);
+    }
+    for (std::size_t next = 1; next < chain.size(); ++next)
+        QWidget::setTabOrder(chain[next - 1], chain[next]);
+}
 
 }  // namespace
 
@@ -94,5 +109,6 @@ void CPrintCommand::OnFilePrintPreview(const QPlainTextEdit& view, CChildFrame& 
 
 void CPrintCommand::OnFilePrintSetup(QWidget* owner) {
     QPageSetupDialog dialog(&Printer(), owner);
+    TabFromTheUnitsDown(dialog);
     dialog.exec();
 }

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -9,6 +10,7 @@
 
 #include "tests/fixtures/qt_test_registry.h"
 #include "tests/fixtures/run_command.h"
+#include "tests/fixtures/tab_order.h"
 #include "tolvane/edit_view.h"
 #include "tolvane/print_command.h"
 #include "tolvane/tolvane_test_support.h"
@@ -152,6 +154,35 @@ private slots:
             },
             [&] { frame.Command(kPrintSetup)->trigger(); });
         QVERIFY(shown);
+    }
+
+    // Tab walks the printing dialogs in the order their controls stand; in the page setup also
+    // with the paper's width and height open to editing.
+    void TabFollowsThePlacesInThePrintDialogs() {
+        TolvaneFixture f;
+        CMainFrame& frame = f.Frame();
+        frame.NewDocument()->setPlainText(Script(3));
+        QStringList problems;
+        const auto walk = [&problems](QWidget& dialog) {
+            if (const QString problem = fixtures::TabOrderProblem(dialog); !problem.isEmpty())
+                problems << QString(dialog.metaObject()->className()) + " " + problem;
+        };
+        for (const int command : {kPrint, kPrintPreview, kPrintSetup}) {
+            AnswerModal(
+                [&](QWidget* modal) {
+                    walk(*modal);
+                    if (command == kPrintSetup) {
+                        auto* paper = modal->findChild<QComboBox*>("pageSizeCombo");
+                        QVERIFY(paper != nullptr);
+                        paper->setCurrentIndex(paper->findText(QStringLiteral("Custom")));
+                        QVERIFY(modal->findChild<QWidget*>("pageWidth")->isEnabled());
+                        walk(*modal);
+                    }
+                    qobject_cast<QDialog*>(modal)->reject();
+                },
+                [&] { frame.Command(command)->trigger(); });
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
     }
 
     void HelpCommandsShowDisabled() {
