@@ -11,6 +11,7 @@
 CGotoLineDlg::CGotoLineDlg(int number, QWidget* parent)
     : QDialog(parent), m_edit(new QLineEdit(QString::number(number), this)) {
     setWindowTitle(QStringLiteral("Tolvane"));
+    setObjectName(QStringLiteral("135"));
     m_edit->setObjectName(QStringLiteral("1003"));
     m_edit->setValidator(new QIntValidator(0, 2147483647, m_edit));
     m_edit->setToolTip(QStringLiteral("Enter script line on which to position the cursor"));
