@@ -64,6 +64,12 @@ void DoubleClick(CToolListWnd* tool, const QString& text) {
 
 void ActivateToolWindow(CToolListWnd* tool) {
     QVERIFY(tool->isVisible());
+    // Once framed, it is given its outer size (222 high by default), and its list fills it once
+    // the window system has confirmed that size: the list must not shrink between finding an entry
+    // and clicking it.
+    if (RealInput()) QTRY_VERIFY(tool->frameGeometry().height() > tool->height());
+    QTRY_COMPARE(tool->frameGeometry().height(), 222);
+    QTRY_COMPARE(tool->List()->height(), tool->height());
     tool->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(tool));
 }
@@ -98,6 +104,8 @@ private slots:
 
         ActivateToolWindow(frame.ScriptFuncWnd());
         DoubleClick(frame.ScriptFuncWnd(), QStringLiteral("&sql()"));
+        // Real input arrives in its own time: the insert first, then the keys.
+        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql()"));
         ExpectKeyboardIn(frame, view);
         TypeIntoFocusWindow("x");
         QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)"));
@@ -105,6 +113,7 @@ private slots:
         view->moveCursor(QTextCursor::End);
         ActivateToolWindow(frame.HtmlTagsWnd());
         DoubleClick(frame.HtmlTagsWnd(), QStringLiteral("<B>"));
+        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)<B></B>"));
         ExpectKeyboardIn(frame, view);
         TypeIntoFocusWindow("y");
         QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)<B>y</B>"));
