@@ -85,6 +85,12 @@ QMenu* WindowMenu(CMainFrame& frame) {
 // lands before the focus moves. Wait until the tool window itself has the keyboard.
 void ActivateToolWindow(CToolListWnd* tool) {
     QVERIFY(tool->isVisible());
+    // Once framed, it is given its outer size (222 high by default), and its list fills it once
+    // the window system has confirmed that size: the list must not shrink between finding an entry
+    // and clicking it.
+    if (RealInput()) QTRY_VERIFY(tool->frameGeometry().height() > tool->height());
+    QTRY_COMPARE(tool->frameGeometry().height(), 222);
+    QTRY_COMPARE(tool->List()->height(), tool->height());
     tool->activateWindow();
     QTRY_COMPARE(QGuiApplication::focusWindow(), tool->windowHandle());
     if (RealInput()) QTRY_COMPARE(fixtures::XFocusWindow(), tool->winId());
@@ -134,6 +140,8 @@ private slots:
 
         ActivateToolWindow(frame.ScriptFuncWnd());
         DoubleClick(frame.ScriptFuncWnd(), QStringLiteral("&sql()"));
+        // Real input arrives in its own time: the insert first, then the keys.
+        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql()"));
         ExpectKeyboardIn(frame, view);
         TypeIntoFocusWindow("x");
         QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)"));
@@ -141,6 +149,7 @@ private slots:
         view->moveCursor(QTextCursor::End);
         ActivateToolWindow(frame.HtmlTagsWnd());
         DoubleClick(frame.HtmlTagsWnd(), QStringLiteral("<B>"));
+        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)<B></B>"));
         ExpectKeyboardIn(frame, view);
         TypeIntoFocusWindow("y");
         QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)<B>y</B>"));
