@@ -6,6 +6,7 @@
 
 #include "kestrel/kestrel_app.h"
 #include "kestrel/kestrel_finish.h"
+#include "kestrel/kestrel_icon.h"
 #include "kestrel/kestrel_sheet.h"
 #include "platform/profile_file.h"
 #include "platform/program_directory.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
     QApplication::setDesktopFileName(QStringLiteral("kestrel"));
+    QApplication::setWindowIcon(KestrelIcon());
 
     CKestrelApp app;
     CQtWizardPrompts prompts("Kestrel", kWizardDriverDialog);

@@ -1,5 +1,6 @@
 #include "tolvane/ed_settings.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -41,22 +42,32 @@ bool WriteEdOptions(platform::ProfileFile& file, const CEdOptions& options, std:
                      error);
 }
 
-CWindowPlace ReadFramePlace(const platform::ProfileFile& file, int screenWidth, int screenHeight) {
+CWindowPlace KeptInside(const CWindowPlace& place, const CWindowPlace& area) {
+    CWindowPlace kept = place;
+    kept.left = std::max(area.left, std::min(place.left, area.left + area.width - place.width));
+    kept.top = std::max(area.top, std::min(place.top, area.top + area.height - place.height));
+    return kept;
+}
+
+CWindowPlace ReadFramePlace(const platform::ProfileFile& file, const CWindowPlace& area,
+                            int leftRoom) {
     CWindowPlace place;
     place.width = EdSetting(file, "windowx1", 540);
     place.height = EdSetting(file, "windowy1", 450);
-    place.left = EdSetting(file, "windowx2", (screenWidth - place.width) / 2);
-    place.top = EdSetting(file, "windowy2", (screenHeight - place.height) / 2);
+    const int centred = area.left + (area.width - place.width) / 2;
+    const int roomy = std::min(area.left + leftRoom, area.left + area.width - place.width);
+    place.left = EdSetting(file, "windowx2", std::max(centred, roomy));
+    place.top = EdSetting(file, "windowy2", area.top + (area.height - place.height) / 2);
     return place;
 }
 
 CToolPlace ReadToolPlace(const platform::ProfileFile& file, std::string_view prefix,
-                         const CWindowPlace& frame) {
+                         const CWindowPlace& frame, int minWidth) {
     const std::string p(prefix);
     CToolPlace tool;
-    tool.place.width = EdSetting(file, p + "windowx1", 120);
+    tool.place.width = std::max(minWidth, EdSetting(file, p + "windowx1", 120));
     tool.place.height = EdSetting(file, p + "windowy1", 222);
-    tool.place.left = EdSetting(file, p + "windowx2", frame.left - 124);
+    tool.place.left = EdSetting(file, p + "windowx2", frame.left - 4 - tool.place.width);
     tool.place.top = EdSetting(file, p + "windowy2", frame.top + (p == "ht" ? 226 : 0));
     tool.showCode = EdSetting(file, p + "windowvis", kShowNoActivate);
     if (tool.showCode == 1) tool.showCode = kShowNoActivate;

@@ -36,8 +36,17 @@ struct CWindowPlace {
     bool operator==(const CWindowPlace&) const = default;
 };
 
-// The main frame on a screen of `screenWidth` x `screenHeight`: 540 x 450, centred, unless stored.
-CWindowPlace ReadFramePlace(const platform::ProfileFile& file, int screenWidth, int screenHeight);
+// Sizes are outer sizes, the window manager's frame included.
+
+// `place` moved inside `area` as far as it fits; where it is larger, its left or top edge is the
+// area's.
+CWindowPlace KeptInside(const CWindowPlace& place, const CWindowPlace& area);
+
+// The main frame on the screen's free `area`: 540 x 450, centred, unless stored. Where centring
+// would leave less than `leftRoom` pixels for the tool windows left of it, it opens further right,
+// as far as the screen allows.
+CWindowPlace ReadFramePlace(const platform::ProfileFile& file, const CWindowPlace& area,
+                            int leftRoom);
 
 // A tool window's keys: `prefix` is "sf" (Script Functions) or "ht" (HTML Tags).
 struct CToolPlace {
@@ -46,9 +55,9 @@ struct CToolPlace {
     bool operator==(const CToolPlace&) const = default;
 };
 // Defaults: 120 x 222, right edge 4 pixels left of the frame, at the frame's top ("sf") or
-// 226 pixels lower ("ht"). A stored show code of 1 reads as 4.
+// 226 pixels lower ("ht"). No narrower than `minWidth`. A stored show code of 1 reads as 4.
 CToolPlace ReadToolPlace(const platform::ProfileFile& file, std::string_view prefix,
-                         const CWindowPlace& frame);
+                         const CWindowPlace& frame, int minWidth);
 
 // The keys written at close. Each returns false with `error` at the first key it cannot write.
 bool WriteFramePlace(platform::ProfileFile& file, const CWindowPlace& frame, std::string* error);

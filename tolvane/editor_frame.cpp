@@ -39,6 +39,7 @@
 #include "tolvane/insert_commands.h"
 #include "tolvane/insert_statements.h"
 #include "tolvane/lock_panes.h"
+#include "tolvane/outer_size.h"
 #include "tolvane/preview_extractor.h"
 #include "tolvane/save_name.h"
 #include "tolvane/settings_dlg.h"
@@ -112,10 +113,6 @@ CMainFrame::CMainFrame(const CEdApp& app, platform::ProfileFile& settings, IEdPr
     setCentralWidget(m_mdi);
     m_mdi->setObjectName(QStringLiteral("mdi"));
 
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const CWindowPlace place = ReadFramePlace(m_settings, screen.width(), screen.height());
-    resize(place.width, place.height);
-    move(place.left, place.top);
     m_lastPos = QPoint(-1, -1);
 
     CreateMenus();
@@ -395,8 +392,7 @@ void CMainFrame::CreateToolBars() {
 void CMainFrame::CreateToolWindows() {
     m_scriptFunc = new CScriptFuncWnd(m_app.ScriptFunctions(), m_app.MathFunctions(), this);
     m_htmlTags = new CHtmlTagsDlg(this);
-    PlaceToolWindow(m_scriptFunc, "sf");
-    PlaceToolWindow(m_htmlTags, "ht");
+    PlaceWindows();
     connect(m_scriptFunc, &CToolListWnd::Chosen, this, [this](const QString& name) {
         if (CEdView* view = ActiveView()) {
             view->InsertFunctionName(name);
@@ -421,12 +417,26 @@ void CMainFrame::CreateToolWindows() {
     }
 }
 
-void CMainFrame::PlaceToolWindow(CToolListWnd* window, const char* prefix) {
-    const CWindowPlace frame{x(), y(), width(), height()};
-    const CToolPlace tool = ReadToolPlace(m_settings, prefix, frame);
-    window->resize(tool.place.width, tool.place.height);
-    // Grown to show its whole caption, it keeps its distance from the frame's left edge.
-    window->move(tool.place.left - std::max(0, window->width() - tool.place.width), tool.place.top);
+// The frame and the tool windows beside it, each whole on the screen.
+void CMainFrame::PlaceWindows() {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const CWindowPlace area{screen.x(), screen.y(), screen.width(), screen.height()};
+    const int toolWidth =
+        std::max({120, m_scriptFunc->OuterMinimumWidth(), m_htmlTags->OuterMinimumWidth()});
+    const CWindowPlace frame = KeptInside(ReadFramePlace(m_settings, area, toolWidth + 4), area);
+    ResizeOuter(this, {frame.width, frame.height});
+    move(frame.left, frame.top);
+    // One width for both, so the two stand as one column.
+    PlaceToolWindow(m_scriptFunc, "sf", toolWidth, frame, area);
+    PlaceToolWindow(m_htmlTags, "ht", toolWidth, frame, area);
+}
+
+void CMainFrame::PlaceToolWindow(CToolListWnd* window, const char* prefix, int minWidth,
+                                 const CWindowPlace& frame, const CWindowPlace& area) {
+    const CToolPlace tool = ReadToolPlace(m_settings, prefix, frame, minWidth);
+    const CWindowPlace place = KeptInside(tool.place, area);
+    ResizeOuter(window, {place.width, place.height});
+    window->move(place.left, place.top);
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     m_showCodes[window] = tool.showCode;
 }
@@ -759,14 +769,15 @@ bool CMainFrame::SaveAllModified() {
 }
 
 void CMainFrame::SavePlacement() {
-    WriteFramePlace(m_settings, {x(), y(), width(), height()}, nullptr);
+    const QSize outer = OuterSize(*this);
+    WriteFramePlace(m_settings, {x(), y(), outer.width(), outer.height()}, nullptr);
     const std::pair<const char*, CToolListWnd*> tools[] = {{"sf", m_scriptFunc},
                                                            {"ht", m_htmlTags}};
     for (const auto& [prefix, window] : tools) {
-        const QRect place = window->geometry();
-        WriteToolPlace(
-            m_settings, prefix,
-            {{window->x(), window->y(), place.width(), place.height()}, ShowCode(window)}, nullptr);
+        const QSize size = OuterSize(*window);
+        WriteToolPlace(m_settings, prefix,
+                       {{window->x(), window->y(), size.width(), size.height()}, ShowCode(window)},
+                       nullptr);
     }
     SaveBarState(*this, m_settings, kToolbarSection);
 }

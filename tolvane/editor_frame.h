@@ -101,7 +101,9 @@ private:
     void CreateMenus();
     void CreateToolBars();
     void CreateToolWindows();
-    void PlaceToolWindow(CToolListWnd* window, const char* prefix);
+    void PlaceWindows();
+    void PlaceToolWindow(CToolListWnd* window, const char* prefix, int minWidth,
+                         const CWindowPlace& frame, const CWindowPlace& area);
     CEdView* AddView(CEdView* view);
     void UpdateCaption();
     void UpdateCommands();

@@ -76,17 +76,9 @@ private slots:
     void OpensCentredWithToolWindowsBesideIt() {
         TolvaneFixture f;
         CMainFrame& frame = f.Frame();
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(frame.size(), QSize(540, 450));
-        QCOMPARE(frame.pos(), QPoint((screen.width() - 540) / 2, (screen.height() - 450) / 2));
-        // 120 wide unless the whole caption needs more; then still 4 pixels left of the frame.
-        const int width = std::max(120, frame.ScriptFuncWnd()->minimumWidth());
-        QVERIFY(width > 120);
-        QCOMPARE(frame.ScriptFuncWnd()->geometry().size(), QSize(width, 222));
-        QCOMPARE(frame.ScriptFuncWnd()->pos(), frame.pos() - QPoint(width + 4, 0));
-        QCOMPARE(
-            frame.HtmlTagsWnd()->pos(),
-            frame.pos() + QPoint(-std::max(120, frame.HtmlTagsWnd()->minimumWidth()) - 4, 226));
+        // Where the windows open: UiToolWindowPlaceTest. 120 wide unless the whole caption needs
+        // more.
+        QVERIFY(frame.ScriptFuncWnd()->width() > 120);
         QCOMPARE(frame.ScriptFuncWnd()->List()->count(), 101);
         QCOMPARE(frame.HtmlTagsWnd()->List()->count(), 83);
         QCOMPARE(frame.ScriptFuncWnd()->List()->item(0)->text(), QStringLiteral("&arraydelete()"));
@@ -141,7 +133,10 @@ private slots:
         QCOMPARE(f.settings.GetInt("tolvane", "htwindowvis", -1), 4);
         QCOMPARE(f.settings.GetInt("tolvane", "windowx1", -1), 540);
         QCOMPARE(f.settings.GetInt("tolvane", "windowx2", -1), frame.x());
-        QCOMPARE(f.settings.GetInt("tolvane", "sfwindowx1", -1), wider);
+        // Outer sizes: the frame's borders count.
+        QVERIFY(frame.ScriptFuncWnd()->frameGeometry().width() >= wider);
+        QCOMPARE(f.settings.GetInt("tolvane", "sfwindowx1", -1),
+                 frame.ScriptFuncWnd()->frameGeometry().width());
         QCOMPARE(f.settings.GetInt("tolvane", "htwindowx2", -1), frame.HtmlTagsWnd()->x());
         QVERIFY(!f.settings.GetString("tolvane\\toolbar", "barstate", "").empty());
     }

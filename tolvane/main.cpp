@@ -10,6 +10,7 @@
 #include "tolvane/ed_app.h"
 #include "tolvane/ed_prompts.h"
 #include "tolvane/editor_frame.h"
+#include "tolvane/tolvane_icon.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     QApplication::setDesktopFileName(QStringLiteral("tolvane"));
+    QApplication::setWindowIcon(TolvaneIcon());
 
     const std::string programDir = platform::ProgramDirectory("");
     platform::ProfileFile settings(SettingsFilePath(programDir));

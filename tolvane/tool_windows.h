@@ -13,6 +13,9 @@ class CToolListWnd : public QDialog {
     Q_OBJECT
 public:
     QListWidget* List() const { return m_list; }
+    // The outer width the whole caption needs, with room for the window manager's side borders
+    // (placed before it is framed, the window cannot know them yet).
+    int OuterMinimumWidth() const { return minimumWidth() + 8; }
 
 signals:
     void Chosen(const QString& text);

@@ -1,14 +1,12 @@
 #include "remote/ui/remote_icon.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
-QPixmap RemotePicture(int size) {
-    QPixmap picture(size, size);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 64.0, size / 64.0);
+#include "shared/drawn_icon.h"
+
+namespace {
+
+void DrawRemote(QPainter& painter) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0x1f, 0x5f, 0x8b));
     painter.drawRoundedRect(QRectF(4, 4, 56, 56), 10, 10);
@@ -28,12 +26,14 @@ QPixmap RemotePicture(int size) {
         const double radius = 7 + arc * 6;
         painter.drawArc(QRectF(23 - radius, 24 - radius, 2 * radius, 2 * radius), 15 * 16, 60 * 16);
     }
-    return picture;
+}
+
+}  // namespace
+
+QPixmap RemotePicture(int size) {
+    return DrawnPicture(DrawRemote, size);
 }
 
 QIcon RemoteIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48, 64})
-        icon.addPixmap(RemotePicture(size));
-    return icon;
+    return DrawnIcon(DrawRemote);
 }

@@ -1,14 +1,12 @@
 // quarn's message boxes answered from the keyboard, as desktop message boxes are: a button's
 // letter alone or with Alt, Enter for the default button, Esc for Cancel.
 
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
 
 #include "quarn/app/ui/message_box.h"
-#include "quarn/app/ui/quarn_icon.h"
 #include "quarn/services/prompt.h"
 #include "tests/fixtures/qt_test_registry.h"
 
@@ -53,18 +51,6 @@ private slots:
         QTest::keyClick(box.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QTRY_VERIFY(!box->isVisible());
         QCOMPARE(MessageBoxAnswer(*box, type), answer);
-    }
-
-    void TheIconIsQuarnsPicture() {
-        const QImage picture = QuarnPicture(64).toImage();
-        QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);
-        QCOMPARE(picture.pixelColor(8, 32), QColor(0x1f, 0x5f, 0x8b));
-        QCOMPARE(picture.pixelColor(24, 20), QColor(0xe8, 0xf1, 0xf8));
-        QCOMPARE(picture.pixelColor(45, 49), QColor(0xf5, 0xb8, 0x41));
-        QCOMPARE(QuarnIcon().availableSizes().size(), 4);
-        QLabel label;
-        label.setPixmap(QuarnPicture(64));
-        fixtures::SaveScreenshot(label, "quarn_icon");
     }
 };
 

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "shared/drawn_icon.h"
+
 namespace {
 
 const QColor kBackground(0x1f, 0x5f, 0x8b);
@@ -15,14 +17,7 @@ void AddLowerRim(QPainterPath& path, double y) {
     path.cubicTo(30.6, y + 5, 36, y + 2.8, 36, y);
 }
 
-}  // namespace
-
-QPixmap QuarnPicture(int size) {
-    QPixmap picture(size, size);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 64.0, size / 64.0);
+void DrawQuarn(QPainter& painter) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(kBackground);
     painter.drawRoundedRect(QRectF(4, 4, 56, 56), 10, 10);
@@ -47,12 +42,14 @@ QPixmap QuarnPicture(int size) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(kPages);
     painter.drawRoundedRect(QRectF(36, 44, 18, 10), 2, 2);
-    return picture;
+}
+
+}  // namespace
+
+QPixmap QuarnPicture(int size) {
+    return DrawnPicture(DrawQuarn, size);
 }
 
 QIcon QuarnIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48, 64})
-        icon.addPixmap(QuarnPicture(size));
-    return icon;
+    return DrawnIcon(DrawQuarn);
 }
