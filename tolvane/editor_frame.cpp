@@ -424,8 +424,7 @@ void CMainFrame::PlaceWindows() {
     const int toolWidth =
         std::max({120, m_scriptFunc->OuterMinimumWidth(), m_htmlTags->OuterMinimumWidth()});
     const CWindowPlace frame = KeptInside(ReadFramePlace(m_settings, area, toolWidth + 4), area);
-    ResizeOuter(this, {frame.width, frame.height});
-    move(frame.left, frame.top);
+    PlaceOuter(this, {frame.left, frame.top, frame.width, frame.height});
     // One width for both, so the two stand as one column.
     PlaceToolWindow(m_scriptFunc, "sf", toolWidth, frame, area);
     PlaceToolWindow(m_htmlTags, "ht", toolWidth, frame, area);
@@ -435,8 +434,7 @@ void CMainFrame::PlaceToolWindow(CToolListWnd* window, const char* prefix, int m
                                  const CWindowPlace& frame, const CWindowPlace& area) {
     const CToolPlace tool = ReadToolPlace(m_settings, prefix, frame, minWidth);
     const CWindowPlace place = KeptInside(tool.place, area);
-    ResizeOuter(window, {place.width, place.height});
-    window->move(place.left, place.top);
+    PlaceOuter(window, {place.left, place.top, place.width, place.height});
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     m_showCodes[window] = tool.showCode;
 }
