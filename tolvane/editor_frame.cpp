@@ -285,10 +285,7 @@ void CMainFrame::CreateMenus() {
         QAction* action = AddCommand(menu, command.id, QString::fromUtf8(command.text),
                                      QKeySequence(QString::fromLatin1(command.keys)));
         connect(action, &QAction::triggered, this, [this, id = command.id] {
-            if (CEdView* view = ActiveView()) {
-                RunInsertCommand(id, *view, m_prompts);
-                FocusView(view);
-            }
+            InsertIntoActiveView([&](CEdView& view) { RunInsertCommand(id, view, m_prompts); });
         });
         return action;
     });
@@ -349,14 +346,12 @@ void CMainFrame::CreateToolBars() {
         action->setToolTip(text);
         // A tag with an Insert command runs it (FONT, IMG, A HREF and TABLE ask in a dialog).
         connect(action, &QAction::triggered, this, [this, text, id = InsertCommandForTag(text)] {
-            if (CEdView* view = ActiveView()) {
+            InsertIntoActiveView([&](CEdView& view) {
                 if (id != 0)
-                    RunInsertCommand(id, *view, m_prompts);
+                    RunInsertCommand(id, view, m_prompts);
                 else
-                    view->InsertHtmlTag(text,
-                                        QApplication::keyboardModifiers() & Qt::ShiftModifier);
-                FocusView(view);
-            }
+                    view.InsertHtmlTag(text, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+            });
         });
         html->AddButton(action);
     }
@@ -369,10 +364,7 @@ void CMainFrame::CreateToolBars() {
             new QAction(QString(text).replace(QLatin1Char('&'), QStringLiteral("&&")), this);
         action->setObjectName(text);
         connect(action, &QAction::triggered, this, [this, text] {
-            if (CEdView* view = ActiveView()) {
-                view->InsertFunctionName(text);
-                FocusView(view);
-            }
+            InsertIntoActiveView([&](CEdView& view) { view.InsertFunctionName(text); });
         });
         script->AddButton(action);
     }
@@ -394,16 +386,12 @@ void CMainFrame::CreateToolWindows() {
     m_htmlTags = new CHtmlTagsDlg(this);
     PlaceWindows();
     connect(m_scriptFunc, &CToolListWnd::Chosen, this, [this](const QString& name) {
-        if (CEdView* view = ActiveView()) {
-            view->InsertFunctionName(name);
-            FocusView(view);
-        }
+        InsertIntoActiveView([&](CEdView& view) { view.InsertFunctionName(name); });
     });
     connect(m_htmlTags, &CToolListWnd::Chosen, this, [this](const QString& tag) {
-        if (CEdView* view = ActiveView()) {
-            view->InsertHtmlTag(tag, QApplication::keyboardModifiers() & Qt::ShiftModifier);
-            FocusView(view);
-        }
+        InsertIntoActiveView([&](CEdView& view) {
+            view.InsertHtmlTag(tag, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+        });
     });
     const std::pair<int, CToolListWnd*> toggles[] = {{32853, m_scriptFunc}, {32854, m_htmlTags}};
     for (const auto& [id, window] : toggles) {
@@ -471,6 +459,13 @@ void CMainFrame::FillWindowMenu() {
 void CMainFrame::FocusView(CEdView* view) {
     activateWindow();
     view->setFocus();
+}
+
+void CMainFrame::InsertIntoActiveView(const std::function<void(CEdView&)>& insert) {
+    if (CEdView* view = ActiveView()) {
+        insert(*view);
+        FocusView(view);
+    }
 }
 
 int CMainFrame::ShowCode(const CToolListWnd* window) const {
@@ -767,12 +762,12 @@ bool CMainFrame::SaveAllModified() {
 }
 
 void CMainFrame::SavePlacement() {
-    const QSize outer = OuterSize(*this);
+    const QSize outer = frameGeometry().size();
     WriteFramePlace(m_settings, {x(), y(), outer.width(), outer.height()}, nullptr);
     const std::pair<const char*, CToolListWnd*> tools[] = {{"sf", m_scriptFunc},
                                                            {"ht", m_htmlTags}};
     for (const auto& [prefix, window] : tools) {
-        const QSize size = OuterSize(*window);
+        const QSize size = window->frameGeometry().size();
         WriteToolPlace(m_settings, prefix,
                        {{window->x(), window->y(), size.width(), size.height()}, ShowCode(window)},
                        nullptr);

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -114,6 +115,8 @@ private:
     void FillWindowMenu();
     // After an insert: the frame active again and the view with the keyboard.
     void FocusView(CEdView* view);
+    // Runs `insert` on the active view, if there is one, and then gives that view the keyboard.
+    void InsertIntoActiveView(const std::function<void(CEdView&)>& insert);
     void AddRecentFile(const QString& path);
     void FillRecentFiles();
     bool SaveAllModified();

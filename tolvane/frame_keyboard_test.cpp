@@ -8,7 +8,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QTest>
 
 #include "shared/widgets/toolbar_ex.h"
@@ -44,6 +43,16 @@ void ExpectKeyboardIn(CMainFrame& frame, CEdView* view) {
     QTRY_COMPARE(QApplication::focusWidget(), view);
     // The window manager gives the X server's focus after the program learns of it.
     if (RealInput()) QTRY_COMPARE(fixtures::XFocusWindow(), frame.winId());
+}
+
+// Real input arrives in its own time: once the insert shows as `inserted`, the keyboard is in the
+// view and `keys` typed then make `typed`.
+void TypeAfterTheInsert(CMainFrame& frame, CEdView* view, const QString& inserted, const char* keys,
+                        const QString& typed) {
+    QTRY_COMPARE(view->toPlainText(), inserted);
+    ExpectKeyboardIn(frame, view);
+    TypeIntoFocusWindow(keys);
+    QTRY_COMPARE(view->toPlainText(), typed);
 }
 
 void DoubleClick(CToolListWnd* tool, const QString& text) {
@@ -140,24 +149,15 @@ private slots:
 
         ActivateToolWindow(frame.ScriptFuncWnd());
         DoubleClick(frame.ScriptFuncWnd(), QStringLiteral("&sql()"));
-        // Real input arrives in its own time: the insert first, then the keys.
-        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql()"));
-        ExpectKeyboardIn(frame, view);
-        TypeIntoFocusWindow("x");
-        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)"));
+        TypeAfterTheInsert(frame, view, QStringLiteral("&sql()"), "x", QStringLiteral("&sql(x)"));
 
         view->moveCursor(QTextCursor::End);
         ActivateToolWindow(frame.HtmlTagsWnd());
         DoubleClick(frame.HtmlTagsWnd(), QStringLiteral("<B>"));
-        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)<B></B>"));
-        ExpectKeyboardIn(frame, view);
-        TypeIntoFocusWindow("y");
-        QTRY_COMPARE(view->toPlainText(), QStringLiteral("&sql(x)<B>y</B>"));
+        TypeAfterTheInsert(frame, view, QStringLiteral("&sql(x)<B></B>"), "y",
+                           QStringLiteral("&sql(x)<B>y</B>"));
 
-        // Under the window manager the whole screen, with the windows' frames and captions.
-        if (RealInput() && !fixtures::ScreenshotDir().empty())
-            QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(
-                QString::fromStdString(fixtures::ScreenshotDir()) + "/tolvane_desktop.png"));
+        fixtures::SaveScreenScreenshot(QStringLiteral("tolvane_desktop"));
         SaveScreenshot(*frame.ScriptFuncWnd(), QStringLiteral("tolvane_script_functions"));
         SaveScreenshot(*frame.HtmlTagsWnd(), QStringLiteral("tolvane_html_tags"));
     }
@@ -177,10 +177,7 @@ private slots:
         ClickAt(button, button->rect().center());
         // The window manager hands the frame the focus before it passes the click on: type once
         // the command has run, as a person does.
-        QTRY_COMPARE(view->toPlainText(), QStringLiteral("<I></I>"));
-        ExpectKeyboardIn(frame, view);
-        TypeIntoFocusWindow("z");
-        QTRY_COMPARE(view->toPlainText(), QStringLiteral("<I>z</I>"));
+        TypeAfterTheInsert(frame, view, QStringLiteral("<I></I>"), "z", QStringLiteral("<I>z</I>"));
 
         view->moveCursor(QTextCursor::End);
         ActivateToolWindow(frame.ScriptFuncWnd());
@@ -195,10 +192,8 @@ private slots:
         QTRY_VERIFY(html->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(html));
         ClickMenuEntry(html, QStringLiteral("<P>"));
-        QTRY_COMPARE(view->toPlainText(), QStringLiteral("<I>z</I><P></P>"));
-        ExpectKeyboardIn(frame, view);
-        TypeIntoFocusWindow("w");
-        QTRY_COMPARE(view->toPlainText(), QStringLiteral("<I>z</I><P>w</P>"));
+        TypeAfterTheInsert(frame, view, QStringLiteral("<I>z</I><P></P>"), "w",
+                           QStringLiteral("<I>z</I><P>w</P>"));
     }
 
     // The Window menu lists the open documents, numbered, the active one checked; a number typed

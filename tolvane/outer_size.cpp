@@ -1,15 +1,11 @@
 #include "tolvane/outer_size.h"
 
 #include <QEvent>
-#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 #include <optional>
 
 namespace {
-
-// The outer size a window waits to be given, until the window manager has framed it.
-constexpr char kPendingOuterSize[] = "pendingOuterSize";
 
 QMargins FrameOf(const QWidget& window) {
     return window.windowHandle() != nullptr ? window.windowHandle()->frameMargins() : QMargins();
@@ -20,16 +16,18 @@ QMargins FrameOf(const QWidget& window) {
 // that it seldom changes size once it is on the screen. Where the window manager put the window
 // somewhere else than asked when it was shown, it goes back there.
 class COuterPlaceKeeper : public QObject {
+    Q_OBJECT
 public:
     explicit COuterPlaceKeeper(QWidget* window) : QObject(window) {
         window->installEventFilter(this);
     }
+    // The outer size the window waits to be given.
+    QSize outer;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         const QEvent::Type type = event->type();
         if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show) return false;
         auto* window = static_cast<QWidget*>(watched);
-        const QSize outer = window->property(kPendingOuterSize).toSize();
         const QMargins frame = FrameOf(*window);
         if (frame.isNull()) {
             if (type != QEvent::Show) return false;
@@ -40,7 +38,6 @@ public:
             return false;
         }
         window->removeEventFilter(this);
-        window->setProperty(kPendingOuterSize, QVariant());
         window->resize(outer.shrunkBy(frame));
         if (m_asked && window->frameGeometry().topLeft() != *m_asked)
             window->windowHandle()->setFramePosition(*m_asked);
@@ -59,11 +56,9 @@ void PlaceOuter(QWidget* window, const QRect& outer) {
     window->resize(outer.size().shrunkBy(frame));
     window->move(outer.topLeft());
     if (!frame.isNull()) return;
-    const bool waiting = window->property(kPendingOuterSize).isValid();
-    window->setProperty(kPendingOuterSize, outer.size());
-    if (!waiting) new COuterPlaceKeeper(window);
+    auto* keeper = window->findChild<COuterPlaceKeeper*>(QString(), Qt::FindDirectChildrenOnly);
+    if (keeper == nullptr) keeper = new COuterPlaceKeeper(window);
+    keeper->outer = outer.size();
 }
 
-QSize OuterSize(const QWidget& window) {
-    return window.frameGeometry().size();
-}
+#include "outer_size.moc"

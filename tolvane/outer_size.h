@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QRect>
-#include <QSize>
 
 class QWidget;
 
@@ -10,6 +9,3 @@ class QWidget;
 // window manager has framed it: until then the size is taken as the inner one, and the place is
 // mended the first time the frame shows (also where the window manager chose a place of its own).
 void PlaceOuter(QWidget* window, const QRect& outer);
-
-// The window's size with its frame.
-QSize OuterSize(const QWidget& window);
